@@ -1,0 +1,7 @@
+#include "platform/OVClock.h"
+
+const OVClock &OVClock::system()
+{
+    static const OVSystemClock clock;
+    return clock;
+}

@@ -1,0 +1,238 @@
+#include "platform/OVUserDefaults.h"
+
+#include "platform/OVLog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+std::mutex gStandardMutex;
+std::unique_ptr<OVUserDefaults> gStandard;
+
+} // namespace
+
+OVUserDefaults::OVUserDefaults(const QString &path, QObject *parent)
+    : QObject(parent)
+    , mPath(path)
+    , mSettings(std::make_unique<QSettings>(path, QSettings::IniFormat))
+{
+    if (mSettings->status() == QSettings::FormatError)
+        OVLog(QStringLiteral("[OVUserDefaults init] Settings file %1 could not be read; it is kept as %1.corrupt before the next write.").arg(path));
+}
+
+OVUserDefaults::~OVUserDefaults()
+{
+    synchronize();
+}
+
+QString OVUserDefaults::standardPath()
+{
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return config + QStringLiteral("/Nimbrel/Nimbrel Core.conf");
+}
+
+OVUserDefaults &OVUserDefaults::standard()
+{
+    std::lock_guard lock(gStandardMutex);
+    if (!gStandard)
+        gStandard = std::make_unique<OVUserDefaults>(standardPath());
+    return *gStandard;
+}
+
+void OVUserDefaults::resetStandard(const QString &path)
+{
+    std::lock_guard lock(gStandardMutex);
+    QVariantMap registered;
+    if (gStandard) {
+        registered = gStandard->registeredDefaults();
+        gStandard->synchronize();
+    }
+    gStandard = std::make_unique<OVUserDefaults>(path.isEmpty() ? standardPath() : path);
+    gStandard->registerDefaults(registered);
+}
+
+void OVUserDefaults::registerDefaults(const QVariantMap &defaults)
+{
+    std::lock_guard lock(mMutex);
+    for (auto it = defaults.begin(); it != defaults.end(); ++it)
+        mRegistered.insert(it.key(), it.value());
+}
+
+QVariantMap OVUserDefaults::registeredDefaults() const
+{
+    std::lock_guard lock(mMutex);
+    return mRegistered;
+}
+
+QVariant OVUserDefaults::objectForKey(const QString &key) const
+{
+    std::lock_guard lock(mMutex);
+    QVariant stored = mSettings->value(key);
+    if (stored.isValid())
+        return stored;
+    return mRegistered.value(key);
+}
+
+QVariant OVUserDefaults::storedObjectForKey(const QString &key) const
+{
+    std::lock_guard lock(mMutex);
+    return mSettings->value(key);
+}
+
+bool OVUserDefaults::hasStoredValue(const QString &key) const
+{
+    std::lock_guard lock(mMutex);
+    return mSettings->contains(key);
+}
+
+QString OVUserDefaults::stringForKey(const QString &key) const
+{
+    const QVariant value = objectForKey(key);
+    if (value.typeId() == QMetaType::QString || value.canConvert<QString>())
+        return value.toString();
+    return QString();
+}
+
+bool OVUserDefaults::variantToBool(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool();
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return value.toDouble() != 0.0;
+    case QMetaType::QString:
+    case QMetaType::QByteArray: {
+        const QString text = value.toString().trimmed();
+        if (text.compare(QLatin1String("YES"), Qt::CaseInsensitive) == 0
+            || text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
+            || text.compare(QLatin1String("Y"), Qt::CaseInsensitive) == 0)
+            return true;
+        bool isNumber = false;
+        const double number = text.toDouble(&isNumber);
+        return isNumber && number != 0.0;
+    }
+    default:
+        return false;
+    }
+}
+
+qint64 OVUserDefaults::variantToInteger(const QVariant &value)
+{
+    return qint64(variantToDouble(value));
+}
+
+double OVUserDefaults::variantToDouble(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool() ? 1.0 : 0.0;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return value.toDouble();
+    case QMetaType::QString:
+    case QMetaType::QByteArray: {
+        const QString text = value.toString().trimmed();
+        bool isNumber = false;
+        const double number = text.toDouble(&isNumber);
+        if (isNumber)
+            return number;
+        if (text.compare(QLatin1String("YES"), Qt::CaseInsensitive) == 0
+            || text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+            return 1.0;
+        return 0.0;
+    }
+    default:
+        return 0.0;
+    }
+}
+
+bool OVUserDefaults::boolForKey(const QString &key) const
+{
+    return variantToBool(objectForKey(key));
+}
+
+qint64 OVUserDefaults::integerForKey(const QString &key) const
+{
+    return variantToInteger(objectForKey(key));
+}
+
+double OVUserDefaults::doubleForKey(const QString &key) const
+{
+    return variantToDouble(objectForKey(key));
+}
+
+QVariantList OVUserDefaults::arrayForKey(const QString &key) const
+{
+    const QVariant value = objectForKey(key);
+    return value.typeId() == QMetaType::QVariantList ? value.toList() : QVariantList();
+}
+
+QVariantMap OVUserDefaults::dictionaryForKey(const QString &key) const
+{
+    const QVariant value = objectForKey(key);
+    return value.typeId() == QMetaType::QVariantMap ? value.toMap() : QVariantMap();
+}
+
+void OVUserDefaults::protectCorruptFile()
+{
+    if (mCorruptChecked)
+        return;
+    mCorruptChecked = true;
+    if (mSettings->status() != QSettings::FormatError)
+        return;
+    const QString aside = mPath + QStringLiteral(".corrupt");
+    QFile::remove(aside);
+    if (QFile::copy(mPath, aside))
+        OVLog(QStringLiteral("[OVUserDefaults setObject] Unreadable settings file copied to %1.").arg(aside));
+    else
+        OVLog(QStringLiteral("[OVUserDefaults setObject] Could not copy the unreadable settings file to %1.").arg(aside));
+}
+
+void OVUserDefaults::setObject(const QVariant &value, const QString &key)
+{
+    if (!value.isValid()) {
+        removeObject(key);
+        return;
+    }
+    {
+        std::lock_guard lock(mMutex);
+        protectCorruptFile();
+        mSettings->setValue(key, value);
+    }
+    emit valueChanged(key);
+}
+
+void OVUserDefaults::removeObject(const QString &key)
+{
+    {
+        std::lock_guard lock(mMutex);
+        if (!mSettings->contains(key))
+            return;
+        protectCorruptFile();
+        mSettings->remove(key);
+    }
+    emit valueChanged(key);
+}
+
+bool OVUserDefaults::synchronize()
+{
+    std::lock_guard lock(mMutex);
+    mSettings->sync();
+    if (mSettings->status() == QSettings::AccessError) {
+        OVLog(QStringLiteral("[OVUserDefaults synchronize] Could not write %1.").arg(mPath));
+        return false;
+    }
+    return true;
+}

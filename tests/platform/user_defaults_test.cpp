@@ -1,0 +1,89 @@
+#include "platform/OVUserDefaults.h"
+#include "support/TestHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+TEST(UserDefaults, RegisteredDefaultAnsweredUntilAValueIsStored)
+{
+    QTemporaryDir dir;
+    OVUserDefaults defaults(dir.filePath("settings.conf"));
+    defaults.registerDefaults({{"updateFrequency", "3600"}, {"showCities", "YES"}});
+    EXPECT_EQ(defaults.integerForKey("updateFrequency"), 3600);
+    EXPECT_FALSE(defaults.hasStoredValue("updateFrequency"));
+
+    QStringList changed;
+    QObject::connect(&defaults, &OVUserDefaults::valueChanged, [&](const QString &k) { changed << k; });
+    defaults.setObject("7200", "updateFrequency");
+    EXPECT_EQ(defaults.integerForKey("updateFrequency"), 7200);
+    defaults.removeObject("updateFrequency");
+    EXPECT_EQ(defaults.integerForKey("updateFrequency"), 3600);
+    EXPECT_EQ(changed, (QStringList{"updateFrequency", "updateFrequency"}));
+}
+
+TEST(UserDefaults, CoercionTable)
+{
+    struct Case
+    {
+        const char *name;
+        QVariant value;
+        bool asBool;
+        qint64 asInteger;
+    };
+    const Case cases[] = {
+        {"YES", "YES", true, 1},      {"NO", "NO", false, 0},
+        {"yes", "yes", true, 1},      {"string 1", "1", true, 1},
+        {"string 0", "0", false, 0},  {"number 3", 3, true, 3},
+        {"number 0", 0, false, 0},    {"double 2.7", 2.7, true, 2},
+        {"bool true", true, true, 1}, {"text", "hello", false, 0},
+        {"missing", QVariant(), false, 0},
+    };
+    QTemporaryDir dir;
+    OVUserDefaults defaults(dir.filePath("coerce.conf"));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        defaults.setObject(c.value, "k");
+        EXPECT_EQ(defaults.boolForKey("k"), c.asBool);
+        EXPECT_EQ(defaults.integerForKey("k"), c.asInteger);
+    }
+}
+
+TEST(UserDefaults, ValuesSurviveARestartThroughTheFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("restart.conf");
+    const QVariantList locations{QVariantMap{{"city", "Denver"}, {"icao", "KDEN"}, {"latitude", 39.7}}};
+    {
+        OVUserDefaults defaults(path);
+        defaults.setObject("YES", "debug");
+        defaults.setObject(locations, "locations");
+        defaults.setObject(42.5, "splitViewLocation");
+    }
+    ASSERT_TRUE(QFile::exists(path));
+    OVUserDefaults reopened(path);
+    EXPECT_TRUE(reopened.boolForKey("debug"));
+    EXPECT_EQ(reopened.arrayForKey("locations"), locations);
+    EXPECT_DOUBLE_EQ(reopened.doubleForKey("splitViewLocation"), 42.5);
+}
+
+TEST(UserDefaults, UnreadableFileIsCopiedAsideBeforeItIsOverwritten)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("broken.conf");
+    const QByteArray garbage("[General\n\x01\x02=\"unterminated\n[[[\n");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(garbage);
+    }
+    LogCapture log;
+    OVUserDefaults defaults(path);
+    defaults.setObject("1", "showCities");
+    defaults.synchronize();
+    QFile aside(path + ".corrupt");
+    ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
+    EXPECT_EQ(aside.readAll(), garbage);
+    EXPECT_TRUE(log.contains("[OVUserDefaults"));
+}

@@ -1,0 +1,111 @@
+#include "support/TestHelpers.h"
+
+#include "platform/OVLog.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QThread>
+
+NotificationWaiter::NotificationWaiter(const QString &name, const QVariant &object)
+{
+    OVNotificationCenter::defaultCenter().addObserver(
+        this, name,
+        [this](const OVNotification &n) {
+            std::lock_guard lock(mMutex);
+            mReceived.append(n);
+        },
+        object);
+}
+
+NotificationWaiter::~NotificationWaiter()
+{
+    OVNotificationCenter::defaultCenter().removeObserver(this);
+}
+
+std::optional<OVNotification> NotificationWaiter::wait(int timeoutMs)
+{
+    const bool arrived = waitUntil(
+        [this] {
+            std::lock_guard lock(mMutex);
+            return mReceived.size() > mTaken;
+        },
+        timeoutMs);
+    if (!arrived)
+        return std::nullopt;
+    std::lock_guard lock(mMutex);
+    return mReceived.at(mTaken++);
+}
+
+int NotificationWaiter::count() const
+{
+    std::lock_guard lock(mMutex);
+    return int(mReceived.size());
+}
+
+QList<OVNotification> NotificationWaiter::received() const
+{
+    std::lock_guard lock(mMutex);
+    return mReceived;
+}
+
+std::optional<OVNotification> waitForNotification(const QString &name, int timeoutMs)
+{
+    NotificationWaiter waiter(name);
+    return waiter.wait(timeoutMs);
+}
+
+bool waitUntil(const std::function<bool()> &condition, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+LogCapture::LogCapture()
+{
+    OVSetLogSink([this](const QString &line) {
+        std::lock_guard lock(mMutex);
+        mLines.append(line);
+    });
+}
+
+LogCapture::~LogCapture()
+{
+    OVSetLogSink({});
+}
+
+QStringList LogCapture::lines() const
+{
+    std::lock_guard lock(mMutex);
+    return mLines;
+}
+
+bool LogCapture::contains(const QString &fragment) const
+{
+    std::lock_guard lock(mMutex);
+    for (const QString &line : mLines)
+        if (line.contains(fragment))
+            return true;
+    return false;
+}
+
+QString testDataPath(const QString &relative)
+{
+    return QStringLiteral(NIMBREL_TEST_DATA_DIR "/") + relative;
+}
+
+QString testOutputPath(const QString &relative)
+{
+    const QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    const QString folder = QStringLiteral(NIMBREL_TEST_OUTPUT_ROOT "/") + name;
+    QDir().mkpath(folder);
+    return relative.isEmpty() ? folder : folder + QLatin1Char('/') + relative;
+}

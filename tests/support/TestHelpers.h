@@ -1,0 +1,56 @@
+// Helpers shared by the tests: waiting for a notification while the event loop runs, capturing
+// log lines, running the event loop until a condition holds, and test folders.
+#pragma once
+
+#include "platform/OVNotificationCenter.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <mutex>
+#include <optional>
+
+/// Watches one notification name from construction on; `wait` runs the event loop until one
+/// arrived (or had already arrived) or the timeout passed.
+class NotificationWaiter
+{
+public:
+    explicit NotificationWaiter(const QString &name, const QVariant &object = QVariant());
+    ~NotificationWaiter();
+
+    std::optional<OVNotification> wait(int timeoutMs = 5000);
+    int count() const;
+    QList<OVNotification> received() const;
+
+private:
+    mutable std::mutex mMutex;
+    QList<OVNotification> mReceived;
+    int mTaken = 0;
+};
+
+/// Waits for the next `name` posted from now on, running the event loop (use when the post
+/// happens later, from a timer, a worker or the network; otherwise make a NotificationWaiter first).
+std::optional<OVNotification> waitForNotification(const QString &name, int timeoutMs = 5000);
+
+/// Runs the event loop until `condition` holds; false when the timeout passed first.
+bool waitUntil(const std::function<bool()> &condition, int timeoutMs = 5000);
+
+/// Collects every log line written while it lives.
+class LogCapture
+{
+public:
+    LogCapture();
+    ~LogCapture();
+    QStringList lines() const;
+    bool contains(const QString &fragment) const;
+
+private:
+    mutable std::mutex mMutex;
+    QStringList mLines;
+};
+
+/// Absolute path of a file under tests/data.
+QString testDataPath(const QString &relative);
+/// A folder for this test executable's outputs (screenshots, actual images); created on use.
+QString testOutputPath(const QString &relative = QString());

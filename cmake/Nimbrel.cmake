@@ -63,3 +63,9 @@ function(nimbrel_tests label)
     set_tests_properties(${target} PROPERTIES TIMEOUT 300)
   endforeach()
 endfunction()
+
+# nimbrel_test_environment(<test> VAR=value...)
+# Adds environment variables to one test (for example TZ and LANG for calendar tests).
+function(nimbrel_test_environment test)
+  set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT ${ARGN})
+endfunction()

@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <charconv>
+#include <memory>
 
 namespace {
 
@@ -59,6 +60,26 @@ private:
 QString errorText(sqlite3 *db)
 {
     return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+// Prepares and binds a statement for `operation`, logging the two ways that can fail (as
+// "[OVSQLite3DB <operation>] ..."); nullptr then.
+std::unique_ptr<Statement> prepareAndBind(sqlite3 *db, const QString &sql,
+                                          const QStringList &bindParams, const char *operation)
+{
+    auto statement = std::make_unique<Statement>(db, sql);
+    if (!statement->prepared()) {
+        OVDebugLog(QStringLiteral("[OVSQLite3DB %1] Failed to prepare query: %2.  Error: %3")
+                       .arg(QLatin1String(operation), sql, errorText(db)));
+        return nullptr;
+    }
+    if (!statement->bind(bindParams)) {
+        OVDebugLog(QStringLiteral("[OVSQLite3DB %1] Failed to execute query: %2.  Wrong number "
+                                  "of bind parameters.")
+                       .arg(QLatin1String(operation), sql));
+        return nullptr;
+    }
+    return statement;
 }
 
 bool isCommit(const QString &sql)
@@ -213,18 +234,10 @@ bool OVSQLite3DB::doQuery(const QString &sql, const QStringList &bindParams)
     std::lock_guard lock(mLock);
     if (!mDatabase || sql.isEmpty())
         return false;
-    Statement statement(mDatabase, sql);
-    if (!statement.prepared()) {
-        OVDebugLog(QStringLiteral("[OVSQLite3DB doQuery] Failed to prepare query: %1.  Error: %2")
-                       .arg(sql, errorText(mDatabase)));
+    const auto statementPtr = prepareAndBind(mDatabase, sql, bindParams, "doQuery");
+    if (!statementPtr)
         return false;
-    }
-    if (!statement.bind(bindParams)) {
-        OVDebugLog(QStringLiteral("[OVSQLite3DB doQuery] Failed to execute query: %1.  Wrong "
-                                  "number of bind parameters.")
-                       .arg(sql));
-        return false;
-    }
+    Statement &statement = *statementPtr;
     const int result = sqlite3_step(statement.get());
     if (result == SQLITE_DONE || result == SQLITE_ROW)
         return true;
@@ -250,19 +263,10 @@ std::optional<QStringList> OVSQLite3DB::selectStringArrayWithQuery(const QString
     std::lock_guard lock(mLock);
     if (!mDatabase)
         return std::nullopt;
-    Statement statement(mDatabase, sql);
-    if (!statement.prepared()) {
-        OVDebugLog(QStringLiteral("[OVSQLite3DB selectStringArrayWithQuery] Failed to prepare "
-                                  "query: %1.  Error: %2")
-                       .arg(sql, errorText(mDatabase)));
+    const auto statementPtr = prepareAndBind(mDatabase, sql, bindParams, "selectStringArrayWithQuery");
+    if (!statementPtr)
         return std::nullopt;
-    }
-    if (!statement.bind(bindParams)) {
-        OVDebugLog(QStringLiteral("[OVSQLite3DB selectStringArrayWithQuery] Failed to execute "
-                                  "query: %1.  Wrong number of bind parameters.")
-                       .arg(sql));
-        return std::nullopt;
-    }
+    Statement &statement = *statementPtr;
     QStringList strings;
     if (sqlite3_column_count(statement.get()) == 0)
         return strings;
@@ -285,19 +289,10 @@ std::optional<QList<QVariantMap>> OVSQLite3DB::selectDictionaryArrayWithQuery(
     std::lock_guard lock(mLock);
     if (!mDatabase)
         return std::nullopt;
-    Statement statement(mDatabase, sql);
-    if (!statement.prepared()) {
-        OVDebugLog(QStringLiteral("[OVSQLite3DB selectDictionaryArrayWithQuery] Failed to "
-                                  "prepare query: %1.  Error: %2")
-                       .arg(sql, errorText(mDatabase)));
+    const auto statementPtr = prepareAndBind(mDatabase, sql, bindParams, "selectDictionaryArrayWithQuery");
+    if (!statementPtr)
         return std::nullopt;
-    }
-    if (!statement.bind(bindParams)) {
-        OVDebugLog(QStringLiteral("[OVSQLite3DB selectDictionaryArrayWithQuery] Failed to "
-                                  "execute query: %1.  Wrong number of bind parameters.")
-                       .arg(sql));
-        return std::nullopt;
-    }
+    Statement &statement = *statementPtr;
     QList<QVariantMap> rows;
     rows.reserve(50);
     QStringList columns;
@@ -344,19 +339,10 @@ bool OVSQLite3DB::selectObjects(const QString &sql, const QStringList &bindParam
     if (!mDatabase)
         return false;
     OVDebugLog(QStringLiteral("Executing query: %1").arg(sql));
-    Statement statement(mDatabase, sql);
-    if (!statement.prepared()) {
-        OVDebugLog(QStringLiteral("[OVSQLite3DB selectObjectArrayWithQuery] Failed to prepare "
-                                  "query: %1.  Error: %2")
-                       .arg(sql, errorText(mDatabase)));
+    const auto statementPtr = prepareAndBind(mDatabase, sql, bindParams, "selectObjectArrayWithQuery");
+    if (!statementPtr)
         return false;
-    }
-    if (!statement.bind(bindParams)) {
-        OVDebugLog(QStringLiteral("[OVSQLite3DB selectObjectArrayWithQuery] Failed to execute "
-                                  "query: %1.  Wrong number of bind parameters.")
-                       .arg(sql));
-        return false;
-    }
+    Statement &statement = *statementPtr;
     // Property key of each result column; empty for the columns the key map leaves out.
     QStringList propertyKeys;
     const int columnCount = sqlite3_column_count(statement.get());

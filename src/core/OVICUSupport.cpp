@@ -61,4 +61,19 @@ std::unique_ptr<icu::GregorianCalendar> newGregorianCalendar(const QTimeZone &zo
     return calendar;
 }
 
+icu::GregorianCalendar &threadCalendar(const QTimeZone &zone)
+{
+    thread_local std::unique_ptr<icu::GregorianCalendar> calendar;
+    thread_local QByteArray calendarZoneId;
+    const QTimeZone wanted = zoneOrSystem(zone);
+    if (!calendar) {
+        calendar = newGregorianCalendar(wanted);
+        calendarZoneId = wanted.id();
+    } else if (calendarZoneId != wanted.id()) {
+        calendar->adoptTimeZone(newTimeZone(wanted).release());
+        calendarZoneId = wanted.id();
+    }
+    return *calendar;
+}
+
 } // namespace OVICUSupport

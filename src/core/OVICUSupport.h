@@ -31,4 +31,8 @@ std::unique_ptr<icu::TimeZone> newTimeZone(const QTimeZone &zone);
 /// A new lenient, proleptic Gregorian calendar in `zone` (the system zone when invalid).
 std::unique_ptr<icu::GregorianCalendar> newGregorianCalendar(const QTimeZone &zone);
 
+/// This thread's own calendar, set to `zone` (the system zone when invalid). ICU calendars are
+/// not thread-safe; each thread keeps one and changes its zone only when asked for another.
+icu::GregorianCalendar &threadCalendar(const QTimeZone &zone);
+
 } // namespace OVICUSupport

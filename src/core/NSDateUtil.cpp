@@ -7,10 +7,7 @@
 #include "platform/OVLocalize.h"
 #include "platform/OVLog.h"
 
-#include <QLocale>
-
 #include <unicode/basictz.h>
-#include <unicode/dtfmtsym.h>
 #include <unicode/smpdtfmt.h>
 #include <unicode/tzrule.h>
 #include <unicode/tztrans.h>
@@ -61,19 +58,6 @@ bool daylightChangeNear(const QDateTime &date, const QTimeZone &zone)
         from = transition.getTime();
     }
     return false;
-}
-
-QStringList weekdaySymbols(bool shortNames)
-{
-    UErrorCode status = U_ZERO_ERROR;
-    const icu::DateFormatSymbols symbols(icu::Locale(QLocale().name().toUtf8().constData()), status);
-    int32_t count = 0;
-    const icu::UnicodeString *names = shortNames ? symbols.getShortWeekdays(count)
-                                                 : symbols.getWeekdays(count);
-    QStringList result;
-    for (int32_t i = UCAL_SUNDAY; i < count; ++i) // ICU's arrays start at index 1 = Sunday
-        result.append(OVICUSupport::fromICU(names[i]));
-    return result;
 }
 
 } // namespace
@@ -336,13 +320,13 @@ QString shortDayStringInTimeZone(const QDateTime &date, const QTimeZone &zone, c
 
 const QStringList &sharedWeekdaySymbols()
 {
-    static const QStringList symbols = weekdaySymbols(false);
+    static const QStringList symbols = OVICUSupport::localeNames(OVICUSupport::NameKind::Weekdays);
     return symbols;
 }
 
 const QStringList &sharedShortWeekdaySymbols()
 {
-    static const QStringList symbols = weekdaySymbols(true);
+    static const QStringList symbols = OVICUSupport::localeNames(OVICUSupport::NameKind::ShortWeekdays);
     return symbols;
 }
 

@@ -6,7 +6,6 @@
 
 #include <QLocale>
 
-#include <unicode/dtfmtsym.h>
 #include <unicode/dtptngen.h>
 #include <unicode/smpdtfmt.h>
 
@@ -15,20 +14,6 @@ namespace {
 icu::Locale currentLocale()
 {
     return icu::Locale(QLocale().name().toUtf8().constData());
-}
-
-QStringList symbolList(const icu::UnicodeString *names, int32_t count, int32_t first)
-{
-    QStringList list;
-    for (int32_t i = first; i < count; ++i)
-        list.append(OVICUSupport::fromICU(names[i]));
-    return list;
-}
-
-const icu::DateFormatSymbols *symbolsOf(const icu::DateFormat &formatter)
-{
-    const auto *simple = dynamic_cast<const icu::SimpleDateFormat *>(&formatter);
-    return simple ? simple->getDateFormatSymbols() : nullptr;
 }
 
 } // namespace
@@ -127,52 +112,41 @@ QString OVDateFormattingTool::combinedStringFromStartDate(const QDateTime &start
     return QStringLiteral("%1 - %2").arg(startText, endText);
 }
 
-QString OVDateFormattingTool::weekdayFromDate(const QDateTime &date, const QTimeZone &zone)
+int OVDateFormattingTool::weekdayIndex(const QDateTime &date, const QTimeZone &zone)
 {
-    if (!date.isValid())
-        return {};
     auto calendar = NSCalendarUtil::gregorianCalendar();
     calendar->adoptTimeZone(OVICUSupport::newTimeZone(zone).release());
     UErrorCode status = U_ZERO_ERROR;
     calendar->setTime(OVICUSupport::toUDate(date), status);
-    return weekdaySymbols().value(calendar->get(UCAL_DAY_OF_WEEK, status) - UCAL_SUNDAY);
+    return calendar->get(UCAL_DAY_OF_WEEK, status) - UCAL_SUNDAY;
+}
+
+QString OVDateFormattingTool::weekdayFromDate(const QDateTime &date, const QTimeZone &zone)
+{
+    return date.isValid() ? weekdaySymbols().value(weekdayIndex(date, zone)) : QString();
 }
 
 QString OVDateFormattingTool::shortWeekdayFromDate(const QDateTime &date, const QTimeZone &zone)
 {
-    if (!date.isValid())
-        return {};
-    auto calendar = NSCalendarUtil::gregorianCalendar();
-    calendar->adoptTimeZone(OVICUSupport::newTimeZone(zone).release());
-    UErrorCode status = U_ZERO_ERROR;
-    calendar->setTime(OVICUSupport::toUDate(date), status);
-    return shortWeekdaySymbols().value(calendar->get(UCAL_DAY_OF_WEEK, status) - UCAL_SUNDAY);
+    return date.isValid() ? shortWeekdaySymbols().value(weekdayIndex(date, zone)) : QString();
 }
 
 QStringList OVDateFormattingTool::weekdaySymbols() const
 {
-    int32_t count = 0;
-    const auto *symbols = symbolsOf(*mDateFormatter);
-    return symbols ? symbolList(symbols->getWeekdays(count), count, UCAL_SUNDAY) : QStringList();
+    return OVICUSupport::localeNames(OVICUSupport::NameKind::Weekdays);
 }
 
 QStringList OVDateFormattingTool::shortWeekdaySymbols() const
 {
-    int32_t count = 0;
-    const auto *symbols = symbolsOf(*mDateFormatter);
-    return symbols ? symbolList(symbols->getShortWeekdays(count), count, UCAL_SUNDAY) : QStringList();
+    return OVICUSupport::localeNames(OVICUSupport::NameKind::ShortWeekdays);
 }
 
 QStringList OVDateFormattingTool::monthSymbols() const
 {
-    int32_t count = 0;
-    const auto *symbols = symbolsOf(*mDateFormatter);
-    return symbols ? symbolList(symbols->getMonths(count), count, 0) : QStringList();
+    return OVICUSupport::localeNames(OVICUSupport::NameKind::Months);
 }
 
 QStringList OVDateFormattingTool::shortMonthSymbols() const
 {
-    int32_t count = 0;
-    const auto *symbols = symbolsOf(*mDateFormatter);
-    return symbols ? symbolList(symbols->getShortMonths(count), count, 0) : QStringList();
+    return OVICUSupport::localeNames(OVICUSupport::NameKind::ShortMonths);
 }

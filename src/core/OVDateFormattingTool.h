@@ -51,6 +51,8 @@ public:
 private:
     QString format(icu::DateFormat &formatter, const QDateTime &date, const QTimeZone &zone);
     QString noYearCombined(const QDateTime &date, const QTimeZone &zone);
+    /// 0 = Sunday, read with a fresh calendar in the zone.
+    static int weekdayIndex(const QDateTime &date, const QTimeZone &zone);
 
     std::unique_ptr<icu::GregorianCalendar> mGregorianCalendar;
     std::unique_ptr<icu::DateFormat> mDateFormatter;

@@ -159,10 +159,12 @@ TEST(PreferenceImport, TheStandardDefaultsRereadTheImportedFile)
     OVUserDefaults::standard().setObject("1800", "updateFrequency");
     OVUserDefaults::standard().synchronize();
     setModified(own, QDateTime::currentDateTimeUtc().addSecs(-60));
-    writeFile(container, "[General]\nupdateFrequency=7200\n", QDateTime::currentDateTimeUtc());
+    // A different size: QSettings keeps files it has read in a per-process cache and rereads
+    // one only when its size or time changed, and both writes may fall in one clock tick.
+    writeFile(container, "[General]\nupdateFrequency=10800\n", QDateTime::currentDateTimeUtc());
 
     EXPECT_TRUE(OVPreferenceImport::ovImportNewerPreferencesFromFile(container, own));
-    EXPECT_EQ(OVUserDefaults::standard().integerForKey("updateFrequency"), 7200);
+    EXPECT_EQ(OVUserDefaults::standard().integerForKey("updateFrequency"), 10800);
     OVUserDefaults::resetStandard();
 }
 

@@ -2,7 +2,7 @@
 
 #include "core/NBInterfaceStyle.h"
 #include "core/OVTextAttributes.h"
-#include "core/OVValueConversion.h"
+#include "platform/OVValueConversion.h"
 #include "platform/OVUserDefaults.h"
 
 namespace {

@@ -1,5 +1,7 @@
 #include "core/OVStringUtil.h"
 
+#include "platform/OVValueConversion.h"
+
 #include "core/OVConstants.h"
 #include "core/OVTextAttributes.h"
 #include "platform/OVLog.h"
@@ -30,8 +32,7 @@ namespace OVStringUtil {
 
 bool boolValue(const QString &text)
 {
-    return !(text.isEmpty() || text == QLatin1String("0")
-             || text.compare(QLatin1String("no"), Qt::CaseInsensitive) == 0);
+    return OVValueConversion::boolValue(text);
 }
 
 QString stringWithoutXMLTags(const QString &text)

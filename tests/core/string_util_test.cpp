@@ -1,7 +1,7 @@
 #include "core/OVConstants.h"
 #include "core/OVStringUtil.h"
 #include "core/OVTextAttributes.h"
-#include "core/OVValueConversion.h"
+#include "platform/OVValueConversion.h"
 #include "platform/OVLog.h"
 #include "support/TestHelpers.h"
 

@@ -1,6 +1,5 @@
-#include "core/OVValueConversion.h"
+#include "platform/OVValueConversion.h"
 
-#include "core/OVStringUtil.h"
 
 #include <charconv>
 #include <cmath>
@@ -64,6 +63,11 @@ int64_t truncateToInteger(double number)
 
 namespace OVValueConversion {
 
+bool boolValue(QStringView text)
+{
+    return !(text.isEmpty() || text == u"0" || text.compare(u"no", Qt::CaseInsensitive) == 0);
+}
+
 int64_t integerValue(QStringView text)
 {
     qsizetype i = skipBlanks(text);
@@ -119,7 +123,7 @@ bool toBool(const QVariant &value)
     if (isNumber(value))
         return value.toDouble() != 0.0;
     if (isText(value))
-        return OVStringUtil::boolValue(value.toString());
+        return boolValue(value.toString());
     return false;
 }
 

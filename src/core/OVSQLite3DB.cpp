@@ -2,6 +2,8 @@
 // The date and offset texts live in OVSQLite3DBDateText.cpp.
 #include "core/OVSQLite3DB.h"
 
+#include "platform/OVValueConversion.h"
+
 #include "platform/OVLog.h"
 
 #include <sqlite3.h>
@@ -98,22 +100,7 @@ QString shortestText(Number value)
 
 bool isNumber(const QVariant &value)
 {
-    switch (value.metaType().id()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Float:
-    case QMetaType::Double:
-        return true;
-    default:
-        return false;
-    }
+    return value.metaType().id() == QMetaType::Bool || OVValueConversion::isNumber(value);
 }
 
 bool isString(const QVariant &value)

@@ -22,6 +22,8 @@ int64_t toInteger(const QVariant &value);
 double toDouble(const QVariant &value);
 inline float toFloat(const QVariant &value) { return float(toDouble(value)); }
 
+/// Whether the value holds a number (any integer or floating-point type; not bool).
+bool isNumber(const QVariant &value);
 /// The truth value of a text: false for "", "0" and "no" in any case; true for anything else.
 bool boolValue(QStringView text);
 /// The leading integer of a text (see above).

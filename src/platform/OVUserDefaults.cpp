@@ -1,6 +1,7 @@
 #include "platform/OVUserDefaults.h"
 
 #include "platform/OVLog.h"
+#include "platform/OVValueConversion.h"
 
 #include <QDir>
 #include <QFile>
@@ -98,64 +99,17 @@ QString OVUserDefaults::stringForKey(const QString &key) const
 
 bool OVUserDefaults::variantToBool(const QVariant &value)
 {
-    switch (value.typeId()) {
-    case QMetaType::Bool:
-        return value.toBool();
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return value.toDouble() != 0.0;
-    case QMetaType::QString:
-    case QMetaType::QByteArray: {
-        const QString text = value.toString().trimmed();
-        if (text.compare(QLatin1String("YES"), Qt::CaseInsensitive) == 0
-            || text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
-            || text.compare(QLatin1String("Y"), Qt::CaseInsensitive) == 0)
-            return true;
-        bool isNumber = false;
-        const double number = text.toDouble(&isNumber);
-        return isNumber && number != 0.0;
-    }
-    default:
-        return false;
-    }
+    return OVValueConversion::toBool(value);
 }
 
 qint64 OVUserDefaults::variantToInteger(const QVariant &value)
 {
-    return qint64(variantToDouble(value));
+    return OVValueConversion::toInteger(value);
 }
 
 double OVUserDefaults::variantToDouble(const QVariant &value)
 {
-    switch (value.typeId()) {
-    case QMetaType::Bool:
-        return value.toBool() ? 1.0 : 0.0;
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return value.toDouble();
-    case QMetaType::QString:
-    case QMetaType::QByteArray: {
-        const QString text = value.toString().trimmed();
-        bool isNumber = false;
-        const double number = text.toDouble(&isNumber);
-        if (isNumber)
-            return number;
-        if (text.compare(QLatin1String("YES"), Qt::CaseInsensitive) == 0
-            || text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
-            return 1.0;
-        return 0.0;
-    }
-    default:
-        return 0.0;
-    }
+    return OVValueConversion::toDouble(value);
 }
 
 bool OVUserDefaults::boolForKey(const QString &key) const
@@ -206,10 +160,15 @@ void OVUserDefaults::setObject(const QVariant &value, const QString &key)
         removeObject(key);
         return;
     }
+    // The settings file keeps top-level scalars as text; a bool would come back as "false",
+    // which reads as true. Store truth values the way the settings always have: "1" and "0".
+    const QVariant stored = value.typeId() == QMetaType::Bool
+        ? QVariant(value.toBool() ? QStringLiteral("1") : QStringLiteral("0"))
+        : value;
     {
         std::lock_guard lock(mMutex);
         protectCorruptFile();
-        mSettings->setValue(key, value);
+        mSettings->setValue(key, stored);
     }
     emit valueChanged(key);
 }

@@ -2,8 +2,9 @@
 // folder), with registered defaults kept in memory.
 //
 // A read answers the stored value when there is one, else the registered default. Values keep
-// the types they were given ("0"/"1" and "YES"/"NO" strings, numbers, lists, maps); the typed
-// reads coerce them the way the rest of the program expects (see boolForKey). Every change
+// the types they were given ("0"/"1" and "YES"/"NO" strings, lists, maps), except that the
+// settings file gives top-level numbers back as text and truth values are stored as "1"/"0";
+// the typed reads convert by one rule set (platform/OVValueConversion.h). Every change
 // emits `valueChanged(key)` on the thread that made it.
 //
 // A settings file that cannot be parsed is copied aside to "<file>.corrupt" before anything
@@ -44,10 +45,10 @@ public:
     bool hasStoredValue(const QString &key) const;
 
     QString stringForKey(const QString &key) const;
-    /// "YES"/"yes"/"true" and numbers other than 0 are true; "NO", "0", other text and a
-    /// missing key are false.
+    /// Typed reads follow OVValueConversion: text is false only for "", "0" and "no" in any
+    /// case; numbers are true when non-zero; a missing key is false.
     bool boolForKey(const QString &key) const;
-    /// Numbers and numeric text as numbers ("YES" is 1); anything else is 0.
+    /// The leading integer of text ("1.0" is 1, "YES" is 0), numbers truncated.
     qint64 integerForKey(const QString &key) const;
     double doubleForKey(const QString &key) const;
     QVariantList arrayForKey(const QString &key) const;

@@ -33,11 +33,13 @@ TEST(UserDefaults, CoercionTable)
         qint64 asInteger;
     };
     const Case cases[] = {
-        {"YES", "YES", true, 1},      {"NO", "NO", false, 0},
-        {"yes", "yes", true, 1},      {"string 1", "1", true, 1},
+        {"YES", "YES", true, 0},      {"NO", "NO", false, 0},
+        {"yes", "yes", true, 0},      {"string 1", "1", true, 1},
         {"string 0", "0", false, 0},  {"number 3", 3, true, 3},
         {"number 0", 0, false, 0},    {"double 2.7", 2.7, true, 2},
-        {"bool true", true, true, 1}, {"text", "hello", false, 0},
+        {"bool true", true, true, 1}, {"bool false", false, false, 0},
+        {"text", "hello", true, 0},   {"1.0", "1.0", true, 1},
+        {"0.7", "0.7", true, 0},
         {"missing", QVariant(), false, 0},
     };
     QTemporaryDir dir;
@@ -60,12 +62,14 @@ TEST(UserDefaults, ValuesSurviveARestartThroughTheFile)
         defaults.setObject("YES", "debug");
         defaults.setObject(locations, "locations");
         defaults.setObject(42.5, "splitViewLocation");
+        defaults.setObject(false, "showCities");
     }
     ASSERT_TRUE(QFile::exists(path));
     OVUserDefaults reopened(path);
     EXPECT_TRUE(reopened.boolForKey("debug"));
     EXPECT_EQ(reopened.arrayForKey("locations"), locations);
     EXPECT_DOUBLE_EQ(reopened.doubleForKey("splitViewLocation"), 42.5);
+    EXPECT_FALSE(reopened.boolForKey("showCities")) << "a stored false must not come back true";
 }
 
 TEST(UserDefaults, UnreadableFileIsCopiedAsideBeforeItIsOverwritten)

@@ -109,3 +109,16 @@ TEST(RegexCache, TwoThreadsShareOnePatternOnDifferentSubjects)
     second.join();
     EXPECT_EQ(mismatches.load(), 0);
 }
+
+TEST(RegexCache, LookupWithoutTheLockIsAnInternalInconsistency)
+{
+    ERXRegexCache &cache = ERXRegexCache::shared();
+    std::unique_lock<std::mutex> notHeld(cache.mutex(), std::defer_lock);
+    const std::optional<ERXException> raised =
+        raisedBy([&] { cache.lookup(notHeld, QStringLiteral("a"), 0, nullptr); });
+    ASSERT_TRUE(raised);
+    EXPECT_EQ(raised->name(), ERXInternalInconsistencyException);
+    EXPECT_TRUE(raised->userInfo().value("description").toString().startsWith("Invalid parameter not satisfying: "));
+    EXPECT_EQ(raised->userInfo().value("exceptionName"), ERXInternalInconsistencyException);
+    EXPECT_TRUE(isMatchedByRegex(QStringLiteral("a"), QStringLiteral("a")));
+}

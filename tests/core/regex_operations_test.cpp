@@ -255,3 +255,17 @@ TEST(RegexOperations, StringChangedInPlaceIsSeenWithoutAFlush)
     EXPECT_TRUE(isMatchedByRegex(raw, QStringLiteral("axc")));
     EXPECT_FALSE(isMatchedByRegex(raw, QStringLiteral("abc")));
 }
+
+// ICU gives up on a search whose backtracking stack outgrows its limit: the operation raises
+// ICU's error and the engine stays usable.
+TEST(RegexOperations, IcuFailureWhileSearchingRaises)
+{
+    const QString subject(2000000, QLatin1Char('a'));
+    const std::optional<ERXException> raised =
+        raisedBy([&] { isMatchedByRegex(subject, QStringLiteral("(a|b)*c")); });
+    ASSERT_TRUE(raised);
+    EXPECT_EQ(raised->name(), ERXICURegexException);
+    EXPECT_EQ(raised->userInfo().value("ERXICURegexErrorName"), "U_REGEX_STACK_OVERFLOW");
+    EXPECT_EQ(raised->userInfo().value("ERXICURegexSubjectRange").value<ERXRange>(), (ERXRange{0, 2000000}));
+    EXPECT_TRUE(isMatchedByRegex(QStringLiteral("abc"), QStringLiteral("(a|b)*c")));
+}

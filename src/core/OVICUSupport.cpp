@@ -1,6 +1,9 @@
 // Bridges between Qt and ICU date types; see OVICUSupport.h.
 #include "core/OVICUSupport.h"
 
+#include <QLocale>
+
+#include <unicode/dtfmtsym.h>
 #include <unicode/simpletz.h>
 #include <unicode/ucal.h>
 
@@ -59,6 +62,52 @@ std::unique_ptr<icu::GregorianCalendar> newGregorianCalendar(const QTimeZone &zo
     calendar->setLenient(true);
     calendar->setGregorianChange(-std::numeric_limits<double>::max(), status);
     return calendar;
+}
+
+QStringList localeNames(NameKind kind)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::DateFormatSymbols symbols(icu::Locale(QLocale().name().toUtf8().constData()), status);
+    if (U_FAILURE(status))
+        return {};
+    int32_t count = 0;
+    const icu::UnicodeString *names = nullptr;
+    int32_t first = 0; // ICU's weekday arrays start at index 1 = Sunday
+    switch (kind) {
+    case NameKind::Weekdays:
+        names = symbols.getWeekdays(count);
+        first = UCAL_SUNDAY;
+        break;
+    case NameKind::ShortWeekdays:
+        names = symbols.getShortWeekdays(count);
+        first = UCAL_SUNDAY;
+        break;
+    case NameKind::Months:
+        names = symbols.getMonths(count);
+        break;
+    case NameKind::ShortMonths:
+        names = symbols.getShortMonths(count);
+        break;
+    }
+    QStringList list;
+    for (int32_t i = first; i < count; ++i)
+        list.append(fromICU(names[i]));
+    return list;
+}
+
+icu::GregorianCalendar &threadCalendar(const QTimeZone &zone)
+{
+    thread_local std::unique_ptr<icu::GregorianCalendar> calendar;
+    thread_local QByteArray calendarZoneId;
+    const QTimeZone wanted = zoneOrSystem(zone);
+    if (!calendar) {
+        calendar = newGregorianCalendar(wanted);
+        calendarZoneId = wanted.id();
+    } else if (calendarZoneId != wanted.id()) {
+        calendar->adoptTimeZone(newTimeZone(wanted).release());
+        calendarZoneId = wanted.id();
+    }
+    return *calendar;
 }
 
 } // namespace OVICUSupport

@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QTimeZone>
 
 #include <unicode/gregocal.h>
@@ -30,5 +31,13 @@ std::unique_ptr<icu::TimeZone> newTimeZone(const QTimeZone &zone);
 
 /// A new lenient, proleptic Gregorian calendar in `zone` (the system zone when invalid).
 std::unique_ptr<icu::GregorianCalendar> newGregorianCalendar(const QTimeZone &zone);
+
+/// Weekday names (Sunday first) or month names (January first) of the current locale.
+enum class NameKind { Weekdays, ShortWeekdays, Months, ShortMonths };
+QStringList localeNames(NameKind kind);
+
+/// This thread's own calendar, set to `zone` (the system zone when invalid). ICU calendars are
+/// not thread-safe; each thread keeps one and changes its zone only when asked for another.
+icu::GregorianCalendar &threadCalendar(const QTimeZone &zone);
 
 } // namespace OVICUSupport

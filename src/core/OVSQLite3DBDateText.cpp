@@ -75,7 +75,7 @@ public:
         const icu::UnicodeString source = OVICUSupport::toICU(text);
         icu::ParsePosition position(0);
         const UDate date = mFormat->parse(source, position);
-        if (position.getErrorIndex() >= 0 || position.getIndex() != source.length())
+        if (source.isEmpty() || position.getErrorIndex() >= 0 || position.getIndex() != source.length())
             return {};
         return OVICUSupport::fromUDate(date);
     }

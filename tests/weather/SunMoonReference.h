@@ -4,6 +4,7 @@
 #pragma once
 
 #include "support/TestHelpers.h"
+#include "weather/OVLocation.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -18,10 +19,24 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <limits>
+#include <memory>
 #include <optional>
 
 namespace sunmoon {
+
+inline std::shared_ptr<OVLocation> place(double latitude, double longitude, const char *zone)
+{
+    auto location = std::make_shared<OVLocation>();
+    location->setLatitude(latitude, longitude);
+    location->setLocationTimeZoneName(QString::fromLatin1(zone));
+    return location;
+}
+
+/// The instant each test asks about for a local date.
+inline QDateTime localNoon(const QDate &day, const OVLocation &location)
+{
+    return QDateTime(day, QTime(12, 0), location.locationTimeZone());
+}
 
 /// One UT day of a USNO one-year table: the listed events (a day may list two of a kind) and
 /// the polar markers ("****" above the horizon all day, "----" below).
@@ -47,6 +62,13 @@ inline QJsonObject readJson(const QString &relative)
     if (!file.open(QIODevice::ReadOnly))
         return QJsonObject();
     return QJsonDocument::fromJson(file.readAll()).object();
+}
+
+/// USNO and JPL data for 14 places and 13 dates.
+inline const QJsonObject &fixtures()
+{
+    static const QJsonObject object = readJson(QStringLiteral("sun_moon/suncalc/fixtures.json"));
+    return object;
 }
 
 inline QDateTime utcAt(const QDate &day, int hour, int minute)

@@ -15,30 +15,11 @@ using namespace sunmoon;
 
 namespace {
 
-std::shared_ptr<OVLocation> place(double latitude, double longitude, const char *zone)
-{
-    auto location = std::make_shared<OVLocation>();
-    location->setLatitude(latitude, longitude);
-    location->setLocationTimeZoneName(QString::fromLatin1(zone));
-    return location;
-}
-
-QDateTime localNoon(const QDate &day, const OVLocation &location)
-{
-    return QDateTime(day, QTime(12, 0), location.locationTimeZone());
-}
-
 const QMap<QDate, UsnoDay> &usnoMoon2019()
 {
     static const QMap<QDate, UsnoDay> table =
         readUsnoTable(QStringLiteral("sun_moon/astronomy-engine/usno_moon_2019_W081_N29.html"), 2019);
     return table;
-}
-
-const QJsonObject &fixtures()
-{
-    static const QJsonObject object = readJson(QStringLiteral("sun_moon/suncalc/fixtures.json"));
-    return object;
 }
 
 // The phase as the first request of the instant's GMT day (another day is asked first, so the

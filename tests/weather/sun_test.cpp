@@ -16,19 +16,6 @@ using namespace sunmoon;
 
 namespace {
 
-std::shared_ptr<OVLocation> place(double latitude, double longitude, const char *zone)
-{
-    auto location = std::make_shared<OVLocation>();
-    location->setLatitude(latitude, longitude);
-    location->setLocationTimeZoneName(QString::fromLatin1(zone));
-    return location;
-}
-
-QDateTime localNoon(const QDate &day, const OVLocation &location)
-{
-    return QDateTime(day, QTime(12, 0), location.locationTimeZone());
-}
-
 // Events of the local dates around `day`, so that an event of a UT day can find its partner.
 QList<QDateTime> eventsAround(const QDate &day, const OVLocation &location,
                               QDateTime (*event)(const QDateTime &, const OVLocation &))
@@ -49,12 +36,6 @@ int fixtureToleranceSeconds(const QString &name)
     if (name == QStringLiteral("Reykjavík") || name == QStringLiteral("Tromsø"))
         return 120;
     return 90;
-}
-
-const QJsonObject &fixtures()
-{
-    static const QJsonObject object = readJson(QStringLiteral("sun_moon/suncalc/fixtures.json"));
-    return object;
 }
 
 // Calls `check` with every place-day of the matrix: the place in UTC (so the local date is the

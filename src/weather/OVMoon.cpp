@@ -3,6 +3,8 @@
 // quadratic inside the hour where its sign changes.
 #include "weather/OVMoon.h"
 
+#include "core/NSDateUtil.h"
+
 #include <QDate>
 
 #include <cmath>
@@ -36,7 +38,7 @@ bool coordinatesKnown(const OVLocation &location)
 // An instant from clock components on a calendar day in a zone; hour 24 rolls into the next day.
 QDateTime instantForClock(const QDate &day, int hour, int minute, const QTimeZone &zone)
 {
-    return QDateTime(day, QTime(0, 0), zone).addSecs(qint64(hour) * 3600 + qint64(minute) * 60);
+    return NSDateUtil::dateForYear(day.year(), day.month(), day.day(), hour, minute, 0, zone);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // local solar noon, one hour angle for the wanted altitude, rise and set symmetric about noon.
 #include "weather/OVSun.h"
 
+#include "core/NSDateUtil.h"
+
 #include <QDate>
 #include <QTimeZone>
 
@@ -38,16 +40,17 @@ std::optional<QDate> eventDay(const QDateTime &date, const OVLocation &location)
     return local.addDays(std::lround((solarHours - offsetHours) / 24.0));
 }
 
-// An instant from UT hours on a calendar day; hours outside 0..24 roll into the neighbouring
-// day. Hour, minute and second are each truncated toward zero, as the clock reads them.
+// An instant from UT hours on a calendar day; hours below 0 or above 23 roll into the
+// neighbouring day. Hour, minute and second are each truncated toward zero (a negative time
+// keeps its sign in every component).
 QDateTime instantForUTHours(const QDate &day, double hours)
 {
     const int hour = int(std::trunc(hours));
     const double minutes = (hours - hour) * 60.0;
     const int minute = int(std::trunc(minutes));
     const int second = int(std::trunc((minutes - minute) * 60.0));
-    return QDateTime(day, QTime(0, 0), QTimeZone::utc())
-        .addSecs(qint64(hour) * 3600 + qint64(minute) * 60 + second);
+    return NSDateUtil::dateForYear(day.year(), day.month(), day.day(), hour, minute, second,
+                                   OVLocation::gmtZone());
 }
 
 double altitudeWithLimb(double altitude, bool useUpperLimb, double radius)

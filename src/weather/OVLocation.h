@@ -76,10 +76,12 @@ public:
     static QTimeZone gmtZone();
     static QString gmtZoneName();
 
-private:
+protected:
+    /// Reads and writes a text field under the location's lock (subclasses' fields too).
     QString lockedRead(const QString &field) const;
     void lockedWrite(QString &field, const QString &value);
 
+private:
     mutable std::mutex mMutex;
     QString mZipCode;
     QString mCity;

@@ -1,0 +1,85 @@
+#include "core/NBRegisteredDefaults.h"
+
+#include <QStringList>
+
+namespace {
+
+// Scheme and host of each service whose URL template is registered here. A service's client
+// fills in its host; until then the templates keep only their path and query, and nothing is
+// sent to an empty host.
+constexpr QLatin1String kForecastServer{""};
+constexpr QLatin1String kAviationWeatherServer{""};
+constexpr QLatin1String kImageServer{""};
+
+QString url(QLatin1String server, const char *pathAndQuery)
+{
+    return QString(server) + QLatin1String(pathAndQuery);
+}
+
+} // namespace
+
+namespace NBRegisteredDefaults {
+
+QVariantMap table()
+{
+    const QString yes = QStringLiteral("YES");
+    const QString no = QStringLiteral("NO");
+    const QString one = QStringLiteral("1");
+    const QString zero = QStringLiteral("0");
+    return {
+        {QStringLiteral("graphWidthDays"), one},
+        {QStringLiteral("graphShowAverage"), zero},
+        {QStringLiteral("graphHeight"), QStringLiteral("155")},
+        {QStringLiteral("graphOffset"), zero},
+        {QStringLiteral("graphInterval"), QStringLiteral("259200")},
+        {QStringLiteral("showTemperatureGraph"), one},
+        {QStringLiteral("showWindSpeedGraph"), one},
+        {QStringLiteral("showCylindricalWindDirectionGraph"), one},
+        {QStringLiteral("showWindDirectionGraph"), zero},
+        {QStringLiteral("showPressureGraph"), one},
+        {QStringLiteral("showHumidityGraph"), one},
+        {QStringLiteral("showPrecipitationGraph"), one},
+        {QStringLiteral("showCloudCoverGraph"), one},
+        {QStringLiteral("showSnowfallGraph"), zero},
+        {QStringLiteral("showWaveHeightGraph"), zero},
+        {QStringLiteral("showProbabilityOfPrecipitationGraph"), one},
+        {QStringLiteral("temperatureUnits"), zero},
+        {QStringLiteral("windSpeedUnits"), zero},
+        {QStringLiteral("distanceUnits"), zero},
+        {QStringLiteral("pressureUnits"), zero},
+        {QStringLiteral("zips"), QVariantList{QStringLiteral("95014")}},
+        {QStringLiteral("imageZoom"), QStringLiteral("1.0")},
+        {QStringLiteral("radarOpacity"), QStringLiteral("0.7")},
+        {QStringLiteral("satelliteOpacity"), QStringLiteral("0.7")},
+        {QStringLiteral("showCities"), yes},
+        {QStringLiteral("showICAOs"), no},
+        {QStringLiteral("showRadars"), no},
+        {QStringLiteral("OVGeographyMapLayerShowTerrain"), yes},
+        {QStringLiteral("OVGeographyMapLayerShowRadar"), yes},
+        {QStringLiteral("OVGeographyMapLayerShowSatellite"), yes},
+        {QStringLiteral("OVGeographyMapLayerShowGrid"), no},
+        {QStringLiteral("OVGeographyMapLayerShowText"), yes},
+        {QStringLiteral("OVGeographyMapLayerShowSurfaceAnalysis"), no},
+        {QStringLiteral("OVGeographyMapLayerShowParticleMode"), yes},
+        {QStringLiteral("OVGeographyMapParticleDensity"), one},
+        {QStringLiteral("gfsForecastURL"),
+         url(kForecastServer, "/gfs.pl?latitude=[latitude]&longitude=[longitude]"
+                              "&tz_offset=[time_zone_minute_offset]&locale=[locale]")},
+        {QStringLiteral("metarBaseURL"),
+         url(kAviationWeatherServer, "/metars/index.php?submit=1&chk_metars=on&station_ids=[icao]")},
+        {QStringLiteral("cloudOverlayURL"), url(kImageServer, "/image_maps/cloud_overlay/clouds_")},
+        {QStringLiteral("cloudOverlayUpdateCheckURL"),
+         url(kImageServer, "/image_maps/cloud_overlay/last_updated.txt")},
+        {QStringLiteral("radarOverlayURL"), url(kImageServer, "/image_maps/radar_overlay/radar_")},
+        {QStringLiteral("radarOverlayUpdateCheckURL"),
+         url(kImageServer, "/image_maps/radar_overlay/last_updated.txt")},
+        {QStringLiteral("showDewpoint"), one},
+        {QStringLiteral("updateFrequency"), QStringLiteral("3600")},
+        {QStringLiteral("showActivityWindow"), zero},
+        {QStringLiteral("showJournalWindow"), zero},
+        {QStringLiteral("showInfoPanel"), zero},
+        {QStringLiteral("NBShowTemperatureInDock"), one},
+    };
+}
+
+} // namespace NBRegisteredDefaults

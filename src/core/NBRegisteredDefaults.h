@@ -1,0 +1,32 @@
+// The one table of registered default settings, and the names of the settings that code reads
+// or writes by name in more than one place. Registered defaults live in memory in the user
+// defaults: a stored value always wins over them, and both win over the settings store's
+// in-memory values.
+#pragma once
+
+#include <QLatin1String>
+#include <QVariantMap>
+
+namespace NBSettingKey {
+inline constexpr QLatin1String graphWidthDays{"graphWidthDays"};
+inline constexpr QLatin1String graph1Type{"NBGraph1Type"};
+inline constexpr QLatin1String graph2Type{"NBGraph2Type"};
+inline constexpr QLatin1String updateFrequency{"updateFrequency"};
+inline constexpr QLatin1String locations{"locations"};
+inline constexpr QLatin1String splitViewLocation{"splitViewLocation"};
+inline constexpr QLatin1String checkForUpdates{"checkForUpdates"};
+inline constexpr QLatin1String showDewpoint{"showDewpoint"};
+inline constexpr QLatin1String debug{"debug"};
+inline constexpr QLatin1String temperatureUnits{"temperatureUnits"};
+inline constexpr QLatin1String windSpeedUnits{"windSpeedUnits"};
+inline constexpr QLatin1String distanceUnits{"distanceUnits"};
+inline constexpr QLatin1String pressureUnits{"pressureUnits"};
+} // namespace NBSettingKey
+
+namespace NBRegisteredDefaults {
+
+/// Every registered default: key to value ("0"/"1" and "YES"/"NO" strings, numeric strings,
+/// the `zips` list, URL templates).
+QVariantMap table();
+
+} // namespace NBRegisteredDefaults

@@ -53,16 +53,6 @@ TextStyle styleFrom(const QVariantMap &attributes)
     return style;
 }
 
-// Moves the painter to a local y-down frame whose origin is `anchor` (a point on the text's top
-// edge or baseline), counter-flipping when the painter's space is y-up so glyphs stay upright.
-void enterUprightFrame(QPainter &painter, const QPointF &anchor)
-{
-    const bool yUp = OVYUp::isYUp(painter);
-    painter.translate(anchor);
-    if (yUp)
-        painter.scale(1.0, -1.0);
-}
-
 // The colour a painter fills with when the text names none: its brush, else its pen.
 QColor currentFillColor(const QPainter &painter)
 {
@@ -222,9 +212,7 @@ void OVAttributedString::drawInRect(QPainter &painter, const QRectF &rect, const
         x = rect.width() - advance;
 
     painter.save();
-    // The rectangle's top edge: its far y edge in a y-up space, its near one in a y-down space.
-    const bool yUp = OVYUp::isYUp(painter);
-    enterUprightFrame(painter, QPointF(rect.x(), yUp ? rect.y() + rect.height() : rect.y()));
+    OVYUp::enterUprightFrame(painter, rect);
     const QColor fill = style.color.isValid() ? style.color : painter.pen().color();
     const QPointF origin(x, metrics.ascent());
     if (style.strokeWidth > 0.0) {
@@ -254,6 +242,7 @@ void OVAttributedString::drawInRectInContext(const QRectF &rect, QPainter *conte
         OVDebugLog(QStringLiteral("[OVAttributedString drawInRect:inContext:] Context is NULL."));
         return;
     }
+    // The rectangle's top edge: its far y edge in a y-up space, its near one in a y-down space.
     const bool yUp = OVYUp::isYUp(*context);
     drawLineInContext(*context, QPointF(rect.x(), yUp ? rect.y() + rect.height() : rect.y()), true,
                       "drawInRect:inContext:");
@@ -286,7 +275,7 @@ void OVAttributedString::drawLineInContext(QPainter &context, const QPointF &anc
 
     context.save();
     context.setRenderHint(QPainter::Antialiasing);
-    enterUprightFrame(context, anchor);
+    OVYUp::enterUprightFrame(context, anchor);
     if (style.strokeWidth > 0.0) {
         const QColor stroke = style.strokeColor.isValid() ? style.strokeColor : fill;
         context.strokePath(line, QPen(stroke, outlinePenWidth(style.strokeWidth, style.font), Qt::SolidLine,

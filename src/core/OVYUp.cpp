@@ -1,6 +1,7 @@
 // Conversions between the y-up drawing space and Qt's y-down widget space.
 #include "core/OVYUp.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QWidget>
 
@@ -47,6 +48,27 @@ QRectF OVYUp::fromWidgetGeometry(const QRectF &geometry, double parentHeight)
 QPointF OVYUp::toYUp(const QPointF &widgetPoint, double height)
 {
     return QPointF(widgetPoint.x(), height - widgetPoint.y());
+}
+
+void OVYUp::enterUprightFrame(QPainter &painter, const QRectF &rect)
+{
+    enterUprightFrame(painter, QPointF(rect.x(), isYUp(painter) ? rect.y() + rect.height() : rect.y()));
+}
+
+void OVYUp::enterUprightFrame(QPainter &painter, const QPointF &point)
+{
+    const bool yUp = isYUp(painter);
+    painter.translate(point);
+    if (yUp)
+        painter.scale(1.0, -1.0);
+}
+
+void OVYUp::drawImage(QPainter &painter, const QRectF &rect, const QImage &image)
+{
+    painter.save();
+    enterUprightFrame(painter, rect);
+    painter.drawImage(QRectF(0, 0, rect.width(), rect.height()), image);
+    painter.restore();
 }
 
 void OVYUp::setFrame(QWidget &child, const QRectF &yUpFrame)

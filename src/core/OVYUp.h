@@ -14,6 +14,7 @@
 #include <QRectF>
 #include <QTransform>
 
+class QImage;
 class QPainter;
 class QWidget;
 
@@ -42,6 +43,14 @@ public:
     /// conversion is its own inverse).
     static QPointF toYUp(const QPointF &widgetPoint, double height);
     static QPointF toWidget(const QPointF &yUpPoint, double height) { return toYUp(yUpPoint, height); }
+
+    /// Moves the painter to an upright (y-down) local frame whose origin is the top-left corner of
+    /// `rect` as seen on screen: its far y edge in a y-up space, its near one in a y-down space.
+    static void enterUprightFrame(QPainter &painter, const QRectF &rect);
+    /// Moves the painter to an upright (y-down) local frame whose origin is `point`.
+    static void enterUprightFrame(QPainter &painter, const QPointF &point);
+    /// Draws `image` upright, filling `rect` (in the painter's space, either orientation).
+    static void drawImage(QPainter &painter, const QRectF &rect, const QImage &image);
 
     /// Places `child` at a y-up frame inside its parent.
     static void setFrame(QWidget &child, const QRectF &yUpFrame);

@@ -128,7 +128,7 @@ void OVAttributedString::setAttributes(const QVariantMap &attributes)
         if (alignment <= Center)
             mAlignment = alignment;
     }
-    mCachedSize = QSizeF();
+    mCachedSize = QSizeF(0, 0);
 }
 
 QVariantMap OVAttributedString::attributeDictionary() const
@@ -149,7 +149,7 @@ QVariantMap OVAttributedString::attributeDictionary() const
 void OVAttributedString::setString(const QString &string)
 {
     mString = string;
-    mCachedSize = QSizeF();
+    mCachedSize = QSizeF(0, 0);
 }
 
 void OVAttributedString::setFont(const std::optional<QFont> &font)
@@ -157,7 +157,7 @@ void OVAttributedString::setFont(const std::optional<QFont> &font)
     if (font == mFont)
         return;
     mFont = font;
-    mCachedSize = QSizeF();
+    mCachedSize = QSizeF(0, 0);
 }
 
 void OVAttributedString::setStrokeWidth(double width)
@@ -165,7 +165,7 @@ void OVAttributedString::setStrokeWidth(double width)
     if (width == mStrokeWidth)
         return;
     mStrokeWidth = width;
-    mCachedSize = QSizeF();
+    mCachedSize = QSizeF(0, 0);
 }
 
 QSizeF OVAttributedString::size()

@@ -125,5 +125,5 @@ private:
     double mStrokeWidth = 0.0;
     QColor mStrokeColor;
     quint64 mAlignment = Left;
-    QSizeF mCachedSize;
+    QSizeF mCachedSize{0, 0};
 };

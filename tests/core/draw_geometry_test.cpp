@@ -6,7 +6,6 @@
 #include "core/OVYUp.h"
 #include "draw_test_util.h"
 
-#include <QFont>
 #include <QPainterPath>
 #include <QWidget>
 #include <QtMath>
@@ -26,35 +25,6 @@ TEST(YUpHelper, FrameConversionRoundTrips)
     OVYUp::setFrame(child, QRectF(4, 4, 20, 10));
     EXPECT_EQ(child.geometry(), QRect(4, 46, 20, 10));
     EXPECT_EQ(OVYUp::frame(child), QRectF(4, 4, 20, 10));
-}
-
-TEST(YUpHelper, TextDrawnThroughTheFlipEqualsPlainQtAtTheConvertedPosition)
-{
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(14);
-    const QString text = QStringLiteral("Wind 12 kt");
-    const QRectF yUpRect(7, 20, 120, 18);
-
-    QImage flipped = transparentImage(160, 60);
-    {
-        QPainter painter(&flipped);
-        OVYUp::begin(painter, flipped.height());
-        EXPECT_TRUE(OVYUp::isYUp(painter));
-        // The label counter-flips about the rectangle's top edge (y-up: y + height).
-        painter.translate(yUpRect.x(), yUpRect.y() + yUpRect.height());
-        painter.scale(1, -1);
-        painter.setFont(font);
-        painter.drawText(QRectF(0, 0, yUpRect.width(), yUpRect.height()), Qt::AlignLeft | Qt::AlignTop, text);
-    }
-    QImage plain = transparentImage(160, 60);
-    {
-        QPainter painter(&plain);
-        EXPECT_FALSE(OVYUp::isYUp(painter));
-        painter.setFont(font);
-        painter.drawText(QRectF(OVYUp::toWidgetGeometry(yUpRect, plain.height())), Qt::AlignLeft | Qt::AlignTop, text);
-    }
-    EXPECT_FALSE(inkBounds(plain).isEmpty());
-    EXPECT_EQ(flipped, plain);
 }
 
 TEST(PathUtil, FlipAwareArcRendersAlikeInBothSpaces)

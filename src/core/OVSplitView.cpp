@@ -52,6 +52,7 @@ void OVSplitView::replaceView(QPointer<QWidget> &slot, QWidget *view)
     slot = view;
     if (view) {
         view->setParent(this);
+        view->installEventFilter(this);
         view->show();
     }
     refreshFrame();
@@ -197,6 +198,15 @@ void OVSplitView::leaveEvent(QEvent *)
         updateHover(QPointF(-1, -1));
 }
 
+bool OVSplitView::eventFilter(QObject *watched, QEvent *event)
+{
+    // Moving from the divider or the grip onto a pane or a button reaches only the child: leave
+    // the tracking areas then, or the child would show the split cursor it inherits.
+    if (event->type() == QEvent::Enter && !mShouldDrag)
+        updateHover(QPointF(-1, -1));
+    return QWidget::eventFilter(watched, event);
+}
+
 void OVSplitView::updateHover(const QPointF &p)
 {
     const bool inBar = barGripRect().contains(p);
@@ -248,6 +258,7 @@ void OVSplitView::refreshButtons()
         button->setIcon(QIcon(entry.image));
         button->setIconSize(entry.image.deviceIndependentSize().toSize());
         button->setToolTip(entry.toolTip);
+        button->installEventFilter(this);
         const double w = entry.image.deviceIndependentSize().width();
         OVYUp::setFrame(*button, QRectF(x, 0, w, kBarHeight));
         if (entry.action)

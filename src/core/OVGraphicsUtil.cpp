@@ -26,10 +26,13 @@ QWidget *mainWindow()
 
 double OVGraphicsUtil::resolutionScaleFactor()
 {
-    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         return 1.0;
-    if (const QWidget *window = mainWindow())
-        return window->devicePixelRatioF();
+    // Widgets exist only under a QApplication.
+    if (qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        if (const QWidget *window = mainWindow())
+            return window->devicePixelRatioF();
+    }
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         return screen->devicePixelRatio();
     return 1.0;

@@ -2,7 +2,7 @@
 #include "weather/OVForecastPeriod.h"
 
 #include "core/OVConstants.h"
-#include "core/OVValueConversion.h"
+#include "platform/OVValueConversion.h"
 
 #include <cmath>
 

@@ -3,7 +3,7 @@
 
 #include "core/OVConstants.h"
 #include "core/OVLocationDB.h"
-#include "core/OVValueConversion.h"
+#include "platform/OVValueConversion.h"
 #include "platform/OVLog.h"
 #include "weather/OVWeatherController.h"
 

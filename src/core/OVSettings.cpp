@@ -3,7 +3,7 @@
 #include "core/OVSettings.h"
 
 #include "core/OVAttributedString.h"
-#include "core/OVValueConversion.h"
+#include "platform/OVValueConversion.h"
 #include "platform/OVLog.h"
 #include "platform/OVUserDefaults.h"
 

@@ -1,3 +1,4 @@
+// bench-libraries: nimbrel_core
 // Location database on the full location.db: nearest station (true-distance order against plain
 // squared degree differences), nearest place, the map's per-redraw rectangle scans and a name
 // search. Reads the file named by NIMBREL_LOCATION_DB, else build-release/src/location.db (what

@@ -1,3 +1,4 @@
+// bench-libraries: nimbrel_core
 // Speed of the regular-expression engine on 1 MB of METAR reports (one per line), against
 // QRegularExpression (built once and optimized) and a naive ICU engine that opens and closes the
 // pattern on every call. The per-line operations show what the pattern cache is worth.

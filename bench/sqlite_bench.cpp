@@ -1,3 +1,4 @@
+// bench-libraries: nimbrel_core
 // Speed of the SQLite access layer on a station history: a batch insert of 100k observation rows
 // (the layer, the bare C API with typed binds, and the sqlite3 shell's CSV import as the ceiling),
 // range selects of 3 and 30 days on the indexed entry_date (objects, dictionaries, and a bare

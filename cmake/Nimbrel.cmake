@@ -18,6 +18,9 @@ function(nimbrel_subsystem name)
   endforeach()
   if(has_cpp)
     add_library(${target} STATIC ${sources})
+    # Without this, a header added after the first build (picked up by the glob) is never
+    # given to moc in an incremental Ninja build.
+    set_property(TARGET ${target} APPEND PROPERTY AUTOGEN_TARGET_DEPENDS ${sources})
     target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR}/src)
     target_link_libraries(${target} PUBLIC ${ARG_DEPS})
   else()

@@ -219,3 +219,23 @@ TEST_F(URLManagerTest, SendsTheProcessUserAgentMethodAndBody)
     EXPECT_TRUE(missing->errorOccurred());
     EXPECT_TRUE(missing->getData().isEmpty());
 }
+
+TEST_F(URLManagerTest, CachedLoadsFinishEvenWhenTheServerTurnsToErrors)
+{
+    int status = 200;
+    server.route("GET", "/cached", [&](const FixtureRequest &) {
+        FixtureResponse r = FixtureResponse::text("cached body", "text/plain", status);
+        r.headers.append(qMakePair(QByteArray("Cache-Control"), QByteArray("max-age=0")));
+        return r;
+    });
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        auto url = OVURL::createWithURLString(this->url("/cached"));
+        url->setCacheMode(OVURL::ReturnCacheElseLoad);
+        NotificationWaiter waiter("Cached");
+        manager.loadURL(url, "cached", "Cached");
+        ASSERT_TRUE(waiter.wait(5000).has_value());
+        EXPECT_TRUE(url->dataReady() || url->errorOccurred());
+        status = 503;
+    }
+}

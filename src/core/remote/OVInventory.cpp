@@ -16,10 +16,11 @@ std::shared_ptr<OVInventory> OVInventory::inventoryWithURLString(const QString &
 {
     if (urlString.isEmpty())
         return nullptr;
+    // Inventories live as long as the process: the registry is never destroyed.
     static std::mutex registryMutex;
-    static QMap<QString, std::shared_ptr<OVInventory>> registry;
+    static auto *registry = new QMap<QString, std::shared_ptr<OVInventory>>;
     std::lock_guard lock(registryMutex);
-    std::shared_ptr<OVInventory> &inventory = registry[urlString];
+    std::shared_ptr<OVInventory> &inventory = (*registry)[urlString];
     if (!inventory) {
         inventory = std::make_shared<OVInventory>();
         inventory->setUrlString(urlString);

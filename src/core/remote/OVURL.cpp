@@ -28,14 +28,19 @@ QNetworkDiskCache *makeDiskCache(QObject *parent)
     return cache;
 }
 
-// One access manager per thread that loads: the main thread's lives as long as the
-// application; a worker's foreground loads make their own for the duration of the call.
-QNetworkAccessManager *mainThreadAccessManager()
+// The main thread's access managers live as long as the application; a worker's foreground
+// loads make their own for the duration of the call. Mode 0 ("reload, ignoring cached data")
+// goes through a manager without a cache: it never reads or writes one, and a server error for a
+// URL that has a cache entry cannot stall the reply.
+QNetworkAccessManager *mainThreadAccessManager(int32_t cacheMode)
 {
-    static QPointer<QNetworkAccessManager> manager;
+    static QPointer<QNetworkAccessManager> uncached;
+    static QPointer<QNetworkAccessManager> cached;
+    QPointer<QNetworkAccessManager> &manager = cacheMode == OVURL::ReloadIgnoringCache ? uncached : cached;
     if (!manager) {
         manager = new QNetworkAccessManager(QCoreApplication::instance());
-        manager->setCache(makeDiskCache(manager));
+        if (cacheMode != OVURL::ReloadIgnoringCache)
+            manager->setCache(makeDiskCache(manager));
     }
     return manager;
 }
@@ -255,7 +260,7 @@ void OVURL::loadURLInBackground()
         return;
 
     QNetworkAccessManager *manager = QThread::currentThread() == QCoreApplication::instance()->thread()
-        ? mainThreadAccessManager()
+        ? mainThreadAccessManager(mCacheMode)
         : nullptr;
     if (!manager) {
         OVDebugLog(QStringLiteral("[OVURL loadURLInBackground] Error: Failed to initialize NSURLConnection with urlString: %1.").arg(urlString()));
@@ -340,7 +345,8 @@ void OVURL::loadURLInForeground()
     OVDebugLog(QStringLiteral("[OVURL loadURLInForeground] Loading URL: %1").arg(urlString()));
     if (mCacheMode <= 2) {
         QNetworkAccessManager manager;
-        manager.setCache(makeDiskCache(&manager));
+        if (mCacheMode != ReloadIgnoringCache)
+            manager.setCache(makeDiskCache(&manager));
         QNetworkReply *reply = send(&manager, request, httpMethod(), httpBody());
         QEventLoop loop;
         QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);

@@ -31,8 +31,9 @@ OVURLPtr requestOf(const QVariantMap &entry)
 
 OVURLManager &OVURLManager::sharedURLManager()
 {
-    static OVURLManager manager;
-    return manager;
+    // Lives as long as the process (its entries may still be referenced during shutdown).
+    static OVURLManager *manager = new OVURLManager;
+    return *manager;
 }
 
 OVURLManager::OVURLManager()

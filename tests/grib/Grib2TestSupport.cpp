@@ -73,9 +73,10 @@ std::vector<double> ecCodesValues(const std::string &path, int field)
     return values;
 }
 
-std::string ecCodesKeys(const std::string &path, const std::string &keys, int field)
+std::string ecCodesKeys(const std::string &path, const std::string &keys, int field, const std::string &format)
 {
-    std::string text = run("grib_get -w count=" + std::to_string(field) + " -p " + keys + " '" + path + "'");
+    const std::string formatOption = format.empty() ? "" : " -F '" + format + "'";
+    std::string text = run("grib_get -w count=" + std::to_string(field) + formatOption + " -p " + keys + " '" + path + "'");
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
         text.pop_back();
     return text;

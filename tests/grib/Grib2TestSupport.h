@@ -29,8 +29,9 @@ int status(const std::string &command);
 
 /// `grib_get_data -m nan -F %.9g` of one field (1-based), values only.
 std::vector<double> ecCodesValues(const std::string &path, int field = 1);
-/// `grib_get -p keys` of one field, trimmed.
-std::string ecCodesKeys(const std::string &path, const std::string &keys, int field = 1);
+/// `grib_get -p keys` of one field, trimmed; `format` is grib_get's -F (for example "%.6f").
+std::string ecCodesKeys(const std::string &path, const std::string &keys, int field = 1,
+                        const std::string &format = {});
 
 /// Asserts equal lengths, NaN at exactly the same points, and values within a few float ulps
 /// of the field's largest magnitude on the packed scale (times 10^D), divided back by 10^D.

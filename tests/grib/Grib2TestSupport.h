@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -32,6 +33,11 @@ std::vector<double> ecCodesValues(const std::string &path, int field = 1);
 /// `grib_get -p keys` of one field, trimmed; `format` is grib_get's -F (for example "%.6f").
 std::string ecCodesKeys(const std::string &path, const std::string &keys, int field = 1,
                         const std::string &format = {});
+
+/// A grib_filter run that sets the values of `from` and writes `to`: `change(index, value)`
+/// gives each point's new value, NaN for a missing point (a bitmap is then written).
+template<typename Change>
+void ecCodesSetValues(const std::string &from, const std::string &to, Change change);
 
 /// Asserts equal lengths, NaN at exactly the same points, and values within a few float ulps
 /// of the field's largest magnitude on the packed scale (times 10^D), divided back by 10^D.
@@ -90,6 +96,30 @@ void expectDecoderError(Call call, GRIB2DecoderError::Kind kind)
     } catch (const GRIB2DecoderError &error) {
         EXPECT_EQ(error.kind(), kind) << error.what();
     }
+}
+
+// Defined here because it is a template.
+template<typename Change>
+void ecCodesSetValues(const std::string &from, const std::string &to, Change change)
+{
+    const std::vector<double> original = ecCodesValues(from);
+    std::ostringstream rules;
+    rules.precision(9);
+    rules << "set bitmapPresent=1;\nset missingValue=9999;\nset values={";
+    bool anyMissing = false;
+    for (std::size_t i = 0; i < original.size(); ++i) {
+        const double v = change(i, original[i]);
+        anyMissing |= std::isnan(v);
+        rules << (i ? "," : "") << (std::isnan(v) ? 9999.0 : v);
+    }
+    rules << "};\n";
+    if (!anyMissing)
+        rules << "set bitmapPresent=0;\n";
+    rules << "write \"" << to << "\";\n";
+    const std::string rulesPath = to + ".rules";
+    const std::string text = rules.str();
+    writeFile(rulesPath, Bytes(text.begin(), text.end()));
+    run("grib_filter '" + rulesPath + "' '" + from + "'");
 }
 
 } // namespace grib2test

@@ -18,31 +18,6 @@ std::string quoted(const std::string &path) { return "'" + path + "'"; }
 
 std::string source() { return dataPath("ecmwf_regular_latlon_2t_5.0_simple.grib2"); }
 
-/// A grib_filter run that sets the values of `from` (a lambda of the point index and the
-/// original value gives the new value; NaN marks a missing point) and writes `to`.
-template<typename Change>
-void setValues(const std::string &from, const std::string &to, Change change)
-{
-    const std::vector<double> original = ecCodesValues(from);
-    std::ostringstream rules;
-    rules.precision(9);
-    rules << "set bitmapPresent=1;\nset missingValue=9999;\nset values={";
-    bool anyMissing = false;
-    for (std::size_t i = 0; i < original.size(); ++i) {
-        const double v = change(i, original[i]);
-        anyMissing |= std::isnan(v);
-        rules << (i ? "," : "") << (std::isnan(v) ? 9999.0 : v);
-    }
-    rules << "};\n";
-    if (!anyMissing)
-        rules << "set bitmapPresent=0;\n";
-    rules << "write \"" << to << "\";\n";
-    const std::string rulesPath = to + ".rules";
-    const std::string text = rules.str();
-    writeFile(rulesPath, Bytes(text.begin(), text.end()));
-    run("grib_filter " + quoted(rulesPath) + " " + quoted(from));
-}
-
 /// Repacks `from` with the packing, the width and the decimal scale, one grib_set run each.
 /// ecCodes takes a decimal scale after the width for complex packing, but only as a change of
 /// precision before the width for simple and JPEG 2000 packing.
@@ -65,7 +40,7 @@ std::string withBitmap()
 {
     static const std::string path = [] {
         const std::string p = outputPath("bitmap_source.grib2");
-        setValues(source(), p, [](std::size_t i, double v) { return i % 10 == 3 ? NAN : v; });
+        ecCodesSetValues(source(), p, [](std::size_t i, double v) { return i % 10 == 3 ? NAN : v; });
         return p;
     }();
     return path;
@@ -106,7 +81,7 @@ TEST(GRIB2EcCodesFiles, EveryPackingWidthAndScale)
 TEST(GRIB2EcCodesFiles, ConstantFields)
 {
     const std::string constant = outputPath("constant.grib2");
-    setValues(source(), constant, [](std::size_t, double) { return 273.15; });
+    ecCodesSetValues(source(), constant, [](std::size_t, double) { return 273.15; });
     for (const std::string packing : {"grid_simple", "grid_jpeg", "grid_complex", "grid_complex_spatial_differencing"}) {
         SCOPED_TRACE(packing);
         const std::string path = outputPath("constant_" + packing + ".grib2");
@@ -116,7 +91,7 @@ TEST(GRIB2EcCodesFiles, ConstantFields)
         } else {
             // Complex packing keeps its groups only when the values change after repacking.
             const std::string repacked = repack(source(), packing, 12, 1, "constant_" + packing + "_base");
-            setValues(repacked, path, [](std::size_t, double) { return 273.15; });
+            ecCodesSetValues(repacked, path, [](std::size_t, double) { return 273.15; });
         }
         EXPECT_EQ(ecCodesKeys(path, "packingType"), packing);
         expectDecodesLikeEcCodes(path);

@@ -6,15 +6,17 @@ namespace {
 std::string describe(const char *kindName, std::optional<std::int64_t> value,
                      const std::string &reason, int messageNumber, std::size_t byteOffset)
 {
+    // Built by appending: GCC 12 warns falsely (-Wrestrict) on "literal" + std::string.
     std::string text = kindName;
     if (value)
-        text += "(" + std::to_string(*value) + ")";
+        text.append("(").append(std::to_string(*value)).append(")");
     if (!reason.empty())
-        text += ": " + reason;
+        text.append(": ").append(reason);
     if (messageNumber > 0)
-        text += " (message " + std::to_string(messageNumber) + ", byte " + std::to_string(byteOffset) + ")";
+        text.append(" (message ").append(std::to_string(messageNumber)).append(", byte ");
     else
-        text += " (byte " + std::to_string(byteOffset) + ")";
+        text.append(" (byte ");
+    text.append(std::to_string(byteOffset)).append(")");
     return text;
 }
 

@@ -326,3 +326,35 @@ TEST_F(HourlyNDFDTest, IgnoresRepliesForTheDailyEndpoint)
     EXPECT_TRUE(client->pointForecasts().isEmpty());
     EXPECT_EQ(shown.count(), 0);
 }
+
+TEST(HourlyNDFDSum, AmountsCountByTheirShareOfTheRange)
+{
+    const QDateTime t0(QDate(2013, 11, 10), QTime(0, 0), QTimeZone::utc());
+    const auto entry = [&](int fromHour, int toHour, float value) {
+        return QVariantMap{{"startDate", t0.addSecs(fromHour * 3600)},
+                           {"endDate", t0.addSecs(toHour * 3600)},
+                           {"value", value}};
+    };
+    const QVariantMap pointForecast{
+        {"liquidPrecip", QVariantList{entry(0, 1, 0.1f), entry(1, 2, -1000), entry(2, 4, 0.4f)}}};
+    struct Case
+    {
+        const char *name;
+        QDateTime start;
+        QDateTime end;
+        QString key;
+        double expected;
+    };
+    const Case cases[] = {
+        {"whole entries, a missing amount adds nothing", t0, t0.addSecs(4 * 3600), "liquidPrecip", 0.5},
+        {"half of an entry", t0.addSecs(3 * 3600), t0.addSecs(5 * 3600), "liquidPrecip", 0.2},
+        {"no series", t0, t0.addSecs(3600), "snowPrecip", 0},
+        {"empty range", t0, t0, "liquidPrecip", -1000},
+        {"missing bound", QDateTime(), t0, "liquidPrecip", -1000},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_NEAR(OVHourlyNDFD::adjustedSumForTimeRange(c.start, c.end, pointForecast, c.key),
+                    c.expected, 1e-6);
+    }
+}

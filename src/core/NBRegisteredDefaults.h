@@ -21,6 +21,8 @@ inline constexpr QLatin1String temperatureUnits{"temperatureUnits"};
 inline constexpr QLatin1String windSpeedUnits{"windSpeedUnits"};
 inline constexpr QLatin1String distanceUnits{"distanceUnits"};
 inline constexpr QLatin1String pressureUnits{"pressureUnits"};
+/// Scheme and host of the NDFD XML service that both NDFD clients ask.
+inline constexpr QLatin1String ndfdServerURL{"OVNDFDServerURL"};
 } // namespace NBSettingKey
 
 namespace NBRegisteredDefaults {

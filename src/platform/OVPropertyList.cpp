@@ -11,7 +11,9 @@
 
 #include <plist/plist.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -120,8 +122,18 @@ plist_t fromVariant(const QVariant &value)
     case QMetaType::QDateTime: {
         const qint64 msec = value.toDateTime().toMSecsSinceEpoch();
         const qint64 sinceEpoch = msec - kPlistEpochUnixSeconds * 1000;
-        const qint64 sec = qint64(std::floor(double(sinceEpoch) / 1000.0));
-        const qint64 usec = (sinceEpoch - sec * 1000) * 1000;
+        qint64 sec = qint64(std::floor(double(sinceEpoch) / 1000.0));
+        qint64 usec = (sinceEpoch - sec * 1000) * 1000;
+        // The library keeps 32-bit seconds from 2001 (about 1933 to 2069). A date beyond that
+        // range (such as a "distant past" marker) is kept at the nearest end rather than wrapped
+        // into an unrelated year.
+        if (sec < std::numeric_limits<int32_t>::min() || sec > std::numeric_limits<int32_t>::max()) {
+            sec = std::clamp<qint64>(sec, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
+            usec = 0;
+            OVDebugLog(QStringLiteral("[OVPropertyList toXml] Date %1 is outside the property-list range; stored as %2.")
+                           .arg(value.toDateTime().toString(Qt::ISODate))
+                           .arg(QDateTime::fromSecsSinceEpoch(kPlistEpochUnixSeconds + sec, Qt::UTC).toString(Qt::ISODate)));
+        }
         return plist_new_date(int32_t(sec), int32_t(usec));
     }
     case QMetaType::QVariantList:

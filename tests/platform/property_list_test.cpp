@@ -59,6 +59,17 @@ TEST(PropertyList, NestedCacheRoundTripsThroughAFile)
     EXPECT_EQ(date.toString(Qt::ISODate), "2024-05-22T18:30:15Z");
 }
 
+TEST(PropertyList, DatesBeyondTheFormatsRangeKeepTheirSide)
+{
+    const QDateTime distantPast(QDate(1, 1, 1), QTime(0, 0), Qt::UTC);
+    const QDateTime distantFuture(QDate(4001, 1, 1), QTime(0, 0), Qt::UTC);
+    const QVariant back = OVPropertyList::fromData(OVPropertyList::toXml(QVariantList{distantPast, distantFuture}));
+    const QVariantList dates = back.toList();
+    ASSERT_EQ(dates.size(), 2);
+    EXPECT_LT(dates[0].toDateTime().date().year(), 1935);
+    EXPECT_GT(dates[1].toDateTime().date().year(), 2067);
+}
+
 TEST(PropertyList, BrokenFilesGiveAnEmptyResultAndStayUntilAGoodSave)
 {
     QTemporaryDir dir;

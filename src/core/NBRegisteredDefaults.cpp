@@ -79,6 +79,9 @@ QVariantMap table()
         {QStringLiteral("showJournalWindow"), zero},
         {QStringLiteral("showInfoPanel"), zero},
         {QStringLiteral("NBShowTemperatureInDock"), one},
+        // No real status or download server exists: empty hosts send nothing.
+        {QStringLiteral("NBStatusServerURL"), QString()},
+        {QStringLiteral("NBDownloadServerURL"), QString()},
     };
 }
 

@@ -365,8 +365,9 @@ void NBController::setMonitoredLocations(const OVWeatherLocationList &locations)
 {
     if (sameLocations(locations, mMonitoredLocations))
         return;
-    mMonitoredLocations = locations;
+    // The selection is read before the list changes: the list model answers from the new list.
     const int row = std::max(0, selectedRow());
+    mMonitoredLocations = locations;
     OVDebugLog(QStringLiteral("Updating with %1 locations.").arg(locations.size()));
     mWeatherController.setWeatherLocations(locations);
     if (mLocationController)

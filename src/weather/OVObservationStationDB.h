@@ -103,9 +103,6 @@ public:
     void updateMinMaxValues(const QTimeZone &zone, const QDateTime &start, const QDateTime &end);
     /// Waits until the rebuilds started by inserts have finished; false on timeout.
     bool waitForMinMaxUpdates(int timeoutMs = -1);
-    /// The stored label of a UTC day's bucket for an offset: that day's 12:00 UTC minus the
-    /// offset, as 14-digit date text (the zone's local noon expressed in UTC).
-    static QString bucketLabelSQL();
 
     // --- Helpers over row dictionaries (columns -> texts, NULL as "") -----------------------
     /// The value as a number; an empty text, NULL or an infinite value reads as -1000.

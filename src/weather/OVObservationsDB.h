@@ -130,8 +130,17 @@ private:
     struct RangeCache;
     QList<OVWeatherConditions> readRange(const QString &icao, const QDateTime &start,
                                          const QDateTime &end);
+    QList<OVWeatherConditions> fullReload(const QString &icao, const QDateTime &start,
+                                          const QDateTime &end, bool latest);
+    // The range-cache operations with mCacheMutex already held.
+    std::optional<QList<OVWeatherConditions>> cacheDataLocked(const QString &icao,
+                                                              const QDateTime &start,
+                                                              const QDateTime &end) const;
     void setCacheDataLocked(const QList<OVWeatherConditions> &records, const QString &icao,
                             bool latest, const QDateTime &start, const QDateTime &end);
+    void addBeforeCacheDataLocked(const QList<OVWeatherConditions> &records, const QString &icao);
+    void addAfterCacheDataLocked(const QList<OVWeatherConditions> &records, const QString &icao,
+                                 bool latest);
     OVUserDefaults &defaults() const;
 
     const QString mPath;
@@ -139,6 +148,7 @@ private:
     OVUserDefaults *const mDefaults;
     OVCacheHandler mDbConnections{OVCacheHandler::DefaultSlots};
     std::mutex mOpenMutex; // one opener per station at a time
+    std::mutex mCurrentConditionsMutex; // read-modify-write of the user default
     std::atomic<bool> mShutdownLock{false};
 
     mutable std::mutex mCacheMutex;

@@ -17,6 +17,8 @@
 #include "platform/OVLog.h"
 #include "platform/OVNotificationCenter.h"
 #include "platform/OVUserDefaults.h"
+#include "weather/OVBrisantObservationsBroker.h"
+#include "weather/OVObservationsDB.h"
 #include "weather/OVWeatherLocation.h"
 
 #include <QGuiApplication>
@@ -258,6 +260,8 @@ bool NBController::launchSetupPaths()
 
 void NBController::launchSetupDatabases()
 {
+    if (!mObservationsDatabase)
+        mObservationsDatabase = std::make_unique<OVObservationsDB>(NBPrefController::nimbrelCoreObservationsPath());
     mDatabaseReady = true;
 }
 
@@ -291,6 +295,11 @@ void NBController::launchSetupLocations()
         setMonitoredLocations(restored);
     else
         checkCoreLocation();
+
+    // The forecast clients' caches join here when those clients exist.
+    OVBrisantObservationsBroker &observations = OVBrisantObservationsBroker::sharedClient();
+    observations.setLocationSource([] { return OVWeatherController::sharedWeatherController().weatherLocations(); });
+    observations.forceUpdateWeather();
 }
 
 void NBController::launchCheckReachability()
@@ -311,6 +320,8 @@ void NBController::applicationWillTerminate()
     if (mTerminated)
         return;
     mTerminated = true;
+    if (OVObservationsDB *database = OVObservationsDB::sharedDatabase())
+        database->prepareForShutdown();
     if (mAppDidFinishLaunching)
         NBControllerSettings::writeSettingsToDisk();
 }
@@ -370,6 +381,7 @@ void NBController::setMonitoredLocations(const OVWeatherLocationList &locations)
     mMonitoredLocations = locations;
     OVDebugLog(QStringLiteral("Updating with %1 locations.").arg(locations.size()));
     mWeatherController.setWeatherLocations(locations);
+    OVBrisantObservationsBroker::sharedClient().updateLocations(locations);
     if (mLocationController)
         mLocationController->reloadData();
 

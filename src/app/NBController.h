@@ -24,6 +24,7 @@
 class NBLocationController;
 class NBMainWindow;
 class NBSleepWakeMonitor;
+class OVObservationsDB;
 class Reachability;
 
 class NBController : public QObject, public OVApplicationHooks
@@ -150,5 +151,6 @@ private:
     bool mIsReachable = true;
     bool mAlreadyShowedReachabilityDialog = false;
     NBSleepWakeMonitor *mSleepWakeMonitor = nullptr;
+    std::unique_ptr<OVObservationsDB> mObservationsDatabase;
     QGeoPositionInfoSource *mClManager = nullptr;
 };

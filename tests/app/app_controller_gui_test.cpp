@@ -2,9 +2,12 @@
 // the tick's timing rules, the progress display, quitting and the next launch.
 #include "AppControllerFixture.h"
 #include "core/NBPrefController.h"
+#include "support/FixtureHttpServer.h"
 
 #include <QListView>
 #include <QTemporaryDir>
+
+#include <atomic>
 
 #include <unicode/datefmt.h>
 #include <unicode/unistr.h>
@@ -46,11 +49,25 @@ QVariantMap londonDictionary()
 
 TEST_F(AppControllerTest, SavedLocationsAreRestoredAndTheFirstIsCurrent)
 {
+    // The observation service: the fixture reply; once `hold` is set, held until the test
+    // lets it go.
+    FixtureHttpServer server;
+    ASSERT_TRUE(server.start());
+    const QString endpoint = QStringLiteral("/cgi-bin/observation_broker.cgi");
+    const auto gate = std::make_shared<FixtureGate>();
+    std::atomic<bool> hold{false};
+    server.route("POST", endpoint, [&hold, gate](const FixtureRequest &) {
+        FixtureResponse reply = FixtureResponse::file(testDataPath(QStringLiteral("weather/observations/two_locations.json")), "application/json");
+        if (hold)
+            reply.gate = gate;
+        return reply;
+    });
+    OVUserDefaults::standard().setObject(server.baseUrl(), QStringLiteral("OVBrisantObservationsServerURL"));
+
     ASSERT_EQ(londonDictionary().size(), 13);
     saveLocations({portlandLookup(), londonDictionary(),
                    QVariantMap{{QStringLiteral("location_id"), 999}, {QStringLiteral("icao"), QStringLiteral("KXXX")}},
                    QStringLiteral("not a location")});
-    NotificationWaiter current(QStringLiteral("OVNotifyNewCurrentLocation"));
     launch();
 
     EXPECT_EQ(cities(), (QStringList{QStringLiteral("Portland"), QStringLiteral("London")}));
@@ -60,14 +77,29 @@ TEST_F(AppControllerTest, SavedLocationsAreRestoredAndTheFirstIsCurrent)
     EXPECT_EQ(controller->locationController()->rowCount(), 2);
     EXPECT_EQ(controller->locationController()->data(controller->locationController()->index(1)).toString(), QStringLiteral("London"));
 
+    ASSERT_TRUE(waitUntil([&] { return server.requestCount(endpoint) >= 1; }));
+    const FixtureRequest first = server.requests().first();
+    EXPECT_TRUE(first.body.contains("ICAO%2CKPDX") || first.body.contains("ICAO,KPDX")) << first.body.toStdString();
+    EXPECT_TRUE(first.body.contains("ICAO%2CEGLL") || first.body.contains("ICAO,EGLL")) << first.body.toStdString();
+    EXPECT_EQ(first.headers.value("user-agent"), NBController::userAgent().toUtf8());
+    ASSERT_TRUE(waitUntil([] { return OVWeatherController::sharedWeatherController().loadPercentCompleted() >= 100; }));
+    const int beforeTick = server.requestCount(endpoint);
+    hold = true;
+
     QProgressBar *bar = controller->window()->progressBar();
     EXPECT_TRUE(controller->window()->lastUpdatedLabel()->text().isEmpty());
     env.scheduler->advance(2.0);
     EXPECT_EQ(controller->window()->lastUpdatedLabel()->text(),
               QStringLiteral("Last Updated: ") + icuShortTime(env.scheduler->now()));
+    ASSERT_TRUE(waitUntil([&] { return server.requestCount(endpoint) > beforeTick; })) << "the first tick asks again";
     EXPECT_TRUE(bar->isVisible());
     env.scheduler->advance(1.0);
-    EXPECT_FALSE(bar->isVisible()) << "nothing to load: the first poll finds 100 percent";
+    EXPECT_TRUE(bar->isVisible()) << "the reply is still outstanding";
+
+    gate->open();
+    ASSERT_TRUE(waitUntil([] { return OVWeatherController::sharedWeatherController().loadPercentCompleted() >= 100; }));
+    env.scheduler->advance(1.0);
+    EXPECT_FALSE(bar->isVisible());
 }
 
 TEST_F(AppControllerTest, SameLocationsInTheSameOrderChangeNothing)

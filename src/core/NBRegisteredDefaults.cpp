@@ -79,6 +79,8 @@ QVariantMap table()
         {QStringLiteral("showJournalWindow"), zero},
         {QStringLiteral("showInfoPanel"), zero},
         {QStringLiteral("NBShowTemperatureInDock"), one},
+        {QString(NBSettingKey::brisantDataServerURL), QStringLiteral("")},
+        {QString(NBSettingKey::brisantServerKey), QStringLiteral("Wq4Ne8Rt2Yb6Um0Io3Pa7Sd5Fg9Hj1Kl")},
     };
 }
 

@@ -79,6 +79,9 @@ QVariantMap table()
         {QStringLiteral("showJournalWindow"), zero},
         {QStringLiteral("showInfoPanel"), zero},
         {QStringLiteral("NBShowTemperatureInDock"), one},
+        // The Brisant services: scheme and host of each (none configured: nothing is sent) and
+        // the access key the Brisant clients share.
+        {QStringLiteral("OVBrisantObservationsServerURL"), QString()},
         {QString(NBSettingKey::brisantDataServerURL), QStringLiteral("")},
         {QString(NBSettingKey::brisantServerKey), QStringLiteral("Wq4Ne8Rt2Yb6Um0Io3Pa7Sd5Fg9Hj1Kl")},
     };

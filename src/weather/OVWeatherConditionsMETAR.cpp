@@ -221,7 +221,7 @@ void OVWeatherConditions::setTemperatureFromMETARFields(const QStringList &field
     const QString remarks =
         fieldAt(fields, findString(QStringLiteral("^T[01][0-9]{3}[01][0-9]{3}$"), fields));
     if (!remarks.isNull()) {
-        const double value = remarks.mid(2, 3).toDouble() * 0.1;
+        const double value = remarks.mid(2, 3).toDouble() / 10.0;
         mTemperatureC = remarks.at(1) == QLatin1Char('1') ? -value : value;
         return;
     }

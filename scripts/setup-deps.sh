@@ -16,6 +16,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   librsvg2-bin
   netcdf-bin
+  libxml2-utils
 )
 
 missing=()

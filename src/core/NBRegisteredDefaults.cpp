@@ -74,6 +74,7 @@ QVariantMap table()
         {QStringLiteral("radarOverlayUpdateCheckURL"),
          url(kImageServer, "/image_maps/radar_overlay/last_updated.txt")},
         {QStringLiteral("showDewpoint"), one},
+        {QString(NBSettingKey::ndfdServerURL), QStringLiteral("https://graphical.weather.gov")},
         {QStringLiteral("updateFrequency"), QStringLiteral("3600")},
         {QStringLiteral("showActivityWindow"), zero},
         {QStringLiteral("showJournalWindow"), zero},

@@ -25,6 +25,8 @@ inline constexpr QLatin1String pressureUnits{"pressureUnits"};
 inline constexpr QLatin1String brisantDataServerURL{"OVBrisantDataServerURL"};
 /// Access key sent with every request to the forecast data service.
 inline constexpr QLatin1String brisantServerKey{"OVBrisantServerKey"};
+/// Scheme and host of the NDFD XML service that both NDFD clients ask.
+inline constexpr QLatin1String ndfdServerURL{"OVNDFDServerURL"};
 } // namespace NBSettingKey
 
 namespace NBRegisteredDefaults {

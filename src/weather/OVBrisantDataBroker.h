@@ -21,6 +21,7 @@
 
 #include "platform/OVClock.h"
 #include "weather/OVWeatherController.h"
+#include "weather/OVWeatherNotifications.h"
 
 #include <QDateTime>
 #include <QList>
@@ -39,12 +40,6 @@ class OVLocation;
 class OVSerialQueue;
 class QNetworkAccessManager;
 class QNetworkReply;
-
-inline const QString OVEnvironmentNotifyForecastLoaded =
-    QStringLiteral("OVEnvironmentNotifyForecastLoaded");
-inline const QString OVEnvironmentNotifySurfaceAnalysisLoaded =
-    QStringLiteral("OVEnvironmentNotifySurfaceAnalysisLoaded");
-inline const QString OVNotifyForecastNeedsDisplay = QStringLiteral("OVNotifyForecastNeedsDisplay");
 
 class OVBrisantDataBroker : public QObject
 {

@@ -34,10 +34,12 @@ const QString kInterpolatedKeys[] = {
 };
 const QString kSummedKeys[] = {OVForecastKey::liquidPrecip, OVForecastKey::snowPrecip};
 
-// The image name as the icon set knows it; "na.png" when the set has no such image.
+// The image's file name in the icon set ("ra" is "ra.png"); "na.png" when the set has none.
 QString bundledImageName(const QString &name)
 {
-    return OVWeatherIconImages::hasImage(name) ? name : kNotAvailableImage;
+    if (!OVWeatherIconImages::hasImage(name))
+        return kNotAvailableImage;
+    return name.endsWith(QLatin1String(".png")) ? name : name + QLatin1String(".png");
 }
 
 bool isNotAvailable(const QString &name)

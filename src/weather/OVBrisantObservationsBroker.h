@@ -63,7 +63,8 @@ public:
     static OVBrisantObservationsBroker &sharedClient();
 
     /// Observes "OVNotifyLoadDataIfNeeded", "OVNotifyForceReload" and the reply notification.
-    explicit OVBrisantObservationsBroker(const Services &services = {});
+    OVBrisantObservationsBroker();
+    explicit OVBrisantObservationsBroker(const Services &services);
     ~OVBrisantObservationsBroker();
     OVBrisantObservationsBroker(const OVBrisantObservationsBroker &) = delete;
     OVBrisantObservationsBroker &operator=(const OVBrisantObservationsBroker &) = delete;

@@ -229,10 +229,11 @@ double OVHourlyNDFD::adjustedSumForTimeRange(const QDateTime &startDate, const Q
             continue;
         const double overlap =
             NSDateUtil::overlappingIntervalBetweenRangeAStart(start, end, startDate, endDate);
-        if (overlap <= 0)
+        // A missing amount (-1000) adds nothing rather than a negative share of the marker.
+        const std::optional<float> amount = OVForecastPeriod::floatValue(period, OVForecastKey::value);
+        if (overlap <= 0 || !amount)
             continue;
-        sum += OVValueConversion::toDouble(period.value(OVForecastKey::value)) * overlap
-               / double(start.secsTo(end));
+        sum += double(*amount) * overlap / double(start.secsTo(end));
     }
     return sum;
 }

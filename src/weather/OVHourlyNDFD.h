@@ -41,7 +41,8 @@ public:
                                      const QDateTime &endDate = QDateTime());
 
     /// The element's amounts over start..end, each entry counted by the share of it that lies
-    /// inside; -1000 when a bound is missing or the range is empty, 0 without entries.
+    /// inside (missing amounts add nothing); -1000 when a bound is missing or the range is
+    /// empty, 0 without entries.
     static double adjustedSumForTimeRange(const QDateTime &startDate, const QDateTime &endDate,
                                           const QVariantMap &pointForecast, const QString &key);
 

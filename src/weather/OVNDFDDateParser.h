@@ -29,6 +29,12 @@ public:
     QDateTime dateForNDFDString(const QString &text);
 
     void clearCache() { mCache.clear(); }
+    /// With caching off every text is parsed anew (for measuring what the cache saves).
+    void setCaching(Caching caching)
+    {
+        mCaching = caching;
+        mCache.clear();
+    }
     qsizetype cacheSize() const { return mCache.size(); }
 
 private:

@@ -15,6 +15,7 @@
 
 #include "weather/OVDWMLReader.h"
 #include "weather/OVNDFDDateParser.h"
+#include "weather/OVWeatherNotifications.h"
 #include "weather/OVWeatherController.h"
 
 #include <QDomElement>
@@ -35,9 +36,6 @@ class OVWeatherLocation;
 struct OVNotification;
 
 inline const QString OVEnvironmentNotifyURLLoaded = QStringLiteral("OVEnvironmentNotifyURLLoaded");
-inline const QString OVEnvironmentNotifyForecastLoaded =
-    QStringLiteral("OVEnvironmentNotifyForecastLoaded");
-inline const QString OVNotifyForecastNeedsDisplay = QStringLiteral("OVNotifyForecastNeedsDisplay");
 inline const QString OVNotifyForceReload = QStringLiteral("OVNotifyForceReload");
 
 class OVNDFDClient

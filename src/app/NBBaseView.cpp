@@ -14,6 +14,7 @@
 #include "core/OVYUp.h"
 #include "platform/OVLocalize.h"
 #include "platform/OVNotificationCenter.h"
+#include "weather/OVBrisantObservationsBroker.h"
 #include "weather/OVWeatherController.h"
 #include "weather/OVWeatherLocation.h"
 
@@ -62,6 +63,9 @@ void NBBaseView::awakeFromNib(NBScheduler &scheduler)
     OVNotificationCenter &center = OVNotificationCenter::defaultCenter();
     center.addObserver(this, kNotifyNewCurrentLocation, [this](const OVNotification &) { refreshDisplay(); });
     center.addObserver(this, kNotifyRedisplayEverything, [this](const OVNotification &) { refreshDisplay(); });
+    // The title changes from "Fetching Weather for ..." once the first observation is stored.
+    center.addObserver(this, OVNotifyICAONeedsDisplay,
+                       [this](const OVNotification &) { update(OVYUp::toWidgetGeometry(headerRect(), height())); });
 }
 
 void NBBaseView::setupViews()

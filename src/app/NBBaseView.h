@@ -47,8 +47,8 @@ public:
     explicit NBBaseView(QWidget *parent = nullptr);
     ~NBBaseView() override;
 
-    /// Observes the current location and the redisplay notification, and schedules
-    /// `setupViews` 0.5 s later on `scheduler`.
+    /// Observes the current location, the redisplay notification and new observations (the
+    /// title), and schedules `setupViews` 0.5 s later on `scheduler`.
     void awakeFromNib(NBScheduler &scheduler);
     /// Creates the panels, lays them out in mode 0 without animation and centres the map on
     /// the current location. Only the first call does anything.

@@ -66,6 +66,21 @@ int NBTableView::rowAtPoint(const QPoint &viewportPoint) const
     return index.isValid() ? index.row() : -1;
 }
 
+void NBTableView::setModel(QAbstractItemModel *newModel)
+{
+    if (model())
+        disconnect(model(), nullptr, this, nullptr);
+    QListView::setModel(newModel);
+    if (!newModel)
+        return;
+    connect(newModel, &QAbstractItemModel::modelAboutToBeReset, this, [this] { mRowBeforeReload = selectedRow(); });
+    connect(newModel, &QAbstractItemModel::modelReset, this, [this] {
+        if (mRowBeforeReload >= 0 && mRowBeforeReload < numberOfRows())
+            selectionModel()->select(model()->index(mRowBeforeReload, 0, rootIndex()), QItemSelectionModel::ClearAndSelect);
+        mRowBeforeReload = -1;
+    });
+}
+
 void NBTableView::sendAction()
 {
     if (mAction)

@@ -76,6 +76,10 @@ public:
 
     NBLocationCell *locationCell() const { return mCell; }
 
+    /// Reloading the rows keeps the selected row while it still exists (without sending the
+    /// action).
+    void setModel(QAbstractItemModel *model) override;
+
 signals:
     /// The removal request of the context menu, with the row.
     void removeLocationAtIndex(int row);
@@ -94,6 +98,7 @@ private:
     NBLocationCell *mCell = nullptr;
     Action mAction;
     int mClickedRow = -1;
+    int mRowBeforeReload = -1;
     double mRowHeight = kMinimumRowHeight;
     QSizeF mSpacing{7.0, 2.0};
     std::vector<float> mRowHeights;

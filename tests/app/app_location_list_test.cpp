@@ -88,6 +88,10 @@ TEST_F(LocationListTest, AClickMakesTheRowCurrentAndAClickBelowTheRowsClearsIt)
               controller->monitoredLocations().at(1));
     EXPECT_EQ(table->selectedRow(), 1);
     EXPECT_EQ(NBBaseView::headerTitle(), "Fetching Weather for Portland, Oregon, United States...");
+    // New data reloads the rows; the selection stays, and nothing is announced.
+    controller->refreshLocationTable();
+    EXPECT_EQ(table->selectedRow(), 1);
+    EXPECT_EQ(announced.count(), 1);
 
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, belowTheRows());
     EXPECT_EQ(announced.count(), 2);

@@ -12,7 +12,8 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth x11-utils imagemagick openssl
   fonts-dejavu-core
-  libeccodes-tools libeccodes-dev
+  libeccodes-tools libeccodes-dev libopenjp2-tools
+  clang-14 libclang-rt-14-dev
   librsvg2-bin
   netcdf-bin
 )

@@ -6,8 +6,10 @@
 
 OVNotificationCenter &OVNotificationCenter::defaultCenter()
 {
-    static OVNotificationCenter center;
-    return center;
+    // Never destroyed: shared objects that outlive main (registries, shared clients) still
+    // remove their observers in their destructors during static destruction.
+    static OVNotificationCenter *center = new OVNotificationCenter;
+    return *center;
 }
 
 uint64_t OVNotificationCenter::addObserver(const void *owner, const QString &name, Handler handler,

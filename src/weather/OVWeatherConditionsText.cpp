@@ -1,0 +1,279 @@
+// The texts the views show for a weather conditions record, in the user's units.
+//
+// Every format goes through the localisation table with its English text as the key and is
+// filled in the C locale; "%C" in a format stands for the degree sign and "%@" for a text
+// argument. A missing value always reads "—".
+#include "weather/OVWeatherConditions.h"
+
+#include "core/OVConstants.h"
+#include "core/OVDateFormattingTool.h"
+#include "platform/OVLocalize.h"
+
+#include <cmath>
+#include <cstdarg>
+
+namespace {
+
+const QString &missingText()
+{
+    static const QString dash(QChar(0x2014));
+    return dash;
+}
+
+bool isMissing(double value)
+{
+    return value == OVNoValue;
+}
+
+/// The localised format filled with the arguments. Text arguments ("%@") are passed as UTF-8.
+QString formatted(const char *englishFormat, ...)
+{
+    QString format = OVLocalizedString(englishFormat);
+    format.replace(QLatin1String("%C"), QString(QChar(0x00B0)));
+    format.replace(QLatin1String("%@"), QLatin1String("%s"));
+    va_list arguments;
+    va_start(arguments, englishFormat);
+    const QString text = QString::vasprintf(format.toUtf8().constData(), arguments);
+    va_end(arguments);
+    return text;
+}
+
+QString temperatureText(double value, int32_t units)
+{
+    if (isMissing(value))
+        return missingText();
+    return units == 0 || units == 1 ? formatted("%.1f%C", value) : formatted("%.1fK", value);
+}
+
+QString integerTemperatureText(double value, int32_t units)
+{
+    if (isMissing(value))
+        return missingText();
+    // Half away from zero, except that values just below zero show as 0, not "-0".
+    const int whole = value >= -0.5 && value < 0.0 ? 0 : int(std::round(value));
+    return units == 0 || units == 1 ? formatted("%d%C", whole) : formatted("%dK", whole);
+}
+
+QString speedText(double value, int32_t units)
+{
+    switch (units) {
+    case 0: return formatted("%.0f mph", value);
+    case 1: return formatted("%.0f km/h", value);
+    case 2: return formatted("%.0f knots", value);
+    default: return formatted("%.0f m/s", value);
+    }
+}
+
+QByteArray utf8(const QString &text)
+{
+    return text.toUtf8();
+}
+
+} // namespace
+
+QString OVWeatherConditions::temperatureStringWithUnits(int32_t units) const
+{
+    return temperatureText(temperatureWithUnits(units), units);
+}
+
+QString OVWeatherConditions::integerTemperatureStringWithUnits(int32_t units) const
+{
+    return integerTemperatureText(temperatureWithUnits(units), units);
+}
+
+QString OVWeatherConditions::dewpointStringWithUnits(int32_t units) const
+{
+    return temperatureText(dewpointWithUnits(units), units);
+}
+
+QString OVWeatherConditions::feelsLikeTemperatureStringWithUnits(int32_t units) const
+{
+    return temperatureText(feelsLikeWithUnits(units), units);
+}
+
+QString OVWeatherConditions::integerFeelsLikeTemperatureStringWithUnits(int32_t units) const
+{
+    return integerTemperatureText(feelsLikeWithUnits(units), units);
+}
+
+QString OVWeatherConditions::windChillStringWithUnits(int32_t units) const
+{
+    const double value = windChillWithUnits(units);
+    if (isMissing(value))
+        return missingText();
+    return units == 0 ? formatted("%3.1f%CF", value)
+           : units == 1 ? formatted("%3.1f%CC", value)
+                        : formatted("%3.1fK", value);
+}
+
+QString OVWeatherConditions::heatIndexStringWithUnits(int32_t units) const
+{
+    const double value = heatIndexWithUnits(units);
+    if (isMissing(value))
+        return missingText();
+    return units == 0 ? formatted("%3.1f%CF", value)
+           : units == 1 ? formatted("%3.1f%CC", value)
+                        : formatted("%3.1fK", value);
+}
+
+QString OVWeatherConditions::humidityString() const
+{
+    const double humidity = relativeHumidity();
+    if (isMissing(humidity))
+        return missingText();
+    return formatted("%d%%", int(humidity));
+}
+
+QString OVWeatherConditions::skyCoverPercentageString() const
+{
+    const double percent = skyCoverPercentage();
+    if (percent == 0.0)
+        return OVLocalizedString("Clear");
+    return formatted("%d%%", int(percent));
+}
+
+QString OVWeatherConditions::visibilityStringWithUnits(int32_t units) const
+{
+    const double value = visibilityWithUnits(units);
+    if (isMissing(value))
+        return missingText();
+    if (units != 0)
+        return formatted("%1.0f km", value);
+    return value == 1.0 ? formatted("%1.0f mile", value) : formatted("%1.0f miles", value);
+}
+
+QString OVWeatherConditions::shortPressureStringWithUnits(int32_t units) const
+{
+    const double value = pressureWithUnits(units);
+    if (isMissing(value))
+        return missingText();
+    switch (units) {
+    case 0: return formatted("%.2f in", value);
+    case 1: return formatted("%.0f hPa", value);
+    case 3: return formatted("%.0f mb", value);
+    default: return formatted("%.1f kPa", value);
+    }
+}
+
+QString OVWeatherConditions::pressureStringWithUnits(int32_t units) const
+{
+    const double value = pressureWithUnits(units);
+    if (isMissing(value))
+        return missingText();
+    switch (units) {
+    case 0: return formatted("%.2f inches", value);
+    case 1: return formatted("%.0f hectopascals", value);
+    case 3: return formatted("%.0f millibars", value);
+    default: return formatted("%.1f kilopascals", value);
+    }
+}
+
+QString OVWeatherConditions::windDirectionString() const
+{
+    const double checkedDirection = windDirection();
+    if (isMissing(checkedDirection))
+        return missingText();
+    const int degrees = int(checkedDirection);
+    if (degrees == -1)
+        return OVLocalizedString("Variable");
+    static const char *const kWords[] = {"N", "NE", "E", "SE", "S", "SW", "W", "NW", "N"};
+    int nearest = 0;
+    for (int i = 1; i < 9; ++i) {
+        if (std::abs(degrees - i * 45) < std::abs(degrees - nearest * 45))
+            nearest = i;
+    }
+    return OVLocalizedString(kWords[nearest]);
+}
+
+QString OVWeatherConditions::windSpeedStringWithUnits(int32_t units) const
+{
+    if (windSpeedMPH() < 1.0)
+        return OVLocalizedString("Calm");
+    return speedText(windSpeedWithUnits(units), units);
+}
+
+QString OVWeatherConditions::gustSpeedStringWithUnits(int32_t units) const
+{
+    if (gustSpeedMPH() < 1.0)
+        return QString(QLatin1String(""));
+    return speedText(gustSpeedWithUnits(units), units);
+}
+
+QString OVWeatherConditions::windStringWithUnits(int32_t units) const
+{
+    if (windSpeedMPH() < 1.0)
+        return OVLocalizedString("Calm");
+    const QString direction = windDirectionString();
+    if (direction == OVLocalizedString("Not Available") || isMissing(windSpeedKnots()))
+        return missingText();
+    const QByteArray dir = utf8(direction);
+    const double speed = windSpeedWithUnits(units);
+    if (direction != OVLocalizedString("Variable") && gustSpeedMPH() > 0.0) {
+        const double gust = gustSpeedWithUnits(units);
+        switch (units) {
+        case 0: return formatted("%@\n%.0f mph,\n%.0f mph gusts", dir.constData(), speed, gust);
+        case 1: return formatted("%@\n%.0f km/h,\n%.0f km/h gusts", dir.constData(), speed, gust);
+        case 2: return formatted("%@\n%.0f knots,\n%.0f knot gusts", dir.constData(), speed, gust);
+        default: return formatted("%@\n%.0f m/s,\n%.0f m/s gusts", dir.constData(), speed, gust);
+        }
+    }
+    switch (units) {
+    case 0: return formatted("%@\n%.0f mph", dir.constData(), speed);
+    case 1: return formatted("%@\n%.0f km/h", dir.constData(), speed);
+    case 2: return formatted("%@\n%.0f knots", dir.constData(), speed);
+    default: return formatted("%@\n%.0f m/s", dir.constData(), speed);
+    }
+}
+
+QString OVWeatherConditions::shortCombinedSpeedStringWithUnits(int32_t units,
+                                                               bool showUnitsString) const
+{
+    if (windSpeedMPH() < 1.0)
+        return OVLocalizedString("Calm");
+    const QString speed = QString::asprintf("%.0f", windSpeedWithUnits(units));
+    QString gust;
+    if (gustSpeedMPH() > windSpeedMPH())
+        gust = QString::asprintf("%.0f", gustSpeedWithUnits(units));
+    QString word;
+    if (showUnitsString) {
+        static const char *const kWords[] = {"mph", "km/h", "kts", "m/s"};
+        word = OVLocalizedString(kWords[units >= 0 && units <= 2 ? units : 3]);
+    }
+    const QByteArray s = utf8(speed), g = utf8(gust), w = utf8(word);
+    if (!gust.isEmpty() && !word.isEmpty())
+        return formatted("%@-%@\n%@", s.constData(), g.constData(), w.constData());
+    if (!word.isEmpty())
+        return formatted("%@ %@", s.constData(), w.constData());
+    if (!gust.isEmpty())
+        return formatted("%@-%@", s.constData(), g.constData());
+    return speed;
+}
+
+QString OVWeatherConditions::conditionsStringWithTemperatureUnits(int32_t temperatureUnits,
+                                                                  int32_t windUnits) const
+{
+    QString text = temperatureStringWithUnits(temperatureUnits);
+    if (windSpeedMPH() == 0.0)
+        return text + OVLocalizedString(" with calm conditions.");
+    if (windDirectionString() != missingText() && !isMissing(windSpeedKnots()))
+        text += formatted(" with wind from the %@.", utf8(windStringWithUnits(windUnits)).constData());
+    return text;
+}
+
+QString OVWeatherConditions::dateStringUsingTimeZone(const QTimeZone &zone, bool timeOnly) const
+{
+    if (!mDate.isValid())
+        return missingText();
+    OVDateFormattingTool &tool = OVDateFormattingTool::sharedFormattingTool();
+    return timeOnly ? tool.timeStringFromDate(mDate, zone)
+                    : tool.combinedStringFromDate(mDate, zone, true);
+}
+
+QString OVWeatherConditions::description() const
+{
+    const QByteArray date = utf8(mDate.isValid() ? mDate.toString(Qt::ISODate) : QStringLiteral("(null)"));
+    return QString::asprintf(
+        "Instant Data [%s]: T[%3.2fC/%3.2fC] W[%dd at %d] G[%d] Pr[%dmb] P[%.2f/%.1f in]",
+        date.constData(), temperatureC(), dewpointC(), int(windDirection()), int(windSpeedKnots()),
+        int(gustSpeedKnots()), int(pressureMB()), mH1PrecipitationInches, mSnowPrecipitationInches);
+}

@@ -80,6 +80,10 @@ QVariantMap table()
         {QStringLiteral("showJournalWindow"), zero},
         {QStringLiteral("showInfoPanel"), zero},
         {QStringLiteral("NBShowTemperatureInDock"), one},
+        // The Brisant observation service: scheme and host (none configured: nothing is sent)
+        // and the access key shared by the Brisant clients.
+        {QStringLiteral("OVBrisantObservationsServerURL"), QString()},
+        {QStringLiteral("OVBrisantServerKey"), QStringLiteral("Wq4Ne8Rt2Yb6Um0Io3Pa7Sd5Fg9Hj1Kl")},
     };
 }
 

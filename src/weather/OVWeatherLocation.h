@@ -14,11 +14,15 @@
 #include "core/OVKeyValue.h"
 #include "weather/OVLocation.h"
 
+#include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QVariantMap>
 
 #include <cstdint>
 #include <memory>
+
+class OVWeatherConditions;
 
 class OVWeatherLocation : public OVLocation, public OVKeyValue
 {
@@ -76,6 +80,13 @@ public:
     void setElevationString(const QString &text);
 
     QString description() const override;
+
+    /// Observations of the location's station between the dates, oldest first, from the shared
+    /// observations database; empty without a station or a database. Any thread.
+    QList<OVWeatherConditions> getDataFrom(const QDateTime &start, const QDateTime &end) const;
+    /// getDataFrom(now moved back `days` calendar days in the system zone, now).
+    QList<OVWeatherConditions> getDataForLastDays(int32_t days,
+                                                  const OVClock &clock = OVClock::system()) const;
 
     /// Key-value access under the property names (the location database's row key map).
     QVariant valueForKey(const QString &key) const override;

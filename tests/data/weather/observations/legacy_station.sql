@@ -1,0 +1,11 @@
+-- A station file from before solar radiation was recorded, with a day-bucket table of the
+-- older 22-column layout.
+CREATE TABLE db_status (new_records_since_vacuum int);
+INSERT INTO db_status VALUES (12);
+CREATE TABLE icao_history (entry_date date primary key, wind_direction float, wind_speed_knots float, gust_speed_knots float, visibility_miles float, temperature_c float, dewpoint_c float, pressure_hpa float, h1_precipitation float, h3_precipitation float, h6_precipitation float, h24_precipitation float, sky_cover text, snow_depth_inches float, precipitation_intensity text, precipitation_descriptor text, precipitation_type text, obscuration_intensity text, obscuration_descriptor text, obscuration_type text, other_phenomena_intensity text, other_phenomena_descriptor text, other_phenomena_type text);
+CREATE index history_index ON icao_history(entry_date);
+INSERT INTO icao_history (entry_date, wind_direction, wind_speed_knots, temperature_c, dewpoint_c, pressure_hpa, sky_cover) VALUES (20231231220000, 180, 5, 3.5, 1.0, 1011.2, 'BKN040');
+INSERT INTO icao_history (entry_date, wind_direction, wind_speed_knots, temperature_c, dewpoint_c, pressure_hpa, sky_cover) VALUES (20231231230000, 190, 6, 2.8, 1.1, 1011.0, 'OVC030');
+INSERT INTO icao_history (entry_date, wind_direction, wind_speed_knots, temperature_c, dewpoint_c, pressure_hpa, sky_cover) VALUES (20240101000000, 200, 7, NULL, 1.2, 1010.6, 'OVC025');
+CREATE TABLE min_max_cache (entry_date date, time_zone_offset int, wind_direction_avg float, wind_speed_knots_min float, wind_speed_knots_max float, gust_speed_knots_min float, gust_speed_knots_max float, visibility_miles_min float, visibility_miles_max float, temperature_c_min float, temperature_c_max float, dewpoint_c_min float, dewpoint_c_max float, pressure_hpa_min float, pressure_hpa_max float, h1_precipitation_total float, h3_precipitation_total float, h6_precipitation_total float, h24_precipitation_total float, snow_depth_inches_min float, snow_depth_inches_max float, solar_radiation_watts_per_meter2_min float, PRIMARY KEY (entry_date, time_zone_offset));
+INSERT INTO min_max_cache (entry_date, time_zone_offset, temperature_c_min) VALUES (20231231170000, -50000, 2.8);

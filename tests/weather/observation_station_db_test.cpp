@@ -1,0 +1,166 @@
+// A station's history file against files made and read by the sqlite3 shell: schema upgrade,
+// the vacuum rule, files that are not databases, aggregates and the per-day buckets.
+#include "ObservationTestSupport.h"
+#include "support/TestHelpers.h"
+#include "weather/OVObservationStationDB.h"
+
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+using namespace ObservationTest;
+
+namespace {
+
+class StationDB : public testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString path(const QString &name = QStringLiteral("KDEN.db")) const { return dir.filePath(name); }
+
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(StationDB, NewFileHasTheFullSchemaAndStoresARepeatedObservationOnce)
+{
+    auto station = OVObservationStationDB::initWithPath(path());
+    ASSERT_TRUE(station);
+    const QList<OVWeatherConditions> batch{record(utc(2024, 1, 2, 10), 5.5), record(utc(2024, 1, 2, 11), -1000)};
+    ASSERT_TRUE(station->insertWeatherConditions(batch));
+    ASSERT_TRUE(station->insertWeatherConditions(batch + QList{record(utc(2024, 1, 2, 12), 6)}));
+
+    EXPECT_EQ(shell(path(), "SELECT count(*) FROM pragma_table_info('icao_history');", true), "24");
+    EXPECT_EQ(shell(path(), "SELECT count(*) FROM pragma_table_info('min_max_cache');", true), "23");
+    EXPECT_EQ(shell(path(), "SELECT entry_date, typeof(entry_date), quote(temperature_c) FROM "
+                            "icao_history ORDER BY entry_date;", true),
+              "20240102100000|integer|5.5\n20240102110000|integer|NULL\n20240102120000|integer|6.0");
+    EXPECT_EQ(station->newRecordsSinceVacuum(), 5); // counts the batch sizes, not the new rows
+}
+
+TEST_F(StationDB, LegacyFileGainsTheSolarColumnKeepsItsRowsAndGetsANewBucketTable)
+{
+    shell(path(), QString::fromUtf8(readFile(testDataPath("weather/observations/legacy_station.sql"))));
+    auto station = OVObservationStationDB::initWithPath(path());
+
+    EXPECT_EQ(shell(path(), "SELECT type FROM pragma_table_info('icao_history') WHERE name = "
+                            "'solar_radiation_watts_per_meter2';", true),
+              "float");
+    EXPECT_EQ(shell(path(), "SELECT count(*), count(temperature_c) FROM icao_history;", true), "3|2");
+    EXPECT_EQ(shell(path(), "SELECT count(*) FROM pragma_table_info('min_max_cache');", true), "23");
+    EXPECT_EQ(shell(path(), "SELECT count(*) FROM min_max_cache;", true), "0");
+    EXPECT_EQ(station->newRecordsSinceVacuum(), 12);
+
+    const auto latest = station->latestConditions();
+    ASSERT_TRUE(latest);
+    EXPECT_EQ(latest->date(), utc(2024, 1, 1));
+    EXPECT_EQ(latest->temperatureC(), -1000); // a stored NULL is missing, not 0 °C
+    EXPECT_DOUBLE_EQ(latest->pressureMB(), 1010.6);
+    EXPECT_EQ(latest->skyCover(), "OVC025");
+}
+
+TEST_F(StationDB, VacuumRunsOnlyAboveTheLargerOfTwoThousandAndAFifteenthOfTheRows)
+{
+    struct Case
+    {
+        int rows;
+        int counter;
+        bool vacuums;
+    };
+    for (const Case c : {Case{45000, 3000, false}, Case{45000, 3001, true}, Case{15000, 2000, false},
+                         Case{15000, 2001, true}}) {
+        SCOPED_TRACE(testing::Message() << c.rows << " rows, counter " << c.counter);
+        const QString file = path(QStringLiteral("V%1%2.db").arg(c.rows).arg(c.counter));
+        OVObservationStationDB::initWithPath(file).reset();
+        shell(file, QStringLiteral("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n "
+                                   "WHERE x < %1) INSERT INTO icao_history (entry_date) SELECT "
+                                   "20200101000000 + x FROM n; UPDATE db_status SET "
+                                   "new_records_since_vacuum = %2;")
+                        .arg(c.rows)
+                        .arg(c.counter));
+        auto station = OVObservationStationDB::initWithPath(file);
+        EXPECT_EQ(station->newRecordsSinceVacuum(), c.vacuums ? 0 : c.counter);
+        EXPECT_EQ(shell(file, "SELECT count(*) FROM icao_history;", true), QString::number(c.rows));
+    }
+}
+
+TEST_F(StationDB, FileOfRandomBytesIsNeverWrittenAndReadsNothing)
+{
+    QByteArray noise(8192, Qt::Uninitialized);
+    QRandomGenerator generator(11);
+    for (char &byte : noise)
+        byte = char(generator.bounded(256));
+    {
+        QFile file(path());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(noise);
+    }
+    LogCapture log;
+    auto station = OVObservationStationDB::initWithPath(path());
+    ASSERT_TRUE(station);
+    EXPECT_TRUE(station->weatherConditionsWithStartDate(utc(2000, 1, 1), utc(2100, 1, 1)).isEmpty());
+    EXPECT_FALSE(station->latestConditions());
+    EXPECT_FALSE(station->lastUpdate().isValid());
+    EXPECT_EQ(station->newRecordsSinceVacuum(), -1);
+    EXPECT_FALSE(station->insertWeatherConditions({record(utc(2024, 1, 2), 3)}, QTimeZone(-18000)));
+    station->waitForMinMaxUpdates();
+    EXPECT_TRUE(log.contains("[OVObservationStationDB insertWeatherConditions] Could not store 1"));
+    station.reset();
+    EXPECT_EQ(readFile(path()), noise);
+}
+
+TEST_F(StationDB, MinimumConditionsSkipMissingValuesAndRankTheSky)
+{
+    auto station = OVObservationStationDB::initWithPath(path());
+    station->insertWeatherConditions({record(utc(2024, 1, 2, 1), -1000, "OVC010"),
+                                      record(utc(2024, 1, 2, 2), 4, "BKN020"),
+                                      record(utc(2024, 1, 2, 3), 2.5, "FEW030 BKN040"),
+                                      record(utc(2024, 1, 2, 4), 7, "OVC008")});
+    const auto minimum = station->minConditionsFromStartDate(utc(2024, 1, 2), utc(2024, 1, 3));
+    const auto maximum = station->maxConditionsFromStartDate(utc(2024, 1, 2), utc(2024, 1, 3));
+    ASSERT_TRUE(minimum && maximum);
+    EXPECT_EQ(minimum->skyCover(), "BKN"); // OVC, BKN, BKN, OVC: the tie goes to the clearer sky
+    EXPECT_DOUBLE_EQ(minimum->temperatureC(), 2.5);
+    EXPECT_DOUBLE_EQ(maximum->temperatureC(), 7);
+    EXPECT_EQ(minimum->date(), utc(2024, 1, 2, 1));
+    EXPECT_EQ(minimum->h1PrecipitationInches(), 0); // all missing sums to 0
+    EXPECT_FALSE(station->minConditionsFromStartDate(utc(2024, 2, 1), utc(2024, 2, 2)));
+
+    const QList<QVariantMap> missing{{{"h1_precipitation", ""}}, {{"h1_precipitation", ""}}};
+    EXPECT_EQ(OVObservationStationDB::sumOfKey("h1_precipitation", missing), 0);
+    EXPECT_EQ(OVObservationStationDB::sumOfKey("h1_precipitation", {}), -1000);
+    EXPECT_EQ(OVObservationStationDB::minOfKey("h1_precipitation", missing), -1000);
+}
+
+TEST_F(StationDB, DayBucketLabelsAreLocalNoonAsRealInstants)
+{
+    struct Case
+    {
+        const char *name;
+        int offsetSeconds;
+        const char *offsetText;
+        const char *label;
+    };
+    const Case cases[] = {{"UTC-5", -18000, "-50000", "20240102170000"},
+                          {"UTC+5:30", 19800, "53000", "20240102063000"},
+                          {"UTC+13", 46800, "130000", "20240101230000"}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString file = path(QStringLiteral("B%1.db").arg(c.offsetSeconds + 100000));
+        auto station = OVObservationStationDB::initWithPath(file);
+        const QTimeZone zone(c.offsetSeconds);
+        station->insertWeatherConditions({record(utc(2024, 1, 2, 3), 1.5), record(utc(2024, 1, 2, 15), 9),
+                                          record(utc(2024, 1, 2, 22), 4)},
+                                         zone);
+        ASSERT_TRUE(station->waitForMinMaxUpdates(10000));
+        EXPECT_EQ(shell(file, "SELECT entry_date, time_zone_offset, temperature_c_min, "
+                              "temperature_c_max FROM min_max_cache;", true),
+                  QStringLiteral("%1|%2|1.5|9.0").arg(c.label, c.offsetText));
+        EXPECT_TRUE(OVSQLite3DB::dateForString(c.label).isValid());
+
+        const auto days = station->condensedMaxWeatherConditionsWithStartDate(utc(2024, 1, 1), utc(2024, 1, 3), zone);
+        ASSERT_EQ(days.size(), 1);
+        EXPECT_EQ(OVSQLite3DB::stringForDate(days[0].date()), c.label);
+        EXPECT_DOUBLE_EQ(days[0].temperatureC(), 9);
+    }
+}

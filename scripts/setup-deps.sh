@@ -17,6 +17,7 @@ packages=(
   librsvg2-bin
   netcdf-bin
   libxml2-utils
+  libqt6positioning6-plugins dbus-daemon
 )
 
 missing=()

@@ -35,11 +35,15 @@ void configureBeforeApplication()
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
-void configureApplication(QApplication &application)
+void setApplicationNames()
 {
     QCoreApplication::setOrganizationName(QStringLiteral("Nimbrel"));
     QCoreApplication::setApplicationName(QStringLiteral("Nimbrel Core"));
     QCoreApplication::setApplicationVersion(QStringLiteral(NIMBREL_VERSION));
+}
+
+void configureApplication(QApplication &application)
+{
     QApplication::setApplicationDisplayName(QStringLiteral("Nimbrel Core"));
     QApplication::setQuitOnLastWindowClosed(true);
 

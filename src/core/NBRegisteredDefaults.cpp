@@ -80,6 +80,9 @@ QVariantMap table()
         {QStringLiteral("showJournalWindow"), zero},
         {QStringLiteral("showInfoPanel"), zero},
         {QStringLiteral("NBShowTemperatureInDock"), one},
+        // No real status or download server exists: empty hosts send nothing.
+        {QStringLiteral("NBStatusServerURL"), QString()},
+        {QStringLiteral("NBDownloadServerURL"), QString()},
         // The Brisant observation service: scheme and host (none configured: nothing is sent)
         // and the access key shared by the Brisant clients.
         {QStringLiteral("OVBrisantObservationsServerURL"), QString()},

@@ -23,6 +23,10 @@ inline constexpr QLatin1String distanceUnits{"distanceUnits"};
 inline constexpr QLatin1String pressureUnits{"pressureUnits"};
 /// Scheme and host of the NDFD XML service that both NDFD clients ask.
 inline constexpr QLatin1String ndfdServerURL{"OVNDFDServerURL"};
+/// Scheme and host of the status server that serves the update notice; empty: none is asked.
+inline constexpr QLatin1String statusServerURL{"NBStatusServerURL"};
+/// Scheme and host of the download server that names the latest version; empty: none is asked.
+inline constexpr QLatin1String downloadServerURL{"NBDownloadServerURL"};
 } // namespace NBSettingKey
 
 namespace NBRegisteredDefaults {

@@ -1,0 +1,156 @@
+// The application controller: builds the main window, runs the launch sequence (migration,
+// folders, observation database, saved locations or the machine's position, network monitor,
+// the 60-second ticker, the update notice), decides when the weather is updated and everything
+// redisplayed, follows system sleep and wake and the network, and saves the settings at quit.
+// It is also the shell's side of OVApplicationHooks (saved locations, split position, redisplay).
+//
+// One controller lives while the program runs (`instance`). Everything runs on the main thread;
+// "now" and every delayed call come from the environment's scheduler.
+#pragma once
+
+#include "app/NBControllerEnvironment.h"
+#include "app/NBSupportFolders.h"
+#include "core/OVApplicationHooks.h"
+#include "weather/OVWeatherController.h"
+
+#include <QDateTime>
+#include <QGeoPositionInfoSource>
+#include <QList>
+#include <QObject>
+#include <QVariantMap>
+
+#include <memory>
+
+class NBLocationController;
+class NBMainWindow;
+class NBSleepWakeMonitor;
+class OVObservationsDB;
+class Reachability;
+
+class NBController : public QObject, public OVApplicationHooks
+{
+    Q_OBJECT
+
+public:
+    /// Registers the defaults and reads the stored settings, sets the User-Agent of every
+    /// download, registers for sleep and wake, and installs the controller as the shell's hooks.
+    explicit NBController(NBControllerEnvironment environment = NBControllerEnvironment::standard(),
+                          QObject *parent = nullptr);
+    ~NBController() override;
+
+    /// The live controller; null when none exists (it is never made on demand).
+    static NBController *instance();
+
+    /// The User-Agent of every request: "Nimbrel Core/<version> (Linux; <product web address>)".
+    static QString userAgent();
+    /// The `updateFrequency` setting in seconds, clamped to 1800..21600.
+    static qint64 updateInterval();
+
+    /// Builds the main window; only the first call does anything.
+    void awakeFromNib();
+    /// The launch sequence, in its fixed order. After a launch failure (critical alert) no
+    /// later step runs and the environment's terminate is asked for exit code 1.
+    void applicationDidFinishLaunching();
+    /// Prepares the observation database for shutdown; writes the settings only after a
+    /// completed launch. Runs once, however often it is called.
+    void applicationWillTerminate();
+    static bool applicationShouldTerminateAfterLastWindowClosed() { return true; }
+
+    /// The 60-second work: nothing before the databases are ready; an update when
+    /// `updateInterval` seconds have passed since the last one (a clock set back counts as
+    /// due); the list reload and "OVNotifyRedisplayEverything" at most once every 60 s.
+    void tick();
+    /// Starts one update pass with its progress display; `lastUpdateTime` stays.
+    void updateWeather();
+    /// Shows the load percentage; polls again after 1 s until it reaches 100.
+    void updateProgressBar();
+    /// The last-updated label's click: an update pass now.
+    void refreshData() { updateWeather(); }
+
+    OVWeatherLocationList monitoredLocations() const { return mMonitoredLocations; }
+    /// Hands the list to the weather controller and the observation client, reloads the list
+    /// and makes the location at the selected row (else the last one) current. The same
+    /// locations in the same order change nothing.
+    void setMonitoredLocations(const OVWeatherLocationList &locations);
+    void addMonitoredLocation(const std::shared_ptr<OVWeatherLocation> &location);
+
+    void refreshLocationTable();
+    void urlManagerNotification();
+    QList<QVariantMap> urlsManaged() const { return mUrlsManaged; }
+    void setUrlsManaged(const QList<QVariantMap> &urls) { mUrlsManaged = urls; }
+
+    /// Network handling: status text, an update when the network returns, and one delayed
+    /// dialog when it is lost early in a run.
+    void reachabilityChanged();
+    void displayDelayedReachabilityDialog();
+
+    /// The machine's position when no location was restored: the nearest known place is added,
+    /// or the add panel opens when there is none or the position cannot be had.
+    void checkCoreLocation();
+
+    static bool systemJustWokeUp();
+    static void setSystemJustWokeUp(bool wokeUp);
+    /// Set while the system is going to sleep; cleared after waking.
+    static bool systemSleeping();
+
+    NBMainWindow *window() const { return mWindow.get(); }
+    NBLocationController *locationController() const { return mLocationController; }
+    Reachability *reachability() const { return mReachability.get(); }
+    QDateTime launchTime() const { return mLaunchTime; }
+    /// Invalid stands for the distant past.
+    QDateTime lastUpdateTime() const { return mLastUpdateTime; }
+    QDateTime lastRedisplayTime() const { return mLastRedisplayTime; }
+    void setLastUpdateTime(const QDateTime &time) { mLastUpdateTime = time; }
+    void setLastRedisplayTime(const QDateTime &time) { mLastRedisplayTime = time; }
+    bool databaseReady() const { return mDatabaseReady; }
+    bool appDidFinishLaunching() const { return mAppDidFinishLaunching; }
+    bool isReachable() const { return mIsReachable; }
+
+    // OVApplicationHooks
+    QVariantList monitoredLocationDictionaries() const override;
+    std::optional<double> splitViewFirstPaneWidth() const override;
+    void redisplayMainWindow() override;
+    void updateJournalValues() override;
+
+private:
+    void launchSetupPreferences();
+    void launchSetupSleepWakeNotifications();
+    void launchSetupLocationTable();
+    void launchSetupNotifications();
+    void launchSetupMainWindow();
+    bool launchCheckNimbrelCoreMigrationNeeded();
+    bool launchSetupPaths();
+    void launchSetupDatabases();
+    void launchSetupLocations();
+    void launchCheckReachability();
+    void terminateAfter(const NBLaunchFailure &failure);
+
+    std::shared_ptr<OVWeatherLocation> restoreLocation(const QVariantMap &entry) const;
+    std::shared_ptr<OVWeatherLocation> locationForPosition(const QGeoPositionInfo &position) const;
+    void locationManagerDidUpdate(const QGeoPositionInfo &position);
+    void locationManagerDidFail(QGeoPositionInfoSource::Error error);
+    int selectedRow() const;
+    void selectRow(int row);
+    QDateTime now() const;
+
+    NBControllerEnvironment mEnvironment;
+    OVWeatherController &mWeatherController;
+    bool mCompletedInit = false;
+    bool mDatabaseReady = false;
+    bool mAppDidFinishLaunching = false;
+    bool mTerminated = false;
+    QDateTime mLaunchTime;
+    QDateTime mLastUpdateTime;
+    QDateTime mLastRedisplayTime;
+    uint64_t mTicker = 0;
+    OVWeatherLocationList mMonitoredLocations;
+    QList<QVariantMap> mUrlsManaged;
+    std::unique_ptr<NBMainWindow> mWindow;
+    NBLocationController *mLocationController = nullptr;
+    std::unique_ptr<Reachability> mReachability;
+    bool mIsReachable = true;
+    bool mAlreadyShowedReachabilityDialog = false;
+    NBSleepWakeMonitor *mSleepWakeMonitor = nullptr;
+    std::unique_ptr<OVObservationsDB> mObservationsDatabase;
+    QGeoPositionInfoSource *mClManager = nullptr;
+};

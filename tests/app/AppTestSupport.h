@@ -1,0 +1,164 @@
+// Stand-ins for the application controller's environment in tests: a scheduler whose time the
+// test advances (due calls run in time order, each seeing its own due time as "now"), alerts
+// that are recorded instead of shown, a network state switched by hand, and the fixture
+// location database built by the real build script.
+#pragma once
+
+#include "app/NBController.h"
+#include "app/NBControllerEnvironment.h"
+#include "core/OVLocationDB.h"
+#include "support/TestHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QPointer>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <vector>
+
+class FakeScheduler final : public NBScheduler
+{
+public:
+    explicit FakeScheduler(QDateTime start = QDateTime(QDate(2024, 5, 22), QTime(12, 0), Qt::UTC))
+        : mNow(std::move(start))
+    {
+    }
+
+    QDateTime now() const override { return mNow; }
+    uint64_t callAfter(double seconds, QObject *context, Job job) override { return add(seconds, false, context, std::move(job)); }
+    uint64_t callEvery(double seconds, QObject *context, Job job) override { return add(seconds, true, context, std::move(job)); }
+    void cancel(uint64_t id) override
+    {
+        mCalls.erase(std::remove_if(mCalls.begin(), mCalls.end(), [id](const Call &call) { return call.id == id; }), mCalls.end());
+    }
+
+    /// Moves time on by `seconds`, running every call that falls due on the way, in order.
+    void advance(double seconds)
+    {
+        const QDateTime target = mNow.addMSecs(qint64(seconds * 1000.0));
+        for (;;) {
+            auto next = std::min_element(mCalls.begin(), mCalls.end(), [](const Call &a, const Call &b) {
+                return a.due < b.due || (a.due == b.due && a.id < b.id);
+            });
+            if (next == mCalls.end() || next->due > target)
+                break;
+            mNow = next->due;
+            const Call call = *next;
+            if (call.repeating)
+                next->due = next->due.addMSecs(call.intervalMs);
+            else
+                mCalls.erase(next);
+            if (call.context)
+                call.job();
+        }
+        mNow = target;
+    }
+    /// Sets the clock without running anything (a clock set back or forward by the user).
+    void set(const QDateTime &now) { mNow = now; }
+
+private:
+    struct Call
+    {
+        uint64_t id;
+        QDateTime due;
+        qint64 intervalMs;
+        bool repeating;
+        QPointer<QObject> context;
+        Job job;
+    };
+
+    uint64_t add(double seconds, bool repeating, QObject *context, Job job)
+    {
+        const qint64 intervalMs = qint64(seconds * 1000.0);
+        mCalls.push_back({mNextId, mNow.addMSecs(intervalMs), intervalMs, repeating, context, std::move(job)});
+        return mNextId++;
+    }
+
+    QDateTime mNow;
+    std::vector<Call> mCalls;
+    uint64_t mNextId = 1;
+};
+
+struct RecordedAlert
+{
+    bool critical;
+    QString title;
+    QString message;
+    QString button;
+};
+
+class RecordingAlerts final : public NBAlertService
+{
+public:
+    void runCritical(const QString &title, const QString &message) override { alerts.push_back({true, title, message, QStringLiteral("Quit")}); }
+    void showAlert(const QString &title, const QString &message, const QString &button) override
+    {
+        alerts.push_back({false, title, message, button});
+    }
+    std::vector<RecordedAlert> alerts;
+};
+
+class SwitchableNetwork final : public NBReachabilitySource
+{
+public:
+    QNetworkInformation::Reachability reachability() const override { return mState; }
+    void set(QNetworkInformation::Reachability state)
+    {
+        mState = state;
+        emit reachabilityChanged();
+    }
+
+private:
+    QNetworkInformation::Reachability mState = QNetworkInformation::Reachability::Online;
+};
+
+/// The fixture location database (tests/data/core/locationdb), built once per process.
+inline std::shared_ptr<OVLocationDB> fixtureLocationDatabase()
+{
+    static QTemporaryDir *folder = new QTemporaryDir();
+    static const std::shared_ptr<OVLocationDB> database = [] {
+        const QString input = testDataPath(QStringLiteral("core/locationdb"));
+        const QString script = QDir(input).absoluteFilePath(QStringLiteral("../../../../tools/locationdb/build-location-db.js"));
+        const QString out = folder->filePath(QStringLiteral("location.db"));
+        QProcess node;
+        node.start(QStringLiteral("node"), {script, QStringLiteral("--input"), input, QStringLiteral("--out"), out});
+        if (!node.waitForFinished(60000) || node.exitCode() != 0)
+            ADD_FAILURE() << "building the fixture location database failed: " << node.readAllStandardError().toStdString();
+        return OVLocationDB::initWithDatabasePath(out);
+    }();
+    return database;
+}
+
+/// An environment of test stand-ins: no bus, no position source, the fixture database.
+/// `terminate` records the exit code and runs the controller's shutdown, as quitting does.
+struct TestEnvironment
+{
+    std::shared_ptr<FakeScheduler> scheduler = std::make_shared<FakeScheduler>();
+    std::shared_ptr<RecordingAlerts> alerts = std::make_shared<RecordingAlerts>();
+    QPointer<SwitchableNetwork> network;
+    int exitCode = -1;
+
+    NBControllerEnvironment make()
+    {
+        NBControllerEnvironment environment;
+        environment.scheduler = scheduler;
+        environment.alerts = alerts;
+        environment.locationDatabase = [] { return fixtureLocationDatabase(); };
+        environment.reachabilitySource = [this] {
+            auto source = std::make_unique<SwitchableNetwork>();
+            network = source.get();
+            return std::unique_ptr<NBReachabilitySource>(std::move(source));
+        };
+        environment.systemBus = [] { return QDBusConnection(QStringLiteral("no-bus")); };
+        environment.positionSource = [](QObject *) { return nullptr; };
+        environment.terminate = [this](int code) {
+            exitCode = code;
+            if (NBController *controller = NBController::instance())
+                controller->applicationWillTerminate();
+        };
+        return environment;
+    }
+};

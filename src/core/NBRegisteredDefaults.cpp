@@ -83,10 +83,11 @@ QVariantMap table()
         // No real status or download server exists: empty hosts send nothing.
         {QStringLiteral("NBStatusServerURL"), QString()},
         {QStringLiteral("NBDownloadServerURL"), QString()},
-        // The Brisant observation service: scheme and host (none configured: nothing is sent)
-        // and the access key shared by the Brisant clients.
+        // The Brisant services: scheme and host of each (none configured: nothing is sent) and
+        // the access key the Brisant clients share.
         {QStringLiteral("OVBrisantObservationsServerURL"), QString()},
-        {QStringLiteral("OVBrisantServerKey"), QStringLiteral("Wq4Ne8Rt2Yb6Um0Io3Pa7Sd5Fg9Hj1Kl")},
+        {QString(NBSettingKey::brisantDataServerURL), QStringLiteral("")},
+        {QString(NBSettingKey::brisantServerKey), QStringLiteral("Wq4Ne8Rt2Yb6Um0Io3Pa7Sd5Fg9Hj1Kl")},
     };
 }
 

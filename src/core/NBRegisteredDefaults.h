@@ -21,6 +21,10 @@ inline constexpr QLatin1String temperatureUnits{"temperatureUnits"};
 inline constexpr QLatin1String windSpeedUnits{"windSpeedUnits"};
 inline constexpr QLatin1String distanceUnits{"distanceUnits"};
 inline constexpr QLatin1String pressureUnits{"pressureUnits"};
+/// Scheme and host of the forecast data service ("https://host"); empty: nothing is requested.
+inline constexpr QLatin1String brisantDataServerURL{"OVBrisantDataServerURL"};
+/// Access key sent with every request to the forecast data service.
+inline constexpr QLatin1String brisantServerKey{"OVBrisantServerKey"};
 /// Scheme and host of the NDFD XML service that both NDFD clients ask.
 inline constexpr QLatin1String ndfdServerURL{"OVNDFDServerURL"};
 /// Scheme and host of the status server that serves the update notice; empty: none is asked.

@@ -13,8 +13,11 @@
 // "OVNotifyForecastNeedsDisplay" with the client (a pointer to this object) as object.
 #pragma once
 
+#include "core/OVReloadNotifications.h"
+
 #include "weather/OVDWMLReader.h"
 #include "weather/OVNDFDDateParser.h"
+#include "weather/OVWeatherNotifications.h"
 #include "weather/OVWeatherController.h"
 
 #include <QDomElement>
@@ -35,10 +38,6 @@ class OVWeatherLocation;
 struct OVNotification;
 
 inline const QString OVEnvironmentNotifyURLLoaded = QStringLiteral("OVEnvironmentNotifyURLLoaded");
-inline const QString OVEnvironmentNotifyForecastLoaded =
-    QStringLiteral("OVEnvironmentNotifyForecastLoaded");
-inline const QString OVNotifyForecastNeedsDisplay = QStringLiteral("OVNotifyForecastNeedsDisplay");
-inline const QString OVNotifyForceReload = QStringLiteral("OVNotifyForceReload");
 
 class OVNDFDClient
 {

@@ -6,6 +6,7 @@
 #include "platform/OVValueConversion.h"
 #include "platform/OVLog.h"
 #include "weather/OVWeatherController.h"
+#include "weather/OVWeatherLocationSources.h"
 
 #include <QHash>
 #include <QUrl>
@@ -131,7 +132,15 @@ const QHash<QString, Getter> &getters()
 
 } // namespace
 
-OVWeatherLocation::OVWeatherLocation() = default;
+OVWeatherLocation::OVWeatherLocation(std::shared_ptr<OVWeatherLocationSources> sources)
+    : mSources(sources ? std::move(sources) : OVWeatherLocationSources::standard())
+{
+}
+
+OVWeatherLocationSources &OVWeatherLocation::dataSources() const
+{
+    return *mSources;
+}
 
 OVWeatherLocation::~OVWeatherLocation()
 {

@@ -21,13 +21,17 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class OVWeatherConditions;
+class OVWeatherLocationSources;
+class QImage;
 
 class OVWeatherLocation : public OVLocation, public OVKeyValue
 {
 public:
-    OVWeatherLocation();
+    /// A location that reads its weather from `sources` (null: the standard sources).
+    explicit OVWeatherLocation(std::shared_ptr<OVWeatherLocationSources> sources = nullptr);
     /// Completes on the shared weather controller every load piece this location counted and
     /// did not complete, so that an update pass in progress can still reach 100 percent.
     ~OVWeatherLocation() override;
@@ -87,6 +91,49 @@ public:
     /// getDataFrom(now moved back `days` calendar days in the system zone, now).
     QList<OVWeatherConditions> getDataForLastDays(int32_t days,
                                                   const OVClock &clock = OVClock::system()) const;
+    /// Per-day maxima and minima of the station's observations in the stored time zone.
+    QList<OVWeatherConditions> getMaxDataFrom(const QDateTime &start, const QDateTime &end) const;
+    QList<OVWeatherConditions> getMinDataFrom(const QDateTime &start, const QDateTime &end) const;
+
+    // --- Current conditions and series (OVWeatherLocationSeries.cpp; main thread) -----------
+
+    /// The newest observation with a temperature (the latest one, else the newest of the last
+    /// 3 days), its day flag set from this place; none without a station or such a record.
+    std::optional<OVWeatherConditions> getCurrentData() const;
+    /// The forecast series of one element key: NDFD's while it has real values and is at most
+    /// 16 entries shorter than the forecast data service's hourly series, else the service's.
+    QList<QVariantMap> forecastForKey(const QString &key, const QDateTime &startDate = QDateTime(),
+                                      const QDateTime &endDate = QDateTime()) const;
+    /// True when some entry's integer value under the key is not -1000 (an entry without the
+    /// key reads as 0 and counts); false for an empty series.
+    static bool forecastHasGoodData(const QList<QVariantMap> &forecast, const QString &key);
+    /// Name of the image for the weather now: the latest observation's icon while it is less
+    /// than 3 hours old, else the first forecast image (the second when the first is "na"),
+    /// else "na.png". A name without a bundled image reads as "na.png".
+    QString currentConditionsIconName() const;
+    /// The bundled image of `currentConditionsIconName`.
+    QImage currentConditionsIcon() const;
+    /// One record per `intervalSeconds` slot from start to end (slots aligned to the interval
+    /// from midnight UTC): observations before now, forecasts from now on. None for a missing
+    /// date, an interval below 60 s or an end before the start.
+    std::optional<QList<OVWeatherConditions>>
+    conditionsBetweenStartDate(const QDateTime &startDate, const QDateTime &endDate,
+                               double intervalSeconds) const;
+    /// The record of one slot: a copy of the closest observation (none before the first one) for
+    /// a past slot; for a slot now or later, values interpolated in the NDFD steps, else in the
+    /// service's rows, and precipitation prorated over the interval before the slot.
+    std::optional<OVWeatherConditions>
+    assembleConditionsForDate(const QDateTime &date, double intervalSeconds,
+                              const QList<OVWeatherConditions> &pastConditions,
+                              const QList<QVariantMap> &ndfdForecast,
+                              const QList<QVariantMap> &brisantForecast) const;
+    /// The amount of `key` falling into start..end: each period with "startDate" and "endDate"
+    /// contributes its value times the share of it inside the range; -1000 when none overlaps
+    /// or a date is missing.
+    static double adjustedSumForTimeRange(const QDateTime &startDate, const QDateTime &endDate,
+                                          const QList<QVariantMap> &forecast, const QString &key);
+
+    OVWeatherLocationSources &dataSources() const;
 
     /// Key-value access under the property names (the location database's row key map).
     QVariant valueForKey(const QString &key) const override;
@@ -97,4 +144,5 @@ private:
     QString mIcao;
     int32_t mMyPiecesLeft = 0;
     QVariantMap mAppSettings;
+    std::shared_ptr<OVWeatherLocationSources> mSources;
 };

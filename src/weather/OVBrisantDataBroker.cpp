@@ -1,0 +1,480 @@
+// The forecast data service's client: requests, replies, and the section cache.
+#include "weather/OVBrisantDataBroker.h"
+
+#include "core/NBRegisteredDefaults.h"
+#include "core/remote/OVInventory.h"
+#include "platform/OVDispatch.h"
+#include "platform/OVLog.h"
+#include "platform/OVNotificationCenter.h"
+#include "platform/OVPropertyList.h"
+#include "platform/OVUserDefaults.h"
+#include "weather/OVBrisantReplyParser.h"
+#include "weather/OVForecastPeriod.h"
+#include "weather/OVLocation.h"
+#include "weather/OVWeatherLocation.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
+
+#include <cmath>
+
+namespace {
+
+const QString kPath = QStringLiteral("/cgi-bin/data_broker.cgi");
+const QString kDefaultDatatypes = QStringLiteral("DAILY_FORECAST,HOURLY_FORECAST,SURFACE_ANALYSIS");
+const QString kUpdateIntervalKey = QStringLiteral("OVUpdateIntervalForecast");
+
+constexpr qint64 kStaleAfterSeconds = 7200;
+constexpr qint64 kPruneAfterSeconds = 604800;
+constexpr int kTransferTimeoutMs = 60000;
+
+bool inRange(double latitude, double longitude)
+{
+    return std::fabs(latitude) <= 90.0 && std::fabs(longitude) <= 180.0;
+}
+
+void logFailure(const QString &reason)
+{
+    OVLog(QStringLiteral("[OVBrisantDataBroker connection] Failed to load international forecasts: ")
+          + reason);
+}
+
+QList<QVariantMap> periodList(const QVariant &rows)
+{
+    QList<QVariantMap> periods;
+    const QVariantList list = rows.toList();
+    periods.reserve(list.size());
+    for (const QVariant &row : list)
+        periods.append(row.toMap());
+    return periods;
+}
+
+} // namespace
+
+OVBrisantDataBroker &OVBrisantDataBroker::sharedBrisantClient()
+{
+    // Made on the main thread, which owns its connections; kept until the process ends.
+    static OVBrisantDataBroker *instance = [] {
+        OVBrisantDataBroker *made = nullptr;
+        OVDispatch::mainSync([&made] { made = new OVBrisantDataBroker(); });
+        return made;
+    }();
+    return *instance;
+}
+
+OVBrisantDataBroker::OVBrisantDataBroker(const OVClock &clock)
+    : mClock(clock)
+    , mCacheQueue(std::make_unique<OVSerialQueue>(QStringLiteral("Nimbrel.OVBrisantBroker")))
+    , mServerKey(OVUserDefaults::standard().stringForKey(NBSettingKey::brisantServerKey))
+    , mServerDatatypes(kDefaultDatatypes)
+    , mNetwork(new QNetworkAccessManager(this))
+{
+    OVNotificationCenter &center = OVNotificationCenter::defaultCenter();
+    center.addObserver(this, OVNotifyLoadDataIfNeeded,
+                       [this](const OVNotification &) { updateWeatherIfNeeded(); });
+    center.addObserver(this, OVNotifyForceReload,
+                       [this](const OVNotification &) { forceUpdateWeather(); });
+}
+
+OVBrisantDataBroker::~OVBrisantDataBroker()
+{
+    OVNotificationCenter::defaultCenter().removeObserver(this);
+    dropRequests();
+    mCacheQueue->sync([] {});
+}
+
+// --- Properties ---------------------------------------------------------------------------------
+
+void OVBrisantDataBroker::setLocationSource(OVWeatherController *source)
+{
+    std::lock_guard lock(mMutex);
+    mLocationSource = source;
+}
+
+void OVBrisantDataBroker::setSaveFilePath(const QString &path)
+{
+    std::lock_guard lock(mMutex);
+    mSaveFilePath = path;
+}
+
+QString OVBrisantDataBroker::saveFilePath() const
+{
+    std::lock_guard lock(mMutex);
+    return mSaveFilePath;
+}
+
+QString OVBrisantDataBroker::serverKey() const
+{
+    std::lock_guard lock(mMutex);
+    return mServerKey;
+}
+
+void OVBrisantDataBroker::setServerKey(const QString &key)
+{
+    std::lock_guard lock(mMutex);
+    mServerKey = key;
+}
+
+QString OVBrisantDataBroker::serverDatatypes() const
+{
+    std::lock_guard lock(mMutex);
+    return mServerDatatypes;
+}
+
+void OVBrisantDataBroker::setServerDatatypes(const QString &datatypes)
+{
+    std::lock_guard lock(mMutex);
+    mServerDatatypes = datatypes;
+}
+
+QDateTime OVBrisantDataBroker::lastUpdated() const
+{
+    std::lock_guard lock(mMutex);
+    return mLastUpdated;
+}
+
+QStringList OVBrisantDataBroker::sectionsLoading() const
+{
+    std::lock_guard lock(mMutex);
+    return mSectionsLoading;
+}
+
+// --- Reads --------------------------------------------------------------------------------------
+
+QString OVBrisantDataBroker::keyForLocation(const OVLocation &location) const
+{
+    return location.brisantDescription(mClock);
+}
+
+QList<QVariantMap> OVBrisantDataBroker::hourlyForecastForLocation(const OVLocation &location)
+{
+    checkIfNeedLoadLocation(location);
+    return periodList(dataArrayForSection(keyForLocation(location), OVBrisantSection::hourlyForecast));
+}
+
+QList<QVariantMap> OVBrisantDataBroker::dailyForecastForLocation(const OVLocation &location)
+{
+    checkIfNeedLoadLocation(location);
+    return periodList(dataArrayForSection(keyForLocation(location), OVBrisantSection::dailyForecast));
+}
+
+QStringList OVBrisantDataBroker::surfaceAnalysis()
+{
+    checkIfNeedLoadSection(OVBrisantSection::surfaceAnalysis);
+    return dataArrayForSection(OVBrisantSection::surfaceAnalysis, OVBrisantSection::latest)
+        .toStringList();
+}
+
+QVariant OVBrisantDataBroker::dataArrayForSection(const QString &section, const QString &key) const
+{
+    if (section.isEmpty() || key.isEmpty())
+        return QVariant();
+    QVariant dataset;
+    mCacheQueue->sync([&] {
+        auto found = mContent.constFind(section);
+        if (found == mContent.constEnd()) {
+            const QString shortKey = OVForecastPeriod::serviceKeyFallback(section);
+            if (!shortKey.isNull())
+                found = mContent.constFind(shortKey);
+        }
+        if (found != mContent.constEnd())
+            dataset = found->toMap().value(key);
+    });
+    return dataset;
+}
+
+void OVBrisantDataBroker::setDataArray(const QVariantList &array, const QString &section,
+                                       const QString &key)
+{
+    if (section.isEmpty() || key.isEmpty())
+        return;
+    mCacheQueue->async([this, array, section, key] {
+        QVariantMap stored = mContent.value(section).toMap();
+        stored.insert(key, array);
+        mContent.insert(section, stored);
+    });
+}
+
+QDateTime OVBrisantDataBroker::lastUpdatedForSection(const QString &section) const
+{
+    if (section.isEmpty())
+        return QDateTime();
+    QDateTime date;
+    mCacheQueue->sync([&] {
+        date = OVForecastPeriod::dateValue(mContent.value(section).toMap(),
+                                           OVForecastKey::lastUpdatedTime);
+    });
+    return date;
+}
+
+void OVBrisantDataBroker::setLastUpdated(const QDateTime &date, const QString &section)
+{
+    if (!date.isValid() || section.isEmpty())
+        return;
+    mCacheQueue->async([this, date, section] {
+        QVariantMap stored = mContent.value(section).toMap();
+        stored.insert(OVForecastKey::lastUpdatedTime, date);
+        mContent.insert(section, stored);
+    });
+}
+
+QVariantMap OVBrisantDataBroker::content() const
+{
+    QVariantMap copy;
+    mCacheQueue->sync([&] { copy = mContent; });
+    return copy;
+}
+
+// --- Requests -----------------------------------------------------------------------------------
+
+bool OVBrisantDataBroker::isStale(const QString &section) const
+{
+    const QDateTime updated = lastUpdatedForSection(section);
+    if (updated.isValid() && updated.secsTo(mClock.now()) < kStaleAfterSeconds)
+        return false;
+    std::lock_guard lock(mMutex);
+    return !mSectionsLoading.contains(section);
+}
+
+void OVBrisantDataBroker::checkIfNeedLoadLocation(const OVLocation &location)
+{
+    if (!inRange(location.latitude(), location.longitude()))
+        return;
+    const QString key = keyForLocation(location);
+    if (isStale(key))
+        requestLocationKeys({key});
+}
+
+void OVBrisantDataBroker::checkIfNeedLoadSection(const QString &section)
+{
+    if (!section.isEmpty() && isStale(section))
+        updateSections({section});
+}
+
+void OVBrisantDataBroker::updateWeatherIfNeeded()
+{
+    const qint64 interval = OVUserDefaults::standard().integerForKey(kUpdateIntervalKey);
+    const QDateTime now = mClock.now();
+    {
+        std::lock_guard lock(mMutex);
+        if (mLastUpdated.isValid() && mLastUpdated.secsTo(now) < interval)
+            return;
+        mLastUpdated = now;
+    }
+    update();
+}
+
+void OVBrisantDataBroker::forceUpdateWeather()
+{
+    {
+        std::lock_guard lock(mMutex);
+        mSectionsLoading.clear();
+    }
+    update();
+}
+
+void OVBrisantDataBroker::update()
+{
+    updateLocations(locations());
+}
+
+OVWeatherLocationList OVBrisantDataBroker::locations() const
+{
+    OVWeatherController *source = nullptr;
+    {
+        std::lock_guard lock(mMutex);
+        source = mLocationSource;
+    }
+    if (!source)
+        source = &OVWeatherController::sharedWeatherController();
+    return source->weatherLocations();
+}
+
+void OVBrisantDataBroker::updateLocations(const OVWeatherLocationList &locations)
+{
+    QStringList keys;
+    for (const std::shared_ptr<OVWeatherLocation> &location : locations) {
+        if (location && inRange(location->latitude(), location->longitude()))
+            keys.append(keyForLocation(*location));
+    }
+    requestLocationKeys(keys);
+}
+
+void OVBrisantDataBroker::requestLocationKeys(const QStringList &keys)
+{
+    QString body;
+    {
+        std::lock_guard lock(mMutex);
+        for (const QString &key : keys + QStringList{OVBrisantSection::surfaceAnalysis}) {
+            if (!mSectionsLoading.contains(key))
+                mSectionsLoading.append(key);
+        }
+        body = QStringLiteral("key=%1&datatypes=%2").arg(mServerKey, mServerDatatypes);
+    }
+    if (!keys.isEmpty())
+        body += QStringLiteral("&locations=") + keys.join(QLatin1Char('|'));
+    sendRequest(body.toLatin1());
+}
+
+void OVBrisantDataBroker::updateSections(const QStringList &sections)
+{
+    {
+        std::lock_guard lock(mMutex);
+        for (const QString &section : sections) {
+            if (!mSectionsLoading.contains(section))
+                mSectionsLoading.append(section);
+        }
+    }
+    sendRequest(postStringForDataTypes(sections).toLatin1());
+}
+
+QString OVBrisantDataBroker::postStringForLocations(const OVWeatherLocationList &locations) const
+{
+    QStringList keys;
+    for (const std::shared_ptr<OVWeatherLocation> &location : locations) {
+        if (location && inRange(location->latitude(), location->longitude()))
+            keys.append(keyForLocation(*location));
+    }
+    QString body = QStringLiteral("key=%1&datatypes=%2").arg(serverKey(), serverDatatypes());
+    if (!keys.isEmpty())
+        body += QStringLiteral("&locations=") + keys.join(QLatin1Char('|'));
+    return body;
+}
+
+QString OVBrisantDataBroker::postStringForDataTypes(const QStringList &sections) const
+{
+    return QStringLiteral("key=%1&datatypes=").arg(serverKey()) + sections.join(QLatin1Char(','));
+}
+
+void OVBrisantDataBroker::sendRequest(const QByteArray &body)
+{
+    if (OVDispatch::isMainThread()) {
+        startRequest(body);
+        return;
+    }
+    // Dropped with the client when it goes before the main thread gets to it.
+    QMetaObject::invokeMethod(this, [this, body] { startRequest(body); }, Qt::QueuedConnection);
+}
+
+void OVBrisantDataBroker::startRequest(const QByteArray &body)
+{
+    const QString server =
+        OVUserDefaults::standard().stringForKey(NBSettingKey::brisantDataServerURL).trimmed();
+    if (server.isEmpty()) {
+        std::lock_guard lock(mMutex);
+        if (!mLoggedMissingHost)
+            OVLog(QStringLiteral("[OVBrisantDataBroker update] No forecast data server is set "
+                                 "(OVBrisantDataServerURL); no forecasts are requested."));
+        mLoggedMissingHost = true;
+        return;
+    }
+    const QUrl url(server + kPath);
+    if (!url.isValid() || url.host().isEmpty()) {
+        logFailure(QStringLiteral("failed to create the connection"));
+        return;
+    }
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::ContentTypeHeader,
+                      QByteArrayLiteral("application/x-www-form-urlencoded"));
+    request.setTransferTimeout(kTransferTimeoutMs);
+    OVDebugLog(QStringLiteral("[OVBrisantDataBroker update] POST %1: %2")
+                   .arg(url.toString(), QString::fromLatin1(body)));
+    QNetworkReply *reply = mNetwork->post(request, body);
+    mReplies.append(reply);
+    connect(reply, &QNetworkReply::finished, this, [this, reply] { replyFinished(reply); });
+}
+
+void OVBrisantDataBroker::replyFinished(QNetworkReply *reply)
+{
+    mReplies.removeAll(reply);
+    reply->deleteLater();
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (reply->error() != QNetworkReply::NoError) {
+        logFailure(reply->errorString());
+        return;
+    }
+    if (status >= 400) {
+        logFailure(QStringLiteral("HTTP status %1").arg(status));
+        return;
+    }
+    updatePostProcessing(OVBrisantReplyParser::decode(reply->readAll()));
+}
+
+void OVBrisantDataBroker::dropRequests()
+{
+    for (const QPointer<QNetworkReply> &reply : std::as_const(mReplies)) {
+        if (!reply)
+            continue;
+        disconnect(reply, nullptr, this, nullptr);
+        reply->abort();
+        delete reply.data();
+    }
+    mReplies.clear();
+}
+
+// --- Replies ------------------------------------------------------------------------------------
+
+void OVBrisantDataBroker::updatePostProcessing(const QString &reply)
+{
+    const QDateTime now = mClock.now();
+    for (const OVBrisantReplyParser::Step &step : OVBrisantReplyParser::parse(reply)) {
+        if (const auto *store = std::get_if<OVBrisantReplyParser::StoreDataset>(&step)) {
+            setDataArray(store->rows, store->section, store->dataset);
+        } else {
+            const QString &section = std::get<OVBrisantReplyParser::CloseSection>(step).section;
+            setLastUpdated(now, section);
+            std::lock_guard lock(mMutex);
+            mSectionsLoading.removeAll(section);
+        }
+    }
+    saveToPrefs();
+    OVNotificationCenter &center = OVNotificationCenter::defaultCenter();
+    const QVariant object = QVariant::fromValue(this);
+    center.post(OVEnvironmentNotifyForecastLoaded, object);
+    center.post(OVEnvironmentNotifySurfaceAnalysisLoaded, object);
+    center.post(OVNotifyForecastNeedsDisplay, object);
+}
+
+// --- Cache --------------------------------------------------------------------------------------
+
+void OVBrisantDataBroker::saveToPrefs()
+{
+    const QString path = saveFilePath();
+    if (path.isEmpty())
+        return;
+    cleanupOldContent();
+    mCacheQueue->async([this, path] {
+        if (!OVPropertyList::writeFile(path, mContent))
+            OVLog(QStringLiteral("[OVBrisantDataBroker saveToPrefs] Could not write the cache %1.")
+                      .arg(path));
+    });
+}
+
+void OVBrisantDataBroker::loadFromPrefs()
+{
+    const QString path = saveFilePath();
+    if (path.isEmpty())
+        return;
+    mCacheQueue->sync([this, path] {
+        const QVariant stored = OVPropertyList::readFile(path);
+        if (stored.typeId() == QMetaType::QVariantMap)
+            mContent = stored.toMap();
+    });
+}
+
+void OVBrisantDataBroker::cleanupOldContent()
+{
+    const QDateTime now = mClock.now();
+    mCacheQueue->async([this, now] {
+        for (auto section = mContent.begin(); section != mContent.end();) {
+            const QDateTime updated = OVForecastPeriod::dateValue(section->toMap(),
+                                                                  OVForecastKey::lastUpdatedTime);
+            if (!updated.isValid() || updated.secsTo(now) > kPruneAfterSeconds)
+                section = mContent.erase(section);
+            else
+                ++section;
+        }
+    });
+}

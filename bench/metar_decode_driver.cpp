@@ -2,7 +2,7 @@
 // Decodes raw METAR reports the way the observation path does and prints what the conditions
 // record holds, so any public set of decoded reports can be compared with this decoding:
 //
-//   metar_decode_driver < reports.txt
+//   metar_decode < reports.txt
 //
 // One report per input line (the station is its first group). Output: a tab-separated table with
 // a header line and one line per report, in the record's base units (Celsius, degrees, knots,

@@ -288,9 +288,12 @@ void NBController::launchSetupLocations()
     }
     OVWeatherLocationList restored;
     restored.reserve(10);
+    mUnrestoredLocationEntries.clear();
     for (const QVariant &entry : NBControllerSettings::savedLocations()) {
         if (std::shared_ptr<OVWeatherLocation> location = restoreLocation(entry.toMap()))
             restored.append(location);
+        else
+            mUnrestoredLocationEntries.append(entry); // written back at quit, never dropped
     }
     if (!restored.isEmpty())
         setMonitoredLocations(restored);
@@ -515,6 +518,9 @@ QVariantList NBController::monitoredLocationDictionaries() const
     QVariantList dictionaries;
     for (const std::shared_ptr<OVWeatherLocation> &location : mMonitoredLocations)
         dictionaries.append(location->locationDictionary());
+    // Saved places that could not be restored this time (the location database missing or
+    // damaged) stay in the user's list for the next launch.
+    dictionaries.append(mUnrestoredLocationEntries);
     return dictionaries;
 }
 

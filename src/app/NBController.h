@@ -150,6 +150,7 @@ private:
     QDateTime mLastRedisplayTime;
     uint64_t mTicker = 0;
     OVWeatherLocationList mMonitoredLocations;
+    QVariantList mUnrestoredLocationEntries;
     QList<QVariantMap> mUrlsManaged;
     std::unique_ptr<NBMainWindow> mWindow;
     NBLocationController *mLocationController = nullptr;

@@ -13,6 +13,8 @@
 // "OVNotifyForecastNeedsDisplay" with the client (a pointer to this object) as object.
 #pragma once
 
+#include "core/OVReloadNotifications.h"
+
 #include "weather/OVDWMLReader.h"
 #include "weather/OVNDFDDateParser.h"
 #include "weather/OVWeatherNotifications.h"
@@ -36,7 +38,6 @@ class OVWeatherLocation;
 struct OVNotification;
 
 inline const QString OVEnvironmentNotifyURLLoaded = QStringLiteral("OVEnvironmentNotifyURLLoaded");
-inline const QString OVNotifyForceReload = QStringLiteral("OVNotifyForceReload");
 
 class OVNDFDClient
 {

@@ -270,7 +270,8 @@ public:
     bool setDayAndTimeFromMETARFields(const QStringList &fields, const QTimeZone &zone,
                                       const OVClock &clock = OVClock::system());
     /// The date of day-of-month `day` at `time` (HHMM) in `zone`: this month, or the previous
-    /// one when today's day of month (from `clock`, in `zone`) is smaller than `day`.
+    /// one when today's day of month (from `clock`, in `zone`; UTC when invalid) is smaller
+    /// than `day`.
     void setDay(int32_t day, int32_t time, const QTimeZone &zone,
                 const OVClock &clock = OVClock::system());
     void setWindDirectionFromMETARFields(const QStringList &fields);

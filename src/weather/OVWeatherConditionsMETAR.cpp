@@ -164,14 +164,15 @@ bool OVWeatherConditions::setDayAndTimeFromMETARFields(const QStringList &fields
 void OVWeatherConditions::setDay(int32_t day, int32_t time, const QTimeZone &zone,
                                  const OVClock &clock)
 {
-    const QDateTime today = clock.now().toTimeZone(zone.isValid() ? zone : QTimeZone::utc());
+    const QTimeZone dayZone = zone.isValid() ? zone : QTimeZone::utc();
+    const QDateTime today = clock.now().toTimeZone(dayZone);
     int year = today.date().year();
     int month = today.date().month();
     if (today.date().day() < day && --month < 1) {
         month = 12;
         --year;
     }
-    mDate = NSDateUtil::dateForYear(year, month, day, time / 100, time % 100, 0, zone);
+    mDate = NSDateUtil::dateForYear(year, month, day, time / 100, time % 100, 0, dayZone);
 }
 
 void OVWeatherConditions::setWindDirectionFromMETARFields(const QStringList &fields)
@@ -258,27 +259,24 @@ void OVWeatherConditions::setDewpointFromMETARFields(const QStringList &fields)
 
 void OVWeatherConditions::setPressureFromMETARFields(const QStringList &fields)
 {
-    double millibars = OVNoValue;
+    // The altimeter in hundredths (or thousandths) of an inch first, then QNH in hectopascals,
+    // then the sea-level pressure of the remarks.
     const QString altimeter = fieldAt(fields, findString(QStringLiteral("^A[123][0-9]{3,4}"), fields));
-    if (altimeter.size() == 5)
-        millibars = altimeter.mid(1).toDouble() / 100.0 * 33.863867253640365;
-    else if (altimeter.size() == 6)
-        millibars = altimeter.mid(1).toDouble() / 1000.0 * 33.863867253640365;
-    if (millibars == OVNoValue) {
-        const QString qnh = fieldAt(fields, findString(QStringLiteral("^Q[0-9]{3,4}"), fields));
-        if (!qnh.isNull())
-            millibars = ExtRegexAdditions::stringByMatching(qnh, QStringLiteral("^Q([0-9]{3,4})"), 1)
-                            .toDouble();
+    if (altimeter.size() == 5 || altimeter.size() == 6) {
+        setPressureIn(altimeter.mid(1).toDouble() / (altimeter.size() == 5 ? 100.0 : 1000.0));
+        return;
     }
-    if (millibars == OVNoValue) {
-        const QString slp = fieldAt(fields, findString(QStringLiteral("^SLP[0-9]{3}"), fields));
-        if (!slp.isNull()) {
-            const double tenths = slp.mid(3, 3).toDouble();
-            millibars = tenths / 10.0 + (tenths >= 550.0 ? 900.0 : 1000.0);
-        }
+    const QString qnh = fieldAt(fields, findString(QStringLiteral("^Q[0-9]{3,4}"), fields));
+    if (!qnh.isNull()) {
+        setPressureHPA(
+            ExtRegexAdditions::stringByMatching(qnh, QStringLiteral("^Q([0-9]{3,4})"), 1).toDouble());
+        return;
     }
-    if (millibars != OVNoValue)
-        mPressureMB = millibars;
+    const QString slp = fieldAt(fields, findString(QStringLiteral("^SLP[0-9]{3}"), fields));
+    if (!slp.isNull()) {
+        const double tenths = slp.mid(3, 3).toDouble();
+        mPressureMB = tenths / 10.0 + (tenths >= 550.0 ? 900.0 : 1000.0);
+    }
 }
 
 void OVWeatherConditions::setPrecipitationFromMETARFields(const QStringList &fields)

@@ -1,6 +1,8 @@
 // The weather controller: monitored locations, current location, load progress.
 #include "weather/OVWeatherController.h"
 
+#include "core/OVReloadNotifications.h"
+
 #include "core/OVConstants.h"
 #include "platform/OVNotificationCenter.h"
 #include "weather/OVWeatherLocation.h"
@@ -28,7 +30,7 @@ OVWeatherController::~OVWeatherController()
 void OVWeatherController::update()
 {
     resetLoadPieces();
-    OVNotificationCenter::defaultCenter().post(QStringLiteral("OVNotifyForceReload"));
+    OVNotificationCenter::defaultCenter().post(OVNotifyForceReload);
 }
 
 void OVWeatherController::setCurrentLocation(std::shared_ptr<OVWeatherLocation> location)

@@ -140,13 +140,16 @@ struct TestEnvironment
     std::shared_ptr<RecordingAlerts> alerts = std::make_shared<RecordingAlerts>();
     QPointer<SwitchableNetwork> network;
     int exitCode = -1;
+    /// Replaces the fixture location database (for example with none).
+    std::function<std::shared_ptr<OVLocationDB>()> locationDatabaseOverride;
 
     NBControllerEnvironment make()
     {
         NBControllerEnvironment environment;
         environment.scheduler = scheduler;
         environment.alerts = alerts;
-        environment.locationDatabase = [] { return fixtureLocationDatabase(); };
+        environment.locationDatabase = locationDatabaseOverride ? locationDatabaseOverride
+                                                                : [] { return fixtureLocationDatabase(); };
         environment.reachabilitySource = [this] {
             auto source = std::make_unique<SwitchableNetwork>();
             network = source.get();

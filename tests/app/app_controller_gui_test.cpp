@@ -230,6 +230,22 @@ TEST_F(AppControllerTest, QuitWritesTheLocationsAndTheNextLaunchRestoresThem)
     EXPECT_EQ(controller->monitoredLocations().at(1)->locationID(), 2988507);
 }
 
+TEST_F(AppControllerTest, SavedPlacesThatCannotBeRestoredAreKeptAtQuit)
+{
+    // Without a location database the lookup forms restore nothing; quitting must not wipe them.
+    const QVariantMap unknown{{QStringLiteral("location_id"), 999999999}, {QStringLiteral("icao"), QStringLiteral("KXXX")}};
+    saveLocations({portlandLookup(), londonDictionary(), unknown});
+    env.locationDatabaseOverride = [] { return std::shared_ptr<OVLocationDB>(); };
+    launch();
+    EXPECT_EQ(cities(), (QStringList{QStringLiteral("London")}));
+    controller->applicationWillTerminate();
+    const QVariantList saved = OVUserDefaults::standard().arrayForKey(QStringLiteral("locations"));
+    ASSERT_EQ(saved.size(), 3);
+    EXPECT_EQ(saved.at(0).toMap().value(QStringLiteral("city")).toString(), QStringLiteral("London"));
+    EXPECT_EQ(saved.at(1).toMap(), portlandLookup());
+    EXPECT_EQ(saved.at(2).toMap(), unknown);
+}
+
 TEST_F(AppControllerTest, QuittingBeforeTheLaunchCompletedWritesNoSettings)
 {
     make();

@@ -8,6 +8,7 @@
 // Main thread only: timers, downloads and notifications all run there.
 #pragma once
 
+#include "core/OVReloadNotifications.h"
 #include "platform/OVClock.h"
 
 #include <QByteArray>
@@ -23,8 +24,6 @@ struct OVNotification;
 
 inline const QString OVInventoryUpdatedNotification = QStringLiteral("OVInventoryUpdatedNotification");
 inline const QString OVInventoryURLLoadedNotification = QStringLiteral("ovinventoryurlloadednotification");
-inline const QString OVNotifyForceReload = QStringLiteral("OVNotifyForceReload");
-inline const QString OVNotifyLoadDataIfNeeded = QStringLiteral("OVNotifyLoadDataIfNeeded");
 
 class OVInventory
 {

@@ -83,3 +83,23 @@ TEST(LocationCell, TemperatureUnitIsReadAtEveryPaint)
 }
 
 } // namespace
+
+namespace {
+
+TEST(NamedImage, FindsShellDrawingsAndWeatherIconsByNameAndNothingElse)
+{
+    struct Case
+    {
+        const char *name;
+        bool found;
+    };
+    for (const Case c : {Case{"toolbar_cloud", true}, Case{"toolbar_cloud.png", true}, Case{"na", true},
+                         Case{"skc.png", true}, Case{"ovplusbutton", true}, Case{"no_such_image", false},
+                         Case{"../weather-icons/na.png", false}, Case{"", false}}) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(!OVNamedImage::imageNamed(c.name).isNull(), c.found);
+    }
+    EXPECT_EQ(OVNamedImage::imageNamed("toolbar_cloud").height(), 32);
+}
+
+} // namespace

@@ -1,5 +1,6 @@
 // Shared by the main-window view tests: places as saved location dictionaries, observations
 // stored in a throw-away observations database, and a map that records its zoom changes.
+// Including it runs the test process in UTC (set before anything reads the zone).
 #pragma once
 
 #include "core/NBControllerSettings.h"
@@ -12,7 +13,15 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
+#include <cstdlib>
+#include <ctime>
 #include <memory>
+
+inline const bool kViewTestsRunInUtc = [] {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    return true;
+}();
 
 /// A full saved-location dictionary (13 keys): restored without the location database.
 inline QVariantMap placeDictionary(const QString &city, const QString &stateCode, const QString &stateName,

@@ -171,6 +171,7 @@ void NBController::awakeFromNib()
     }
     mWindow->locationInfoView()->setBackgroundColor(QColor(100, 105, 107));
     launchSetupLocationTable();
+    launchSetupMainViews();
     launchSetupNotifications();
     mCompletedInit = true;
 }

@@ -24,6 +24,7 @@
 class NBLocationController;
 class NBMainWindow;
 class NBSleepWakeMonitor;
+class NBTableView;
 class OVObservationsDB;
 class Reachability;
 
@@ -75,6 +76,9 @@ public:
     void addMonitoredLocation(const std::shared_ptr<OVWeatherLocation> &location);
 
     void refreshLocationTable();
+    /// The list's action: the clicked row's location, else the selected row's, else none
+    /// becomes current. A null table does nothing.
+    void setCurrentLocationFromTable(NBTableView *table);
     void urlManagerNotification();
     QList<QVariantMap> urlsManaged() const { return mUrlsManaged; }
     void setUrlsManaged(const QList<QVariantMap> &urls) { mUrlsManaged = urls; }
@@ -116,6 +120,8 @@ private:
     void launchSetupPreferences();
     void launchSetupSleepWakeNotifications();
     void launchSetupLocationTable();
+    /// The list's action, spacing and scroller, and the content view's delayed set-up.
+    void launchSetupMainViews();
     void launchSetupNotifications();
     void launchSetupMainWindow();
     bool launchCheckNimbrelCoreMigrationNeeded();

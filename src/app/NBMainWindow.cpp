@@ -1,5 +1,8 @@
 #include "app/NBMainWindow.h"
 
+#include "app/NBBaseView.h"
+#include "app/NBLastUpdatedTextField.h"
+#include "app/NBTableView.h"
 #include "core/OVFilledView.h"
 
 #include <QGridLayout>
@@ -38,7 +41,7 @@ NBMainWindow::NBMainWindow(QWidget *parent)
     auto *leftLayout = new QVBoxLayout(mLeftSplitSubview);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->setSpacing(0);
-    mLocationTable = named(new QListView(mLeftSplitSubview), "locationTable");
+    mLocationTable = named(new NBTableView(mLeftSplitSubview), "locationTable");
     mLocationTable->setSelectionMode(QAbstractItemView::SingleSelection);
     mLocationTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     mLocationInfoView = named(new OVFilledView(mLeftSplitSubview), "locationInfoView");
@@ -49,7 +52,7 @@ NBMainWindow::NBMainWindow(QWidget *parent)
     mMainSplitSubView = named(new QWidget(mSplitView), "mainSplitSubView");
     auto *mainLayout = new QGridLayout(mMainSplitSubView);
     mainLayout->setContentsMargins(0, 0, 0, 0);
-    mBaseView = named(new QWidget(mMainSplitSubView), "baseView");
+    mBaseView = named(new NBBaseView(mMainSplitSubView), "baseView");
     mainLayout->addWidget(mBaseView, 0, 0);
 
     mSplitView->addWidget(mLeftSplitSubview);
@@ -60,14 +63,14 @@ NBMainWindow::NBMainWindow(QWidget *parent)
     mBottomBorder = named(new QWidget(content), "bottomBorder");
     auto *bottomLayout = new QGridLayout(mBottomBorder);
     bottomLayout->setContentsMargins(8, 0, 8, 0);
-    mLastUpdatedLabel = named(new QLabel(mBottomBorder), "lastUpdatedLabel");
+    mLastUpdatedLabel = named(new NBLastUpdatedTextField(mBottomBorder), "lastUpdatedLabel");
     mLastUpdatedLabel->setAlignment(Qt::AlignCenter);
     mProgressBar = named(new QProgressBar(mBottomBorder), "progressBar");
     mProgressBar->setRange(0, 100);
     mProgressBar->setTextVisible(false);
     mProgressBar->setFixedWidth(160);
     mProgressBar->hide();
-    bottomLayout->addWidget(mLastUpdatedLabel, 0, 0, Qt::AlignCenter);
+    bottomLayout->addWidget(mLastUpdatedLabel, 0, 0);
     bottomLayout->addWidget(mProgressBar, 0, 0, Qt::AlignRight | Qt::AlignVCenter);
     mBottomBorder->hide();
 

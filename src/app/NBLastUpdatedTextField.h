@@ -1,0 +1,21 @@
+// The text at the bottom of the main window that says when the weather was last updated (the
+// application controller sets it). A click on the centred text starts an update now; a click
+// beside the text does nothing. Clicks are not passed on. Main thread only.
+#pragma once
+
+#include <QLabel>
+
+class NBLastUpdatedTextField : public QLabel
+{
+    Q_OBJECT
+
+public:
+    explicit NBLastUpdatedTextField(QWidget *parent = nullptr);
+
+    /// Whether a point (widget coordinates) lies on the text, which is taken to be centred;
+    /// only the horizontal position counts.
+    bool isOnText(const QPointF &point) const;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+};

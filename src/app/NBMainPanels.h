@@ -1,0 +1,21 @@
+// Where the main window's content view gets its panels: one factory per panel, each making the
+// panel as a child of the content view. The forecast strip, the dial, the graph stack and the
+// map are empty placeholders until their own code exists; each is swapped in here alone.
+#pragma once
+
+#include <memory>
+
+class OVGraphContainer;
+class OVMapPanel;
+class QWidget;
+
+namespace NBMainPanels {
+
+QWidget *makeForecastView(QWidget *parent);
+QWidget *makeTimeView(QWidget *parent);
+/// The container's widget is a child of `parent`, which owns it.
+OVGraphContainer *makeGraphContainerView(QWidget *parent);
+/// The map's controller; its view is a child of `parent`.
+std::unique_ptr<OVMapPanel> makeMapViewController(QWidget *parent);
+
+} // namespace NBMainPanels

@@ -1,0 +1,106 @@
+// The main window as a person sees it, under the X server: the launched controller with two
+// saved places and the observation service answering from a fixture reply. After the first
+// update pass the window is grabbed from the screen and probed (header, ground, list), its
+// parts are found by their outlet names, then the second row and the last-updated text are
+// clicked and the window is grabbed again. Screenshots go to the test's artefact folder.
+#include "AppControllerFixture.h"
+#include "ViewTestSupport.h"
+#include "app/NBBaseView.h"
+#include "app/NBCurrentConditionsView.h"
+#include "app/NBTableView.h"
+#include "core/OVGraphContainer.h"
+#include "platform/OVLog.h"
+#include "support/FixtureHttpServer.h"
+#include "weather/OVBrisantObservationsBroker.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QTest>
+
+#include <iostream>
+
+namespace {
+
+QImage grabAndSave(QWidget *window, const QString &name)
+{
+    const QImage shot = window->screen()->grabWindow(window->winId()).toImage();
+    const QString path = testOutputPath(name);
+    EXPECT_TRUE(shot.save(path));
+    std::cout << "screenshot: " << path.toStdString() << std::endl;
+    return shot;
+}
+
+void expectColour(const QImage &shot, QPoint at, QColor expected, const char *what)
+{
+    const QColor got = shot.pixelColor(at);
+    EXPECT_LE(std::abs(got.red() - expected.red()), 3) << what << " at " << at.x() << "," << at.y();
+    EXPECT_LE(std::abs(got.green() - expected.green()), 3) << what;
+    EXPECT_LE(std::abs(got.blue() - expected.blue()), 3) << what;
+}
+
+TEST_F(AppControllerTest, MainWindowAsAPersonSeesIt)
+{
+    FixtureHttpServer server;
+    ASSERT_TRUE(server.start());
+    const QString endpoint = OVBrisantObservationsBroker::EndpointPath;
+    server.serveFile(endpoint, testDataPath("app/observations_two_locations.json"), "application/json");
+    OVUserDefaults::standard().setObject(server.baseUrl(), OVBrisantObservationsBroker::ServerURLKey);
+    saveLocations({portlandDictionary(), londonDictionary()});
+    launch();
+
+    QMainWindow *window = controller->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    env.scheduler->advance(2.5); // the panels at 0.5 s, the first update at 2 s
+    const auto portland = controller->monitoredLocations().at(0);
+    const auto london = controller->monitoredLocations().at(1);
+    ASSERT_TRUE(waitUntil([&] { return portland->getCurrentData() && london->getCurrentData(); }, 10000));
+    QTest::qWait(300);
+
+    // Outlets and geometry.
+    auto *splitView = window->findChild<QSplitter *>("splitView");
+    auto *left = window->findChild<QWidget *>("leftSplitSubview");
+    auto *table = window->findChild<NBTableView *>("locationTable");
+    auto *info = window->findChild<QWidget *>("locationInfoView");
+    auto *main = window->findChild<QWidget *>("mainSplitSubView");
+    auto *base = window->findChild<NBBaseView *>("baseView");
+    auto *label = window->findChild<QLabel *>("lastUpdatedLabel");
+    auto *progress = window->findChild<QProgressBar *>("progressBar");
+    for (QObject *outlet : std::initializer_list<QObject *>{splitView, left, table, info, main, base, label, progress})
+        ASSERT_TRUE(outlet);
+    EXPECT_EQ(base->parentWidget(), main);
+    EXPECT_EQ(base->geometry(), main->rect());
+    EXPECT_EQ(table->parentWidget(), left);
+    ASSERT_TRUE(base->hasPanels());
+    const int w = base->width(), h = base->height();
+    EXPECT_EQ(base->currentConditionsView()->geometry(), QRect(7, 38, w - 13, 42));
+    EXPECT_EQ(base->graphContainerView()->view()->geometry(), QRect(7, 288, (w - 1) / 2 - 6, h - 294));
+    EXPECT_EQ(table->numberOfRows(), 2);
+    EXPECT_GT(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
+    EXPECT_EQ(NBBaseView::headerTitle(), "Portland, Oregon, United States");
+
+    const QImage first = grabAndSave(window, "main_window.png");
+    const QPoint baseOrigin = base->mapTo(window, QPoint(0, 0));
+    expectColour(first, baseOrigin + QPoint(5, 16), QColor(0, 181, 242), "header left of the title");
+    expectColour(first, baseOrigin + QPoint(300, 35), QColor(107, 115, 115), "ground between header and strip");
+    const QRect lastRow = table->visualRect(table->model()->index(1, 0));
+    expectColour(first, table->viewport()->mapTo(window, QPoint(20, lastRow.bottom() + 40)), QColor(47, 50, 50),
+                 "list ground below the rows");
+
+    // The second row becomes current everywhere; the label starts one more update.
+    const int requests = server.requestCount(endpoint);
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, lastRow.center());
+    EXPECT_EQ(OVWeatherController::sharedWeatherController().currentLocation(), london);
+    EXPECT_EQ(NBBaseView::headerTitle(), "London, England, United Kingdom");
+    QTest::mouseClick(label, Qt::LeftButton, {}, label->rect().center());
+    EXPECT_TRUE(waitUntil([&] { return server.requestCount(endpoint) == requests + 1; }, 10000));
+    QTest::qWait(300);
+
+    const QImage second = grabAndSave(window, "main_window_second_row.png");
+    expectColour(second, table->viewport()->mapTo(window, QPoint(2, lastRow.center().y())), QColor(100, 105, 107),
+                 "selection in the selected row's margin");
+    EXPECT_NE(first, second);
+}
+
+} // namespace

@@ -7,18 +7,29 @@
 #include "platform/OVNotificationCenter.h"
 #include "weather/OVWeatherLocation.h"
 
+#include <atomic>
 #include <cmath>
 
 OVWeatherController &OVWeatherController::sharedWeatherController()
 {
     // Never released: data clients and locations may reach it until the process ends.
-    static OVWeatherController *const shared = new OVWeatherController();
+    static OVWeatherController *const shared = new OVWeatherController(Quiet{});
+    // The first announcement is posted only once the shared controller exists, so an observer
+    // that reaches for it in response finds it instead of re-entering its construction.
+    static std::atomic<bool> announced{false};
+    if (!announced.exchange(true))
+        shared->setCurrentLocation(nullptr);
     return *shared;
 }
 
-OVWeatherController::OVWeatherController()
+OVWeatherController::OVWeatherController(Quiet)
 {
     mWeatherLocations.reserve(5);
+}
+
+OVWeatherController::OVWeatherController()
+    : OVWeatherController(Quiet{})
+{
     setCurrentLocation(nullptr);
 }
 

@@ -33,6 +33,15 @@ public:
     OVWeatherController(const OVWeatherController &) = delete;
     OVWeatherController &operator=(const OVWeatherController &) = delete;
 
+private:
+    struct Quiet
+    {
+    };
+    /// Makes the controller without announcing it (the shared one announces once it exists).
+    explicit OVWeatherController(Quiet);
+
+public:
+
     /// Starts an update pass: clears the counters, then posts "OVNotifyForceReload".
     void update();
 

@@ -37,6 +37,23 @@ TEST(WeatherController, AnnouncesTheCurrentLocationOnEverySet)
     EXPECT_EQ(announced(waiter.received().at(4)), nullptr);
 }
 
+TEST(WeatherController, AnObserverOfTheFirstAnnouncementMayReachTheSharedController)
+{
+    // The shared controller's first announcement goes out once it exists: an observer that asks
+    // for it in response gets it instead of re-entering its construction.
+    OVWeatherController *seen = nullptr;
+    int announcements = 0;
+    OVNotificationCenter::defaultCenter().addObserver(&seen, QStringLiteral("OVNotifyNewCurrentLocation"),
+                                                      [&](const OVNotification &) {
+                                                          ++announcements;
+                                                          seen = &OVWeatherController::sharedWeatherController();
+                                                      });
+    OVWeatherController &shared = OVWeatherController::sharedWeatherController();
+    OVNotificationCenter::defaultCenter().removeObserver(&seen);
+    EXPECT_EQ(announcements, 1);
+    EXPECT_EQ(seen, &shared);
+}
+
 TEST(WeatherController, UpdateClearsTheCountersThenAsksForAForcedReload)
 {
     OVWeatherController controller;

@@ -148,7 +148,7 @@ void apply(size_t count, const std::function<void(size_t)> &body)
         }
     };
     const int helpers = std::max(0, QThreadPool::globalInstance()->maxThreadCount() - 1);
-    for (int h = 0; h < helpers && size_t(h + 1) < count; ++h)
+    for (int h = 0; h < helpers && size_t(h) + 1 < count; ++h)
         QThreadPool::globalInstance()->start(work);
     work();
     std::unique_lock lock(shared->mutex);

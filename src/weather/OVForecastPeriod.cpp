@@ -129,10 +129,10 @@ void addElementKeys(QVariantMap &row)
 {
     for (const ServiceColumn &entry : serviceColumns()) {
         for (const QString &column : entry.columns) {
-            const auto found = row.constFind(column);
-            if (found == row.constEnd())
+            if (!row.contains(column))
                 continue;
-            const QVariant text = found.value();
+            // A copy, not a reference: inserting may detach the row and leave a reference dangling.
+            const QVariant text = row.value(column);
             for (const QString &key : entry.keys)
                 row.insert(key, text);
             break;

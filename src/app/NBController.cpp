@@ -17,7 +17,10 @@
 #include "platform/OVLog.h"
 #include "platform/OVNotificationCenter.h"
 #include "platform/OVUserDefaults.h"
+#include "weather/OVBrisantDataBroker.h"
 #include "weather/OVBrisantObservationsBroker.h"
+#include "weather/OVHourlyNDFD.h"
+#include "weather/OVNDFD.h"
 #include "weather/OVObservationsDB.h"
 #include "weather/OVWeatherLocation.h"
 
@@ -300,7 +303,19 @@ void NBController::launchSetupLocations()
     else
         checkCoreLocation();
 
-    // The forecast clients' caches join here when those clients exist.
+    // The forecast clients start from their saved caches.
+    const QString cache = NBPrefController::nimbrelCoreCachePath() + QLatin1Char('/');
+    OVNDFD &daily = OVNDFD::sharedNDFDClient();
+    daily.setSaveFilePath(cache + QStringLiteral("NDFDCache.plist"));
+    daily.loadFromPrefs();
+    OVHourlyNDFD &hourly = OVHourlyNDFD::sharedNDFDClient();
+    hourly.setSaveFilePath(cache + QStringLiteral("HourlyNDFDCache.plist"));
+    hourly.loadFromPrefs();
+    OVBrisantDataBroker &forecasts = OVBrisantDataBroker::sharedBrisantClient();
+    forecasts.setLocationSource(&OVWeatherController::sharedWeatherController());
+    forecasts.setSaveFilePath(cache + QStringLiteral("BrisantCache.plist"));
+    forecasts.loadFromPrefs();
+
     OVBrisantObservationsBroker &observations = OVBrisantObservationsBroker::sharedClient();
     observations.setLocationSource([] { return OVWeatherController::sharedWeatherController().weatherLocations(); });
     observations.forceUpdateWeather();

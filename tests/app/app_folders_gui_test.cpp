@@ -13,17 +13,10 @@ namespace {
 
 void writeFile(const QString &path, const QByteArray &contents = "x")
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(contents);
+    writeTestFile(path, contents);
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+
 
 } // namespace
 
@@ -36,11 +29,11 @@ TEST_F(AppControllerTest, TheOldFolderMigratesOnce)
     launch();
 
     const QString support = NBPrefController::nimbrelCoreSupportPath();
-    EXPECT_EQ(readFile(NBPrefController::nimbrelCoreObservationsPath() + "/KPDX.db"), "observations");
-    EXPECT_EQ(readFile(NBPrefController::nimbrelCoreJournalPath() + "/5746545/2024-05-22.rtf"), "journal");
-    EXPECT_EQ(readFile(NBPrefController::nimbrelCoreCachePath() + "/Terrain/3/1/2.png"), "terrain");
+    EXPECT_EQ(readTestFile(NBPrefController::nimbrelCoreObservationsPath() + "/KPDX.db"), "observations");
+    EXPECT_EQ(readTestFile(NBPrefController::nimbrelCoreJournalPath() + "/5746545/2024-05-22.rtf"), "journal");
+    EXPECT_EQ(readTestFile(NBPrefController::nimbrelCoreCachePath() + "/Terrain/3/1/2.png"), "terrain");
     EXPECT_FALSE(QFileInfo::exists(old + "/TerrainCache")) << "the terrain cache is moved, not copied";
-    EXPECT_EQ(readFile(old + "/Observations/KPDX.db"), "observations") << "the old folder keeps its data";
+    EXPECT_EQ(readTestFile(old + "/Observations/KPDX.db"), "observations") << "the old folder keeps its data";
     EXPECT_TRUE(env.alerts->alerts.empty());
 
     writeFile(old + "/Observations/EGLL.db", "later");

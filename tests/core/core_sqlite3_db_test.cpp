@@ -31,11 +31,6 @@ QString shell(const QString &path, const QString &sql)
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 class SQLite3DB : public testing::Test
 {
@@ -44,7 +39,7 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         path = dir.filePath("fixture.db");
-        shell(path, QString::fromUtf8(readFile(testDataPath("core/sqlite_layer_fixture.sql"))));
+        shell(path, QString::fromUtf8(readTestFile(testDataPath("core/sqlite_layer_fixture.sql"))));
         db = OVSQLite3DB::initWithDatabasePath(path);
         ASSERT_TRUE(db && db->connectionOpen());
     }
@@ -281,5 +276,5 @@ TEST(SQLite3DBFiles, OpeningMissingAndForeignFiles)
     EXPECT_FALSE(db->insertDictionaryArray({{{"a", 1}}}, "t"));
     OVSetDebugLoggingEnabled(0);
     EXPECT_TRUE(log.contains("[OVSQLite3DB selectStringArrayWithQuery] Failed to prepare query"));
-    EXPECT_EQ(readFile(foreign), bytes);
+    EXPECT_EQ(readTestFile(foreign), bytes);
 }

@@ -60,20 +60,10 @@ void setModified(const QString &path, const QDateTime &modified)
 
 void writeFile(const QString &path, const QByteArray &bytes, const QDateTime &modified)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    }
+    writeTestFile(path, bytes);
     setModified(path, modified);
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -129,17 +119,17 @@ TEST(PreferenceImport, ReplacesOnlyAnOlderOrMissingOwnFile)
         } else if (c.own) {
             writeFile(own, "[General]\nupdateFrequency=1800\n", *c.own);
         }
-        const QByteArray ownBefore = readFile(own);
+        const QByteArray ownBefore = readTestFile(own);
 
         LogCapture log;
         EXPECT_EQ(OVPreferenceImport::ovImportNewerPreferencesFromFile(container, own), c.imported);
         EXPECT_EQ(log.contains("Found newer preferences in " + container + " - importing"), c.imported);
         if (c.imported) {
-            EXPECT_EQ(readFile(own), readFile(container));
+            EXPECT_EQ(readTestFile(own), readTestFile(container));
         } else if (c.blocked) {
             EXPECT_TRUE(QFileInfo(own + "/kept").isDir());
         } else {
-            EXPECT_EQ(readFile(own), ownBefore);
+            EXPECT_EQ(readTestFile(own), ownBefore);
         }
         if (c.blocked) {
             EXPECT_TRUE(log.contains("[NSUserDefaultsUtil ovImportNewerPreferences] Could not replace"));

@@ -35,12 +35,6 @@ QVariantMap locationWithoutStation()
     return location;
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 } // namespace
 
@@ -128,7 +122,7 @@ TEST_F(SettingsIOTest, MalformedFileGivesDefaultsAndIsKeptAside)
 {
     const QByteArray garbage("[General\n\x01\x02=\"unterminated\nupdateFrequency=\n[[[\n");
     const QString file = path("malformed.conf");
-    writeFile(file, garbage);
+    writeTestFile(file, garbage);
     LogCapture log;
     useSettingsFile(file);
     NBControllerSettings::launchSetupPreferences();
@@ -146,7 +140,7 @@ TEST_F(SettingsIOTest, MalformedFileGivesDefaultsAndIsKeptAside)
 TEST_F(SettingsIOTest, LocationsThatAreNotAListGiveNone)
 {
     const QString file = path("string-locations.conf");
-    writeFile(file, "[General]\nlocations=Denver\ngraphWidthDays=7\n");
+    writeTestFile(file, "[General]\nlocations=Denver\ngraphWidthDays=7\n");
     useSettingsFile(file);
     LogCapture log;
     NBControllerSettings::launchSetupPreferences();

@@ -30,18 +30,7 @@ QVariantMap cacheLikeValue()
     };
 }
 
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -51,7 +40,7 @@ TEST(PropertyList, NestedCacheRoundTripsThroughAFile)
     const QString path = dir.filePath("Cache/forecast.plist");
     const QVariantMap value = cacheLikeValue();
     ASSERT_TRUE(OVPropertyList::writeFile(path, value));
-    EXPECT_TRUE(readBytes(path).startsWith("<?xml"));
+    EXPECT_TRUE(readTestFile(path).startsWith("<?xml"));
     const QVariant back = OVPropertyList::readFile(path);
     EXPECT_EQ(back.toMap(), value);
     const QDateTime date = back.toMap().value("39.70,-104.75").toMap().value("lastUpdate").toDateTime();
@@ -75,7 +64,7 @@ TEST(PropertyList, BrokenFilesGiveAnEmptyResultAndStayUntilAGoodSave)
     QTemporaryDir dir;
     const QString path = dir.filePath("cache.plist");
     ASSERT_TRUE(OVPropertyList::writeFile(path, cacheLikeValue()));
-    const QByteArray good = readBytes(path);
+    const QByteArray good = readTestFile(path);
 
     const QByteArray broken[] = {
         good.left(good.size() / 2),                       // truncated
@@ -85,17 +74,17 @@ TEST(PropertyList, BrokenFilesGiveAnEmptyResultAndStayUntilAGoodSave)
     };
     for (const QByteArray &bytes : broken) {
         SCOPED_TRACE(bytes.left(20).toStdString());
-        writeBytes(path, bytes);
+        writeTestFile(path, bytes);
         LogCapture log;
         EXPECT_TRUE(OVPropertyList::readFile(path).isNull());
         EXPECT_TRUE(log.contains("[OVPropertyList"));
-        EXPECT_EQ(readBytes(path), bytes) << "reading must not touch the file";
+        EXPECT_EQ(readTestFile(path), bytes) << "reading must not touch the file";
     }
     EXPECT_TRUE(OVPropertyList::readFile(dir.filePath("absent.plist")).isNull());
 
     // A value plists cannot hold is refused without touching the file.
     EXPECT_FALSE(OVPropertyList::writeFile(path, QVariantMap{{"bad", QVariant::fromValue(QPoint(1, 2))}}));
-    EXPECT_EQ(readBytes(path), broken[3]);
+    EXPECT_EQ(readTestFile(path), broken[3]);
     ASSERT_TRUE(OVPropertyList::writeFile(path, cacheLikeValue()));
     EXPECT_EQ(OVPropertyList::readFile(path).toMap(), cacheLikeValue());
 }

@@ -2,8 +2,11 @@
 
 #include "platform/OVLog.h"
 
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -108,4 +111,18 @@ QString testOutputPath(const QString &relative)
     const QString folder = QStringLiteral(NIMBREL_TEST_OUTPUT_ROOT "/") + name;
     QDir().mkpath(folder);
     return relative.isEmpty() ? folder : folder + QLatin1Char('/') + relative;
+}
+
+QByteArray readTestFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeTestFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        ADD_FAILURE() << "could not write " << path.toStdString();
 }

@@ -50,6 +50,11 @@ private:
     QStringList mLines;
 };
 
+/// The whole contents of a file; empty when it cannot be read.
+QByteArray readTestFile(const QString &path);
+/// Writes the bytes to the file, making its folder first; a failure fails the running test.
+void writeTestFile(const QString &path, const QByteArray &bytes);
+
 /// Absolute path of a file under tests/data.
 QString testDataPath(const QString &relative);
 /// A folder for this test executable's outputs (screenshots, actual images); created on use.

@@ -6,6 +6,8 @@
 #include "support/TestHelpers.h"
 #include "weather/OVLocation.h"
 
+#include <gtest/gtest.h>
+
 #include <QDate>
 #include <QDateTime>
 #include <QFile>
@@ -19,6 +21,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -150,6 +153,32 @@ inline QMap<QString, QList<QDateTime>> fixtureEvents(const QJsonArray &records, 
             events[phen];
     }
     return events;
+}
+
+
+// Calls `check` with every place-day of the matrix: the place in UTC (so the local date is the
+// reference's UT day), the day and its USNO records of one kind ("sundata" or "moondata").
+inline void forEachFixtureDay(const QString &records,
+                              const std::function<void(const QString &name, const OVLocation &location,
+                                                       const QDate &day,
+                                                       const QMap<QString, QList<QDateTime>> &events)> &check)
+{
+    const QJsonObject times = fixtures().value(QLatin1String("times")).toObject();
+    const QJsonArray places = fixtures().value(QLatin1String("locations")).toArray();
+    ASSERT_EQ(places.size(), 14);
+    for (const QJsonValue &entry : places) {
+        const QJsonObject where = entry.toObject();
+        const QString name = where.value(QLatin1String("name")).toString();
+        const auto location = place(where.value(QLatin1String("lat")).toDouble(),
+                                    where.value(QLatin1String("lng")).toDouble(), "UTC");
+        const QJsonObject days = times.value(name).toObject();
+        for (auto it = days.begin(); it != days.end(); ++it) {
+            SCOPED_TRACE((name + QLatin1Char(' ') + it.key()).toStdString());
+            const QDate day = QDate::fromString(it.key(), Qt::ISODate);
+            check(name, *location, day,
+                  fixtureEvents(it.value().toObject().value(records).toArray(), day));
+        }
+    }
 }
 
 } // namespace sunmoon

@@ -103,34 +103,22 @@ TEST(Moon, HalfAndThreeQuarterHourZonesKeepTheEventsWithinTwoMinutes)
 
 TEST(Moon, EventsFrom78NorthTo78SouthMatchUsnoInPresenceAndTime)
 {
-    const QJsonObject times = fixtures().value(QLatin1String("times")).toObject();
     int compared = 0;
-    for (const QJsonValue &entry : fixtures().value(QLatin1String("locations")).toArray()) {
-        const QJsonObject where = entry.toObject();
-        const QString name = where.value(QLatin1String("name")).toString();
-        // In UTC the local day is the reference's UT day.
-        const auto location = place(where.value(QLatin1String("lat")).toDouble(),
-                                    where.value(QLatin1String("lng")).toDouble(), "UTC");
-        const QJsonObject days = times.value(name).toObject();
-        for (auto it = days.begin(); it != days.end(); ++it) {
-            SCOPED_TRACE((name + QLatin1Char(' ') + it.key()).toStdString());
-            const QDate day = QDate::fromString(it.key(), Qt::ISODate);
-            const auto reference = fixtureEvents(
-                it.value().toObject().value(QLatin1String("moondata")).toArray(), day);
-            const QDateTime noon = localNoon(day, *location);
-            for (const auto &[phen, event] :
-                 {std::pair{QStringLiteral("Rise"), OVMoon::moonrise(noon, *location)},
-                  std::pair{QStringLiteral("Set"), OVMoon::moonset(noon, *location)}}) {
-                SCOPED_TRACE(phen.toStdString());
-                const QList<QDateTime> expected = reference.value(phen);
-                ASSERT_EQ(event.isValid(), !expected.isEmpty());
-                if (event.isValid()) {
-                    EXPECT_LE(std::llabs(event.secsTo(expected.first())), moonToleranceSeconds(name));
-                    ++compared;
-                }
+    forEachFixtureDay(QStringLiteral("moondata"), [&](const QString &name, const OVLocation &location,
+                                                      const QDate &day,
+                                                      const QMap<QString, QList<QDateTime>> &reference) {
+        const QDateTime noon = localNoon(day, location);
+        for (const auto &[phen, event] : {std::pair{QStringLiteral("Rise"), OVMoon::moonrise(noon, location)},
+                                          std::pair{QStringLiteral("Set"), OVMoon::moonset(noon, location)}}) {
+            SCOPED_TRACE(phen.toStdString());
+            const QList<QDateTime> expected = reference.value(phen);
+            ASSERT_EQ(event.isValid(), !expected.isEmpty());
+            if (event.isValid()) {
+                EXPECT_LE(std::llabs(event.secsTo(expected.first())), moonToleranceSeconds(name));
+                ++compared;
             }
         }
-    }
+    });
     EXPECT_EQ(compared, 150 + 149);
 }
 

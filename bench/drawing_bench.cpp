@@ -1,8 +1,8 @@
-// bench-libraries: nimbrel_core
+// bench-libraries: nimbrel_core_views
 // Drawable text: what the size cache saves when 500 labels are measured on every redraw, and
 // what an outline costs when 500 labels are drawn into an image (map labels).
-#include "core/OVAttributedString.h"
-#include "core/OVYUp.h"
+#include "core/views/OVAttributedString.h"
+#include "core/views/OVYUp.h"
 
 #include <QGuiApplication>
 #include <QImage>

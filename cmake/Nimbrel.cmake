@@ -1,15 +1,19 @@
 # Helpers that keep each subsystem's CMake short: a subsystem is one library made of every
 # source file below its folder, and a test is one executable per *_test.cpp file.
 
-# nimbrel_subsystem(<name> FOLDER <dir> [DEPS <targets...>])
-# Makes library target nimbrel_<name> from the .cpp files below <dir>. A folder with no sources
-# yet becomes an interface library, so dependent targets can already name it.
+# nimbrel_subsystem(<name> FOLDER <dir> [EXCLUDE <subfolders...>] [DEPS <targets...>])
+# Makes library target nimbrel_<name> from the .cpp files below <dir>, leaving out the named
+# subfolders (each of those is a library of its own). A folder with no sources yet becomes an
+# interface library, so dependent targets can already name it.
 function(nimbrel_subsystem name)
-  cmake_parse_arguments(ARG "" "FOLDER" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "FOLDER" "EXCLUDE;DEPS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
     "${ARG_FOLDER}/*.cpp" "${ARG_FOLDER}/*.h" "${ARG_FOLDER}/*.qrc")
   set(target nimbrel_${name})
   list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+  foreach(sub IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "^${ARG_FOLDER}/${sub}/")
+  endforeach()
   set(has_cpp FALSE)
   foreach(s IN LISTS sources)
     if(s MATCHES "\\.cpp$")

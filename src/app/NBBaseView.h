@@ -10,7 +10,7 @@
 // Main thread only.
 #pragma once
 
-#include "core/OVMainViewModeHost.h"
+#include "core/views/OVMainViewModeHost.h"
 
 #include <QParallelAnimationGroup>
 #include <QPointer>

@@ -9,7 +9,7 @@
 #include "core/NBPrefController.h"
 #include "core/NBRegisteredDefaults.h"
 #include "core/OVDateFormattingTool.h"
-#include "core/OVFilledView.h"
+#include "core/views/OVFilledView.h"
 #include "core/OVLocationDB.h"
 #include "core/remote/OVURL.h"
 #include "core/remote/OVURLManager.h"

@@ -5,7 +5,7 @@
 #include "app/NBLocationController.h"
 #include "app/NBMainWindow.h"
 #include "app/NBTableView.h"
-#include "core/NBScroller.h"
+#include "core/views/NBScroller.h"
 
 void NBController::launchSetupMainViews()
 {

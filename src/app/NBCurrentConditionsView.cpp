@@ -4,10 +4,10 @@
 
 #include "core/NBPrefController.h"
 #include "core/NBRegisteredDefaults.h"
-#include "core/OVAttributedString.h"
-#include "core/OVCircularArrowView.h"
+#include "core/views/OVAttributedString.h"
+#include "core/views/OVCircularArrowView.h"
 #include "core/OVConstants.h"
-#include "core/OVYUp.h"
+#include "core/views/OVYUp.h"
 #include "platform/OVLocalize.h"
 #include "platform/OVNotificationCenter.h"
 #include "weather/OVBrisantObservationsBroker.h"

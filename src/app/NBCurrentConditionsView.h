@@ -9,7 +9,7 @@
 // resizes, never while it paints. Geometry is y-up in the panel. Main thread only.
 #pragma once
 
-#include "core/NBParentView.h"
+#include "core/views/NBParentView.h"
 #include "weather/OVWeatherConditions.h"
 
 #include <QList>

@@ -3,7 +3,7 @@
 
 #include "app/NBPlaceholderGraphContainer.h"
 #include "app/NBPlaceholderMapController.h"
-#include "core/NBParentView.h"
+#include "core/views/NBParentView.h"
 
 namespace NBMainPanels {
 

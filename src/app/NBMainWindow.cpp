@@ -3,7 +3,7 @@
 #include "app/NBBaseView.h"
 #include "app/NBLastUpdatedTextField.h"
 #include "app/NBTableView.h"
-#include "core/OVFilledView.h"
+#include "core/views/OVFilledView.h"
 
 #include <QGridLayout>
 #include <QLabel>

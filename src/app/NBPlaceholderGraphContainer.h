@@ -2,8 +2,8 @@
 // answers the container interface (a relayout only counts itself). Main thread.
 #pragma once
 
-#include "core/NBParentView.h"
-#include "core/OVGraphContainer.h"
+#include "core/views/NBParentView.h"
+#include "core/views/OVGraphContainer.h"
 
 class NBPlaceholderGraphContainer : public NBParentView, public OVGraphContainer
 {

@@ -1,7 +1,7 @@
 // Empty map: a plain rounded panel.
 #include "app/NBPlaceholderMapController.h"
 
-#include "core/NBParentView.h"
+#include "core/views/NBParentView.h"
 
 NBPlaceholderMapController::NBPlaceholderMapController(QWidget *parent)
     : mView(new NBParentView(parent))

@@ -2,7 +2,7 @@
 // and a controller that keeps the zoom and the location the real map would show. Main thread.
 #pragma once
 
-#include "core/OVMapPanel.h"
+#include "core/views/OVMapPanel.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -8,7 +8,9 @@
 //
 // An instance is the preferences window's controller: it fills the window from the store,
 // writes the user's choices back, and when the window closes saves the settings, redraws the
-// application and posts "OVNotifyRedisplayEverything". Main thread.
+// application and posts "OVNotifyRedisplayEverything". Main thread. The instance side is
+// defined in core/views (NBPrefControllerWindow.cpp, library nimbrel_core_views): only code
+// that links the drawing kit can make one.
 #pragma once
 
 #include <QObject>
@@ -28,8 +30,6 @@ class NBSettingsStore;
 
 class NBPrefController : public QObject
 {
-    Q_OBJECT
-
 public:
     // --- Settings store ---------------------------------------------------------------------
     static std::shared_ptr<NBSettingsStore> sharedStore();

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "core/NBControllerSettings.h"
-#include "core/OVMapPanel.h"
+#include "core/views/OVMapPanel.h"
 #include "weather/OVObservationsDB.h"
 #include "weather/OVWeatherConditions.h"
 #include "weather/OVWeatherLocation.h"

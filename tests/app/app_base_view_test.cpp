@@ -6,7 +6,7 @@
 #include "ViewTestSupport.h"
 #include "app/NBBaseView.h"
 #include "app/NBCurrentConditionsView.h"
-#include "core/OVGraphContainer.h"
+#include "core/views/OVGraphContainer.h"
 #include "weather/OVWeatherController.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // against the NWS wind chill chart, and the tooltips of the columns.
 #include "ViewTestSupport.h"
 #include "app/NBCurrentConditionsView.h"
-#include "core/OVCircularArrowView.h"
+#include "core/views/OVCircularArrowView.h"
 #include "core/OVConstants.h"
 #include "support/TestHelpers.h"
 #include "weather/OVWeatherController.h"

@@ -4,8 +4,8 @@
 #include "app/NBLocationCell.h"
 #include "core/NBPrefController.h"
 #include "core/NBRegisteredDefaults.h"
-#include "core/OVAttributedString.h"
-#include "core/OVNamedImage.h"
+#include "core/views/OVAttributedString.h"
+#include "core/views/OVNamedImage.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include "app/NBBaseView.h"
 #include "app/NBCurrentConditionsView.h"
 #include "app/NBTableView.h"
-#include "core/OVGraphContainer.h"
+#include "core/views/OVGraphContainer.h"
 #include "platform/OVLog.h"
 #include "support/FixtureHttpServer.h"
 #include "weather/OVBrisantObservationsBroker.h"

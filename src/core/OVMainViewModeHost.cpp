@@ -1,9 +1,0 @@
-// Finding the main view from one of its panels.
-#include "core/OVMainViewModeHost.h"
-
-#include <QWidget>
-
-OVMainViewModeHost *OVMainViewModeHost::of(const QWidget *panel)
-{
-    return panel ? dynamic_cast<OVMainViewModeHost *>(panel->parentWidget()) : nullptr;
-}

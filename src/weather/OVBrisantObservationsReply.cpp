@@ -1,6 +1,6 @@
 // The observation service's reply format, read once here: the key a location element is filed
-// under, and the fields of one observation element in the order they are applied (the weather
-// codes first, so a later number is never overwritten by a code's decoding).
+// under, and the fields of one observation element (the weather codes first, so a later number
+// is never overwritten by a code's decoding; then every field the table gives a reply key).
 //
 // Times are 14-digit UTC texts ("20240102153045"), sent as strings or as plain numbers.
 // Runs on any thread (the client reads replies in a pool task).
@@ -8,6 +8,7 @@
 
 #include "core/OVConstants.h"
 #include "core/OVSQLite3DB.h"
+#include "weather/OVObservationFields.h"
 #include "weather/OVWeatherConditions.h"
 
 #include <QLocale>
@@ -16,38 +17,8 @@
 
 namespace {
 
-using Conditions = OVWeatherConditions;
-
-enum class FieldKind { WeatherCode, Number, Text };
-
-struct ObservationField
-{
-    const char *key;
-    FieldKind kind;
-    void (Conditions::*setNumber)(double) = nullptr;
-    void (Conditions::*setText)(const QString &) = nullptr;
-};
-
-const ObservationField kObservationFields[] = {
-    {"Precipitation Code", FieldKind::WeatherCode},
-    {"Obscuration Code", FieldKind::WeatherCode},
-    {"Other Phenomena Code", FieldKind::WeatherCode},
-    {"Temperature F", FieldKind::Number, &Conditions::setTemperatureF},
-    {"Dewpoint F", FieldKind::Number, &Conditions::setDewpointF},
-    {"Wind Direction Degrees", FieldKind::Number, &Conditions::setWindDirection},
-    {"Wind Speed Knots", FieldKind::Number, &Conditions::setWindSpeedKnots},
-    {"Gust Speed Knots", FieldKind::Number, &Conditions::setGustSpeedKnots},
-    {"Visibility Miles", FieldKind::Number, &Conditions::setVisibilityMiles},
-    {"Pressure MB", FieldKind::Number, &Conditions::setPressureMB},
-    {"1 Hour Precipitation Inches", FieldKind::Number, &Conditions::setH1PrecipitationInches},
-    {"3 Hour Precipitation Inches", FieldKind::Number, &Conditions::setH3PrecipitationInches},
-    {"6 Hour Precipitation Inches", FieldKind::Number, &Conditions::setH6PrecipitationInches},
-    {"24 Hour Precipitation Inches", FieldKind::Number, &Conditions::setH24PrecipitationInches},
-    {"Snow Depth Inches", FieldKind::Number, &Conditions::setSnowDepthInches},
-    {"Sky Cover", FieldKind::Text, nullptr, &Conditions::setSkyCover},
-    {"Icon Name", FieldKind::Text, nullptr, &Conditions::setIconName},
-    {"Solar Radiation Watts/Meter^2", FieldKind::Number, &Conditions::setSolarRadiation},
-};
+// The three weather groups arrive as METAR texts; each decodes into several fields.
+const char *const kWeatherCodeKeys[] = {"Precipitation Code", "Obscuration Code", "Other Phenomena Code"};
 
 } // namespace
 
@@ -89,21 +60,19 @@ std::optional<OVWeatherConditions> OVBrisantObservationsBroker::conditionsForJSO
         return std::nullopt;
     OVWeatherConditions record;
     record.setDate(date);
-    for (const ObservationField &field : kObservationFields) {
-        const QJsonValue value = observation.value(QLatin1String(field.key));
-        switch (field.kind) {
-        case FieldKind::WeatherCode:
-            if (const auto code = stringForJSONObject(value))
-                record.setPrecipitationFromMETARFields({QStringLiteral("ICAO"), *code});
-            break;
-        case FieldKind::Number:
+    for (const char *key : kWeatherCodeKeys) {
+        if (const auto code = stringForJSONObject(observation.value(QLatin1String(key))))
+            record.setPrecipitationFromMETARFields({QStringLiteral("ICAO"), *code});
+    }
+    for (const OVObservationField &field : OVObservationFields::all()) {
+        if (!field.replyKey)
+            continue;
+        const QJsonValue value = observation.value(QLatin1String(field.replyKey));
+        if (field.setReplyNumber) {
             if (const double number = numberForJSONObject(value); number != OVNoValue)
-                (record.*field.setNumber)(number);
-            break;
-        case FieldKind::Text:
-            if (const auto text = stringForJSONObject(value))
-                (record.*field.setText)(*text);
-            break;
+                (record.*field.setReplyNumber)(number);
+        } else if (const auto text = stringForJSONObject(value)) {
+            record.*field.text = *text;
         }
     }
     return record;

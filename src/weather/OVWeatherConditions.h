@@ -28,6 +28,10 @@
 #include <span>
 
 class OVLocation;
+struct OVObservationField;
+namespace OVObservationFields {
+std::span<const OVObservationField> all();
+}
 
 class OVWeatherConditions final : public OVKeyValue
 {
@@ -299,13 +303,8 @@ public:
     static QString dayEquivalentOfIcon(const QString &iconName);
 
 private:
-    /// A number of the dictionary form and the field it stores.
-    struct StoredNumber
-    {
-        const char *key;
-        double OVWeatherConditions::*field;
-    };
-    static std::span<const StoredNumber> dictionaryNumbers();
+    // The field table names the members (see OVObservationFields.h).
+    friend std::span<const OVObservationField> OVObservationFields::all();
 
     QString chooseIconName() const;
 

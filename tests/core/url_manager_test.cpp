@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QThread>
+#include <QTimeZone>
 
 #include <thread>
 
@@ -237,5 +238,38 @@ TEST_F(URLManagerTest, CachedLoadsFinishEvenWhenTheServerTurnsToErrors)
         ASSERT_TRUE(waiter.wait(5000).has_value());
         EXPECT_TRUE(url->dataReady() || url->errorOccurred());
         status = 503;
+    }
+}
+
+TEST(URLManagerQueueEntry, StatusMapListsWhatIsSetUnderTheListingsKeys)
+{
+    const QDateTime queued(QDate(2024, 5, 6), QTime(7, 8, 9), QTimeZone::utc());
+    const OVURLPtr url = OVURL::createWithURLString(QStringLiteral("http://127.0.0.1:1/a"));
+    struct Case
+    {
+        OVURLManager::QueueEntry entry;
+        QStringList keys;
+    };
+    const Case cases[] = {
+        {{url, url->urlString(), queued, QStringLiteral("Queued"), QString(), QString(), {}, std::nullopt},
+         {"queuedTime", "urlKey", "urlStatus", "urlString"}},
+        {{url, url->urlString(), queued, QStringLiteral("Loading"), QStringLiteral("Forecast"),
+          QStringLiteral("Done"), {{QStringLiteral("n"), 1}}, queued.addSecs(3)},
+         {"loadTime", "notifyName", "notifyUserInfo", "queuedTime", "urlDescription", "urlKey", "urlStatus",
+          "urlString"}},
+    };
+    for (const Case &c : cases) {
+        const QVariantMap map = c.entry.toStatusMap();
+        EXPECT_EQ(map.keys(), c.keys);
+        EXPECT_EQ(map.value("urlKey").value<OVURLPtr>(), url);
+        EXPECT_EQ(map.value("urlString").toString(), url->urlString());
+        EXPECT_EQ(map.value("queuedTime").toDateTime(), queued);
+        EXPECT_EQ(map.value("urlStatus").toString(), c.entry.status);
+        if (c.entry.loadTime) {
+            EXPECT_EQ(map.value("loadTime").toDateTime(), *c.entry.loadTime);
+            EXPECT_EQ(map.value("urlDescription").toString(), "Forecast");
+            EXPECT_EQ(map.value("notifyName").toString(), "Done");
+            EXPECT_EQ(map.value("notifyUserInfo").toMap().value("n").toInt(), 1);
+        }
     }
 }

@@ -11,23 +11,24 @@
 #include <QTimer>
 #include <QUrl>
 
-namespace {
-
-const QString kUrlKey = QStringLiteral("urlKey");
-const QString kUrlString = QStringLiteral("urlString");
-const QString kQueuedTime = QStringLiteral("queuedTime");
-const QString kUrlStatus = QStringLiteral("urlStatus");
-const QString kUrlDescription = QStringLiteral("urlDescription");
-const QString kNotifyName = QStringLiteral("notifyName");
-const QString kNotifyUserInfo = QStringLiteral("notifyUserInfo");
-const QString kLoadTime = QStringLiteral("loadTime");
-
-OVURLPtr requestOf(const QVariantMap &entry)
+QVariantMap OVURLManager::QueueEntry::toStatusMap() const
 {
-    return entry.value(kUrlKey).value<OVURLPtr>();
+    QVariantMap map{
+        {QStringLiteral("urlKey"), QVariant::fromValue(url)},
+        {QStringLiteral("urlString"), urlString},
+        {QStringLiteral("queuedTime"), queuedTime},
+        {QStringLiteral("urlStatus"), status},
+    };
+    if (!description.isNull())
+        map.insert(QStringLiteral("urlDescription"), description);
+    if (!notifyName.isEmpty())
+        map.insert(QStringLiteral("notifyName"), notifyName);
+    if (!notifyUserInfo.isEmpty())
+        map.insert(QStringLiteral("notifyUserInfo"), notifyUserInfo);
+    if (loadTime)
+        map.insert(QStringLiteral("loadTime"), *loadTime);
+    return map;
 }
-
-} // namespace
 
 OVURLManager &OVURLManager::sharedURLManager()
 {
@@ -81,18 +82,8 @@ void OVURLManager::loadURL(const OVURLPtr &url, const QString &description, cons
         OVLog(QStringLiteral("[OVURLManager loadURL] URL is nil."));
         return;
     }
-    QVariantMap entry{
-        {kUrlKey, QVariant::fromValue(url)},
-        {kUrlString, url->urlString()},
-        {kQueuedTime, QDateTime::currentDateTimeUtc()},
-        {kUrlStatus, OVLocalizedString("Queued")},
-    };
-    if (!description.isNull())
-        entry.insert(kUrlDescription, description);
-    if (!notify.isEmpty())
-        entry.insert(kNotifyName, notify);
-    if (!userInfo.isEmpty())
-        entry.insert(kNotifyUserInfo, userInfo);
+    QueueEntry entry{url, url->urlString(), QDateTime::currentDateTimeUtc(), OVLocalizedString("Queued"),
+                     description, notify, userInfo, std::nullopt};
     {
         std::lock_guard lock(mMutex);
         mUrls.append(entry);
@@ -123,18 +114,22 @@ bool OVURLManager::isManagingURLString(const QString &urlString) const
 {
     std::lock_guard lock(mMutex);
     return std::any_of(mUrls.begin(), mUrls.end(),
-                       [&](const QVariantMap &e) { return e.value(kUrlString).toString() == urlString; });
+                       [&](const QueueEntry &e) { return e.urlString == urlString; });
 }
 
 QList<QVariantMap> OVURLManager::managedURLStatus() const
 {
     std::lock_guard lock(mMutex);
-    return mUrls;
+    QList<QVariantMap> status;
+    status.reserve(mUrls.size());
+    for (const QueueEntry &entry : mUrls)
+        status.append(entry.toStatusMap());
+    return status;
 }
 
 void OVURLManager::workReady()
 {
-    QList<QVariantMap> removed;
+    QList<QueueEntry> removed;
     int64_t running = 0;
     bool changed = false;
     {
@@ -143,13 +138,13 @@ void OVURLManager::workReady()
             return;
         const QDateTime now = QDateTime::currentDateTimeUtc();
         for (qsizetype i = 0; i < mUrls.size();) {
-            const QVariantMap &entry = mUrls.at(i);
-            const OVURLPtr url = requestOf(entry);
-            if (!entry.contains(kLoadTime) || !url) {
+            const QueueEntry &entry = mUrls.at(i);
+            const OVURLPtr url = entry.url;
+            if (!entry.loadTime || !url) {
                 ++i;
                 continue;
             }
-            const double elapsed = entry.value(kLoadTime).toDateTime().msecsTo(now) / 1000.0;
+            const double elapsed = entry.loadTime->msecsTo(now) / 1000.0;
             if (elapsed > mTimeout) {
                 url->cancelLoading();
                 url->setErrorOccurred(true);
@@ -164,9 +159,8 @@ void OVURLManager::workReady()
             }
             ++i;
         }
-        running = std::count_if(mUrls.begin(), mUrls.end(), [](const QVariantMap &e) {
-            const OVURLPtr url = requestOf(e);
-            return url && url->isLoading();
+        running = std::count_if(mUrls.begin(), mUrls.end(), [](const QueueEntry &e) {
+            return e.url && e.url->isLoading();
         });
     }
     while (running < concurrentLoads() && loadNextURL()) {
@@ -174,12 +168,11 @@ void OVURLManager::workReady()
         changed = true;
     }
     // Each requester hears about its own entry after the pass, outside the lock.
-    for (const QVariantMap &entry : removed) {
-        if (!entry.contains(kNotifyName))
+    for (const QueueEntry &entry : removed) {
+        if (entry.notifyName.isEmpty())
             continue;
-        OVNotificationCenter::defaultCenter().postOnMainThread(entry.value(kNotifyName).toString(),
-                                                              entry.value(kUrlKey),
-                                                              entry.value(kNotifyUserInfo).toMap());
+        OVNotificationCenter::defaultCenter().postOnMainThread(entry.notifyName, QVariant::fromValue(entry.url),
+                                                              entry.notifyUserInfo);
     }
     if (changed)
         OVNotificationCenter::defaultCenter().post(OVNotifyURLManagerChange,
@@ -192,12 +185,12 @@ bool OVURLManager::loadNextURL()
     double timeoutSeconds = 0;
     {
         std::lock_guard lock(mMutex);
-        for (QVariantMap &entry : mUrls) {
-            if (entry.contains(kLoadTime))
+        for (QueueEntry &entry : mUrls) {
+            if (entry.loadTime)
                 continue;
-            entry.insert(kLoadTime, QDateTime::currentDateTimeUtc());
-            entry.insert(kUrlStatus, OVLocalizedString("Loading"));
-            url = requestOf(entry);
+            entry.loadTime = QDateTime::currentDateTimeUtc();
+            entry.status = OVLocalizedString("Loading");
+            url = entry.url;
             break;
         }
         timeoutSeconds = mTimeout;

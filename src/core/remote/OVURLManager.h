@@ -11,6 +11,7 @@
 
 #include "core/remote/OVURL.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QVariantMap>
@@ -19,6 +20,7 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 
 inline const QString OVNotifyURLManagerChange = QStringLiteral("OVNotifyURLManagerChange");
 
@@ -27,6 +29,27 @@ class QThreadPool;
 class OVURLManager
 {
 public:
+    /// One download in the queue.
+    struct QueueEntry
+    {
+        OVURLPtr url;
+        QString urlString;
+        QDateTime queuedTime;
+        /// "Queued", then "Loading" (localized).
+        QString status;
+        /// Null when the client gave none.
+        QString description;
+        /// Empty when the client wants no notification.
+        QString notifyName;
+        QVariantMap notifyUserInfo;
+        /// Set when the load starts.
+        std::optional<QDateTime> loadTime;
+
+        /// The entry for the status listing: keys "urlKey", "urlString", "queuedTime",
+        /// "urlStatus", and "urlDescription", "notifyName", "notifyUserInfo", "loadTime" when set.
+        QVariantMap toStatusMap() const;
+    };
+
     static OVURLManager &sharedURLManager();
 
     OVURLManager();
@@ -41,8 +64,7 @@ public:
 
     /// Whether a download of exactly this text is queued or loading.
     bool isManagingURLString(const QString &urlString) const;
-    /// A copy of the queue entries, in queue order (keys "urlKey", "urlString", "queuedTime",
-    /// "urlStatus", "urlDescription", "notifyName", "notifyUserInfo", "loadTime").
+    /// The queue entries' status maps, in queue order (see QueueEntry::toStatusMap).
     QList<QVariantMap> managedURLStatus() const;
     QList<QVariantMap> urls() const { return managedURLStatus(); }
 
@@ -63,7 +85,7 @@ private:
 
     std::unique_ptr<QObject> mContext;
     mutable std::mutex mMutex;
-    QList<QVariantMap> mUrls;
+    QList<QueueEntry> mUrls;
     double mTimeout = 45.0;
     int64_t mConcurrentLoads = 6;
 };

@@ -2,6 +2,7 @@
 
 #include "app/NBLocationController.h"
 #include "app/NBMainWindow.h"
+#include "app/NBNotifications.h"
 #include "app/NBSleepWakeMonitor.h"
 #include "app/NBUpdateManager.h"
 #include "app/Reachability.h"
@@ -9,6 +10,7 @@
 #include "core/NBPrefController.h"
 #include "core/NBRegisteredDefaults.h"
 #include "core/OVDateFormattingTool.h"
+#include "core/OVDisplayNotifications.h"
 #include "core/views/OVFilledView.h"
 #include "core/OVLocationDB.h"
 #include "core/remote/OVURL.h"
@@ -23,6 +25,7 @@
 #include "weather/OVNDFD.h"
 #include "weather/OVObservationsDB.h"
 #include "weather/OVWeatherLocation.h"
+#include "weather/OVWeatherNotifications.h"
 
 #include <QGuiApplication>
 #include <QItemSelectionModel>
@@ -39,10 +42,6 @@ namespace {
 
 const QString kProductWebAddress = QStringLiteral("https://nimbrel.org/core/");
 const QString kFirstLaunchWindow = QStringLiteral("firstLaunchWindow");
-const QString kNotifyRedisplayEverything = QStringLiteral("OVNotifyRedisplayEverything");
-const QString kNotifyMapGeneratorNeedsDisplay = QStringLiteral("OVNotifyMapGeneratorNeedsDisplay");
-const QString kNotifyICAONeedsDisplay = QStringLiteral("OVNotifyICAONeedsDisplay");
-const QString kNotifyForecastNeedsDisplay = QStringLiteral("OVNotifyForecastNeedsDisplay");
 
 constexpr qint64 kMinimumUpdateInterval = 1800;
 constexpr qint64 kMaximumUpdateInterval = 21600;
@@ -188,8 +187,8 @@ void NBController::launchSetupLocationTable()
 void NBController::launchSetupNotifications()
 {
     OVNotificationCenter &center = OVNotificationCenter::defaultCenter();
-    center.addObserver(this, kNotifyICAONeedsDisplay, [this](const OVNotification &) { refreshLocationTable(); });
-    center.addObserver(this, kNotifyForecastNeedsDisplay, [this](const OVNotification &) { refreshLocationTable(); });
+    center.addObserver(this, OVNotifyICAONeedsDisplay, [this](const OVNotification &) { refreshLocationTable(); });
+    center.addObserver(this, OVNotifyForecastNeedsDisplay, [this](const OVNotification &) { refreshLocationTable(); });
     center.addObserver(this, OVNotifyURLManagerChange, [this](const OVNotification &) { urlManagerNotification(); });
 }
 
@@ -329,7 +328,7 @@ void NBController::launchCheckReachability()
     OVNotificationCenter::defaultCenter().addObserver(this, kNetworkReachabilityChangedNotification,
                                                       [this](const OVNotification &) { reachabilityChanged(); });
     mReachability = Reachability::reachabilityForInternetConnection(mEnvironment.reachabilitySource());
-    mReachability->startNotifer();
+    mReachability->startNotifier();
 }
 
 // --- Shutdown -----------------------------------------------------------------------------------
@@ -360,7 +359,7 @@ void NBController::tick()
         mLastRedisplayTime = current;
         if (mLocationController)
             mLocationController->reloadData();
-        OVNotificationCenter::defaultCenter().post(kNotifyRedisplayEverything);
+        OVNotificationCenter::defaultCenter().post(OVNotifyRedisplayEverything);
     }
 }
 
@@ -414,7 +413,7 @@ void NBController::setMonitoredLocations(const OVWeatherLocationList &locations)
         selectRow(-1);
     }
     mWeatherController.setCurrentLocation(current);
-    OVNotificationCenter::defaultCenter().post(kNotifyMapGeneratorNeedsDisplay, QVariant::fromValue(static_cast<QObject *>(this)));
+    OVNotificationCenter::defaultCenter().post(OVNotifyMapGeneratorNeedsDisplay, QVariant::fromValue(static_cast<QObject *>(this)));
 }
 
 void NBController::addMonitoredLocation(const std::shared_ptr<OVWeatherLocation> &location)

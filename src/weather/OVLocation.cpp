@@ -3,6 +3,7 @@
 
 #include "core/OVConstants.h"
 #include "platform/OVNotificationCenter.h"
+#include "weather/OVWeatherNotifications.h"
 
 #include <cmath>
 
@@ -104,7 +105,7 @@ void OVLocation::setLocationTimeZone(const QTimeZone &zone)
             mTimeZone = zone;
     }
     OVNotificationCenter::defaultCenter().post(
-        QStringLiteral("OVNotifyTimeNeedsDisplay"),
+        OVNotifyTimeNeedsDisplay,
         QVariant::fromValue(std::shared_ptr<OVLocation>(weak_from_this().lock())));
 }
 

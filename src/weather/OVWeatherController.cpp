@@ -6,6 +6,7 @@
 #include "core/OVConstants.h"
 #include "platform/OVNotificationCenter.h"
 #include "weather/OVWeatherLocation.h"
+#include "weather/OVWeatherNotifications.h"
 
 #include <atomic>
 #include <cmath>
@@ -47,7 +48,7 @@ void OVWeatherController::update()
 void OVWeatherController::setCurrentLocation(std::shared_ptr<OVWeatherLocation> location)
 {
     mCurrentLocation = std::move(location);
-    OVNotificationCenter::defaultCenter().post(QStringLiteral("OVNotifyNewCurrentLocation"),
+    OVNotificationCenter::defaultCenter().post(OVNotifyNewCurrentLocation,
                                                QVariant::fromValue(mCurrentLocation));
 }
 

@@ -12,3 +12,7 @@ inline const QString OVEnvironmentNotifySurfaceAnalysisLoaded =
     QStringLiteral("OVEnvironmentNotifySurfaceAnalysisLoaded");
 /// Views showing forecasts should redraw.
 inline const QString OVNotifyForecastNeedsDisplay = QStringLiteral("OVNotifyForecastNeedsDisplay");
+/// The weather controller has a new current location (object: the location, null for none).
+inline const QString OVNotifyNewCurrentLocation = QStringLiteral("OVNotifyNewCurrentLocation");
+/// A location's time zone changed (object: the location).
+inline const QString OVNotifyTimeNeedsDisplay = QStringLiteral("OVNotifyTimeNeedsDisplay");

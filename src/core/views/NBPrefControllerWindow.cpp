@@ -6,6 +6,7 @@
 #include "core/NBControllerSettings.h"
 #include "core/NBRegisteredDefaults.h"
 #include "core/OVApplicationHooks.h"
+#include "core/OVDisplayNotifications.h"
 #include "core/views/NBPreferencesWindow.h"
 #include "platform/OVNotificationCenter.h"
 
@@ -104,7 +105,7 @@ bool NBPrefController::windowShouldClose()
         hooks->redisplayMainWindow();
         hooks->updateJournalValues();
     }
-    OVNotificationCenter::defaultCenter().post(QStringLiteral("OVNotifyRedisplayEverything"),
+    OVNotificationCenter::defaultCenter().post(OVNotifyRedisplayEverything,
                                                QVariant::fromValue(static_cast<QObject *>(this)));
     return true;
 }

@@ -1,0 +1,3 @@
+// A name declared by its poster.
+#include <QString>
+inline const QString OVNotifySample = QStringLiteral("OVNotifySample");

@@ -5,6 +5,7 @@
 #include "app/NBCurrentConditionsView.h"
 #include "app/NBMainPanels.h"
 #include "app/NBScheduler.h"
+#include "core/OVDisplayNotifications.h"
 #include "core/views/NBParentView.h"
 #include "core/NBPrefController.h"
 #include "core/views/OVAttributedString.h"
@@ -15,7 +16,6 @@
 #include "platform/OVLocalize.h"
 #include "platform/OVNotificationCenter.h"
 #include "weather/OVBrisantObservationsBroker.h"
-#include "weather/OVWeatherController.h"
 #include "weather/OVWeatherLocation.h"
 
 #include <QPaintEvent>
@@ -27,8 +27,6 @@
 
 namespace {
 
-const QString kNotifyNewCurrentLocation = QStringLiteral("OVNotifyNewCurrentLocation");
-const QString kNotifyRedisplayEverything = QStringLiteral("OVNotifyRedisplayEverything");
 constexpr double kSetupDelay = 0.5;
 
 QColor storeColor(const char *key)
@@ -61,8 +59,7 @@ void NBBaseView::awakeFromNib(NBScheduler &scheduler)
 {
     scheduler.callAfter(kSetupDelay, this, [this] { setupViews(); });
     OVNotificationCenter &center = OVNotificationCenter::defaultCenter();
-    center.addObserver(this, kNotifyNewCurrentLocation, [this](const OVNotification &) { refreshDisplay(); });
-    center.addObserver(this, kNotifyRedisplayEverything, [this](const OVNotification &) { refreshDisplay(); });
+    center.addObserver(this, OVNotifyRedisplayEverything, [this](const OVNotification &) { refreshDisplay(); });
     // The title changes from "Fetching Weather for ..." once the first observation is stored.
     center.addObserver(this, OVNotifyICAONeedsDisplay,
                        [this](const OVNotification &) { update(OVYUp::toWidgetGeometry(headerRect(), height())); });
@@ -73,6 +70,7 @@ void NBBaseView::setupViews()
     if (hasPanels())
         return;
     mConditionsView = new NBCurrentConditionsView(this);
+    mConditionsView->setCurrentLocation(mCurrentLocation);
     mForecastView = NBMainPanels::makeForecastView(this);
     mTimeView = NBMainPanels::makeTimeView(this);
     mGraphContainer = NBMainPanels::makeGraphContainerView(this);
@@ -87,8 +85,16 @@ void NBBaseView::setupViews()
     // hidden each panel.
     for (QWidget *panel : panelViews())
         panel->raise();
-    mMapController->setCurrentLocation(OVWeatherController::sharedWeatherController().currentLocation(), false);
+    mMapController->setCurrentLocation(mCurrentLocation, false);
     update();
+}
+
+void NBBaseView::setCurrentLocation(std::shared_ptr<OVWeatherLocation> location)
+{
+    mCurrentLocation = std::move(location);
+    if (mConditionsView)
+        mConditionsView->setCurrentLocation(mCurrentLocation);
+    refreshDisplay();
 }
 
 QList<QWidget *> NBBaseView::panelViews() const
@@ -252,9 +258,8 @@ double NBBaseView::heightOfAttributes(const QVariantMap &attributes)
 
 // --- Header -------------------------------------------------------------------------------------
 
-QString NBBaseView::headerTitle()
+QString NBBaseView::headerTitleForLocation(const std::shared_ptr<OVWeatherLocation> &location)
 {
-    const std::shared_ptr<OVWeatherLocation> location = OVWeatherController::sharedWeatherController().currentLocation();
     if (!location)
         return OVLocalizedString("No Location Selected...");
     const QString name = location->locationString();

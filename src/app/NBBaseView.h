@@ -1,7 +1,8 @@
 // The right-hand side of the main window: a blue header bar titled with the current location,
 // and below it the current-conditions strip, the forecast strip beside the sun and moon dial,
 // and the graph stack beside the map. It owns the five panels, lays them out for one of three
-// display modes and forwards redisplay requests to them.
+// display modes and forwards redisplay requests to them. The application controller hands it
+// the current location, which it passes on to the conditions strip and the map.
 //
 // Geometry is y-up (origin bottom left) through OVYUp; the view sits at (0, 0) in its parent.
 // The panels exist only from `setupViews` on, which `awakeFromNib` schedules half a second
@@ -26,6 +27,7 @@ class NBCurrentConditionsView;
 class NBScheduler;
 class OVGraphContainer;
 class OVMapPanel;
+class OVWeatherLocation;
 
 class NBBaseView : public QWidget, public OVMainViewModeHost
 {
@@ -47,12 +49,15 @@ public:
     explicit NBBaseView(QWidget *parent = nullptr);
     ~NBBaseView() override;
 
-    /// Observes the current location, the redisplay notification and new observations (the
-    /// title), and schedules `setupViews` 0.5 s later on `scheduler`.
+    /// Observes the redisplay notification and new observations (the title), and schedules
+    /// `setupViews` 0.5 s later on `scheduler`.
     void awakeFromNib(NBScheduler &scheduler);
     /// Creates the panels, lays them out in mode 0 without animation and centres the map on
     /// the current location. Only the first call does anything.
     void setupViews();
+    /// The location the view shows (null for none); redraws the view and its panels.
+    void setCurrentLocation(std::shared_ptr<OVWeatherLocation> location);
+    std::shared_ptr<OVWeatherLocation> currentLocation() const { return mCurrentLocation; }
     bool hasPanels() const { return mConditionsView != nullptr; }
     /// The map panel factory `setupViews` uses (the placeholder map unless replaced).
     void setMapFactory(MapFactory factory) { mMapFactory = std::move(factory); }
@@ -73,8 +78,9 @@ public:
     /// The height of a sample of letters, digits and punctuation drawn with the attributes.
     static double heightOfAttributes(const QVariantMap &attributes);
 
-    /// The header's title for the weather controller's current location.
-    static QString headerTitle();
+    /// The header's title for the current location.
+    QString headerTitle() const { return headerTitleForLocation(mCurrentLocation); }
+    static QString headerTitleForLocation(const std::shared_ptr<OVWeatherLocation> &location);
     /// The header bar, y-up in this view.
     QRectF headerRect() const;
 
@@ -109,6 +115,7 @@ private:
     QList<QWidget *> panelViews() const;
     void drawRect(QPainter &painter, const QRectF &dirty);
 
+    std::shared_ptr<OVWeatherLocation> mCurrentLocation;
     NBCurrentConditionsView *mConditionsView = nullptr;
     QWidget *mForecastView = nullptr;
     QWidget *mTimeView = nullptr;

@@ -79,6 +79,8 @@ public:
     /// The list's action: the clicked row's location, else the selected row's, else none
     /// becomes current. A null table does nothing.
     void setCurrentLocationFromTable(NBTableView *table);
+    /// Asks every forecast and observation client to reload the monitored location at `row`.
+    void reloadLocationAtRow(int row);
     void urlManagerNotification();
     QList<QVariantMap> urlsManaged() const { return mUrlsManaged; }
     void setUrlsManaged(const QList<QVariantMap> &urls) { mUrlsManaged = urls; }

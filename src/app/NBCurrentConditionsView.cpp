@@ -4,6 +4,7 @@
 
 #include "core/NBPrefController.h"
 #include "core/NBRegisteredDefaults.h"
+#include "core/OVDisplayNotifications.h"
 #include "core/views/OVAttributedString.h"
 #include "core/views/OVCircularArrowView.h"
 #include "core/OVConstants.h"
@@ -12,7 +13,6 @@
 #include "platform/OVNotificationCenter.h"
 #include "weather/OVBrisantObservationsBroker.h"
 #include "weather/OVWeatherConditions.h"
-#include "weather/OVWeatherController.h"
 #include "weather/OVWeatherLocation.h"
 
 #include <QHelpEvent>
@@ -24,8 +24,6 @@
 
 namespace {
 
-const QString kNotifyNewCurrentLocation = QStringLiteral("OVNotifyNewCurrentLocation");
-const QString kNotifyRedisplayEverything = QStringLiteral("OVNotifyRedisplayEverything");
 const QString kMissing = QString(QChar(0x2014));
 
 // Column captions in column order.
@@ -67,19 +65,19 @@ NBCurrentConditionsView::NBCurrentConditionsView(QWidget *parent)
     mWindArrowView->hide();
 
     OVNotificationCenter &center = OVNotificationCenter::defaultCenter();
-    for (const QString &name : {OVNotifyICAONeedsDisplay, kNotifyRedisplayEverything})
+    for (const QString &name : {OVNotifyICAONeedsDisplay, OVNotifyRedisplayEverything})
         center.addObserver(this, name, [this](const OVNotification &) { refreshDisplay(); });
-    // The new location comes with the notification: the weather controller may be announcing
-    // it from its own construction, when it cannot be asked yet.
-    center.addObserver(this, kNotifyNewCurrentLocation, [this](const OVNotification &notification) {
-        placeWindArrow(readingForLocation(notification.object.value<std::shared_ptr<OVWeatherLocation>>()));
-        update();
-    });
 }
 
 NBCurrentConditionsView::~NBCurrentConditionsView()
 {
     OVNotificationCenter::defaultCenter().removeObserver(this);
+}
+
+void NBCurrentConditionsView::setCurrentLocation(std::shared_ptr<OVWeatherLocation> location)
+{
+    mLocation = std::move(location);
+    refreshDisplay();
 }
 
 void NBCurrentConditionsView::refreshDisplay()
@@ -137,11 +135,6 @@ bool NBCurrentConditionsView::Reading::showsArrow() const
 {
     // A variable or unknown direction has nothing to point at: it gets the calm dot.
     return windSpeedMPH && *windSpeedMPH >= 1.0 && windDirection && *windDirection >= 0.0 && *windDirection <= 360.0;
-}
-
-NBCurrentConditionsView::Reading NBCurrentConditionsView::currentReading()
-{
-    return readingForLocation(OVWeatherController::sharedWeatherController().currentLocation());
 }
 
 NBCurrentConditionsView::Reading NBCurrentConditionsView::readingForLocation(const std::shared_ptr<OVWeatherLocation> &location)

@@ -3,8 +3,8 @@
 // differs), wind speed with a direction arrow, pressure, cloud cover, dew point, relative
 // humidity and visibility. A missing value reads "—"; each column has a tooltip naming it.
 //
-// The panel holds no weather: every drawing reads the current conditions and the unit
-// settings afresh. One geometry function (`columnRects`) places the columns for drawing, for
+// The panel holds no weather but the location it is handed: every drawing reads that
+// location's current conditions and the unit settings afresh. One geometry function (`columnRects`) places the columns for drawing, for
 // the tooltips and for the wind arrow, which is placed and turned when the panel refreshes or
 // resizes, never while it paints. Geometry is y-up in the panel. Main thread only.
 #pragma once
@@ -50,6 +50,9 @@ public:
 
     /// Redraws the panel and places the wind arrow for the conditions now.
     void refreshDisplay();
+    /// The location whose conditions the panel shows (null for none); refreshes the panel.
+    void setCurrentLocation(std::shared_ptr<OVWeatherLocation> location);
+    std::shared_ptr<OVWeatherLocation> currentLocation() const { return mLocation; }
 
     /// The column rectangles, y-up in the panel, spanning its height; the gaps grow evenly when
     /// the panel is wider than `totalConditionWidth`.
@@ -75,7 +78,7 @@ public:
         /// Whether the arrow shows: wind of 1 mph or more from a known direction.
         bool showsArrow() const;
     };
-    static Reading currentReading();
+    Reading currentReading() const { return readingForLocation(mLocation); }
     static Reading readingForLocation(const std::shared_ptr<OVWeatherLocation> &location);
     static Reading readingForConditions(const std::optional<OVWeatherConditions> &conditions);
 
@@ -100,6 +103,7 @@ private:
     void placeWindArrow() { placeWindArrow(currentReading()); }
     void placeWindArrow(const Reading &reading);
 
+    std::shared_ptr<OVWeatherLocation> mLocation;
     std::array<std::shared_ptr<OVAttributedString>, kNumberOfConditions> mCaptions;
     std::shared_ptr<OVAttributedString> mValueText;
     OVCircularArrowView *mWindArrowView = nullptr;

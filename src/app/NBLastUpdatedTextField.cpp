@@ -1,8 +1,6 @@
 // The last-updated label's click.
 #include "app/NBLastUpdatedTextField.h"
 
-#include "app/NBController.h"
-
 #include <QMouseEvent>
 
 NBLastUpdatedTextField::NBLastUpdatedTextField(QWidget *parent)
@@ -23,6 +21,5 @@ void NBLastUpdatedTextField::mousePressEvent(QMouseEvent *event)
     event->accept();
     if (!isOnText(event->position()))
         return;
-    if (NBController *controller = NBController::instance())
-        controller->refreshData();
+    emit textClicked();
 }

@@ -1,6 +1,6 @@
 // The text at the bottom of the main window that says when the weather was last updated (the
-// application controller sets it). A click on the centred text starts an update now; a click
-// beside the text does nothing. Clicks are not passed on. Main thread only.
+// application controller sets it). A click on the centred text sends `textClicked`, on which the
+// controller starts an update; a click beside the text does nothing. Clicks are not passed on. Main thread only.
 #pragma once
 
 #include <QLabel>
@@ -15,6 +15,9 @@ public:
     /// Whether a point (widget coordinates) lies on the text, which is taken to be centred;
     /// only the horizontal position counts.
     bool isOnText(const QPointF &point) const;
+
+signals:
+    void textClicked();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

@@ -1,7 +1,6 @@
 // Location list rows: geometry, drawing and the wind glyph.
 #include "app/NBLocationCell.h"
 
-#include "app/NBController.h"
 #include "app/NBLocationController.h"
 #include "core/NBPrefController.h"
 #include "core/NBRegisteredDefaults.h"

@@ -54,6 +54,11 @@ void NBLocationController::reloadData()
     endResetModel();
 }
 
+NBController *NBLocationController::primaryController() const
+{
+    return mPrimaryController;
+}
+
 void NBLocationController::openAddPanel()
 {
     OVLog(QStringLiteral("[NBLocationController openAddPanel] The location list is empty; a location must be added."));

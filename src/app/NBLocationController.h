@@ -22,7 +22,7 @@ public:
 
     explicit NBLocationController(NBController *primaryController, QObject *parent = nullptr);
 
-    NBController *primaryController() const { return mPrimaryController; }
+    NBController *primaryController() const;
 
     /// The number of monitored locations.
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;

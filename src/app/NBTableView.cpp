@@ -2,17 +2,10 @@
 // and the context menu with its actions.
 #include "app/NBTableView.h"
 
-#include "app/NBController.h"
 #include "app/NBLocationCell.h"
-#include "app/NBLocationController.h"
 #include "core/NBPrefController.h"
 #include "platform/OVLocalize.h"
 #include "platform/OVLog.h"
-#include "weather/OVBrisantDataBroker.h"
-#include "weather/OVBrisantObservationsBroker.h"
-#include "weather/OVHourlyNDFD.h"
-#include "weather/OVNDFD.h"
-#include "weather/OVWeatherLocation.h"
 
 #include <QContextMenuEvent>
 #include <QItemSelectionModel>
@@ -235,18 +228,14 @@ void NBTableView::contextMenuEvent(QContextMenuEvent *event)
 
 void NBTableView::addLocation()
 {
-    if (NBController *controller = NBController::instance(); controller && controller->locationController())
-        controller->locationController()->openAddPanel();
+    emit addLocationRequested();
 }
 
 int NBTableView::locationRowOfItem(const QAction *item, const char *operation) const
 {
-    const NBController *controller = NBController::instance();
-    if (!controller)
-        return -1;
     // The list may have changed while the menu was open: the row must still name a location.
     const int row = item->data().toInt();
-    const qsizetype count = controller->monitoredLocations().size();
+    const int count = model() ? model()->rowCount() : 0;
     if (row < 0 || row >= count) {
         OVLog(QStringLiteral("[NBTableView %1] No location at row %2 of %3; nothing done.")
                   .arg(QLatin1String(operation)).arg(row).arg(count));
@@ -264,17 +253,13 @@ void NBTableView::reloadWeather(QObject *sender)
     const int row = locationRowOfItem(item, "reloadWeather:");
     if (row < 0)
         return;
-    const OVWeatherLocationList one{NBController::instance()->monitoredLocations().at(row)};
-    OVHourlyNDFD::sharedNDFDClient().updateLocations(one);
-    OVNDFD::sharedNDFDClient().updateLocations(one);
-    OVBrisantDataBroker::sharedBrisantClient().updateLocations(one);
-    OVBrisantObservationsBroker::sharedClient().updateLocations(one);
+    emit reloadLocationAtIndex(row);
 }
 
 void NBTableView::removeLocation(QObject *sender)
 {
     const auto *item = qobject_cast<QAction *>(sender);
-    if (!item || !NBController::instance())
+    if (!item)
         return;
     emit removeLocationAtIndex(item->data().toInt());
 }

@@ -1,7 +1,8 @@
 // The location list at the left of the main window: one row per monitored location, drawn by
 // an NBLocationCell on the dark list ground. A click or the arrow keys make a row current
 // (through the action the application controller sets); a right-click offers reloading or
-// removing that row's location, or adding one below the rows.
+// removing that row's location, or adding one below the rows. The menu's requests leave as
+// signals; the view knows no controller or data client.
 //
 // Single selection, empty allowed. The view paints the ground and the selection itself, so the
 // platform style never shows through. Programmatic selection does not send the action.
@@ -67,9 +68,9 @@ public:
     /// The context menu for a viewport position: "Reload Weather Data" and "Remove Location"
     /// for a row (the row in each item's data), else "Add Location..." (data -1).
     std::unique_ptr<QMenu> menuForEvent(const QPoint &viewportPoint);
-    /// Opens the add panel through the application controller.
+    /// Asks for the add panel.
     void addLocation();
-    /// Asks every forecast and observation client to reload the location at the menu item's row.
+    /// Asks for the location at the menu item's row to be reloaded from every data client.
     void reloadWeather(QObject *sender);
     /// Asks for the location at the menu item's row to be removed.
     void removeLocation(QObject *sender);
@@ -83,6 +84,10 @@ public:
 signals:
     /// The removal request of the context menu, with the row.
     void removeLocationAtIndex(int row);
+    /// The reload request of the context menu, with a row of the model.
+    void reloadLocationAtIndex(int row);
+    /// The add request of the context menu.
+    void addLocationRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

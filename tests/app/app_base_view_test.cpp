@@ -7,7 +7,7 @@
 #include "app/NBBaseView.h"
 #include "app/NBCurrentConditionsView.h"
 #include "core/views/OVGraphContainer.h"
-#include "weather/OVWeatherController.h"
+#include "weather/OVWeatherLocation.h"
 
 #include <gtest/gtest.h>
 
@@ -211,15 +211,14 @@ TEST_F(BaseViewTest, PanelsAppearHalfASecondAfterSetUpOnTheControllersClock)
 TEST_F(BaseViewTest, HeaderTitleFollowsTheCurrentLocationAndItsFirstObservation)
 {
     make(900, 500);
-    OVWeatherController &weather = OVWeatherController::sharedWeatherController();
     const auto denver = placeFrom(denverDictionary());
 
-    weather.setCurrentLocation(nullptr);
-    EXPECT_EQ(NBBaseView::headerTitle(), "No Location Selected...");
-    weather.setCurrentLocation(denver);
-    EXPECT_EQ(NBBaseView::headerTitle(), "Fetching Weather for Denver, Colorado, United States...");
+    base->setCurrentLocation(nullptr);
+    EXPECT_EQ(base->headerTitle(), "No Location Selected...");
+    base->setCurrentLocation(denver);
+    EXPECT_EQ(base->headerTitle(), "Fetching Weather for Denver, Colorado, United States...");
     data.store(observation(50.0), "KDEN");
-    EXPECT_EQ(NBBaseView::headerTitle(), "Denver, Colorado, United States");
+    EXPECT_EQ(base->headerTitle(), "Denver, Colorado, United States");
 
     // Drawn: the blue bar across the top (from x = 1), the grey ground below it.
     const QImage image = base->grab().toImage();
@@ -227,7 +226,6 @@ TEST_F(BaseViewTest, HeaderTitleFollowsTheCurrentLocationAndItsFirstObservation)
     EXPECT_EQ(rgb(4, 16), QColor(0, 181, 242));
     EXPECT_EQ(rgb(0, 16), QColor(107, 115, 115));
     EXPECT_EQ(rgb(4, 34), QColor(107, 115, 115));
-    weather.setCurrentLocation(nullptr);
 }
 
 } // namespace

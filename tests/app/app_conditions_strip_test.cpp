@@ -6,7 +6,7 @@
 #include "core/views/OVCircularArrowView.h"
 #include "core/OVConstants.h"
 #include "support/TestHelpers.h"
-#include "weather/OVWeatherController.h"
+#include "weather/OVWeatherLocation.h"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +20,6 @@ namespace {
 class ConditionsStripTest : public testing::Test
 {
 protected:
-    void SetUp() override { OVWeatherController::sharedWeatherController().setCurrentLocation(nullptr); }
-    void TearDown() override { OVWeatherController::sharedWeatherController().setCurrentLocation(nullptr); }
-
     NBCurrentConditionsView &make(int width)
     {
         view = std::make_unique<NBCurrentConditionsView>();
@@ -35,7 +32,7 @@ protected:
     {
         const auto denver = placeFrom(denverDictionary());
         data.store(conditions, "KDEN");
-        OVWeatherController::sharedWeatherController().setCurrentLocation(denver);
+        view->setCurrentLocation(denver);
         view->refreshDisplay();
     }
 
@@ -85,14 +82,14 @@ TEST_F(ConditionsStripTest, WithoutALocationEveryValueIsMissingAndNoArrowShows)
 {
     make(800);
     view->refreshDisplay();
-    const NBCurrentConditionsView::Reading reading = NBCurrentConditionsView::currentReading();
+    const NBCurrentConditionsView::Reading reading = view->currentReading();
     for (const QString &value : reading.values)
         EXPECT_TRUE(value.isEmpty());
     EXPECT_TRUE(view->windArrowView()->isHidden());
 
     // Drawn: the six "—" and the wind column's dot look the same as a location without data.
     const QImage none = view->grab().toImage();
-    OVWeatherController::sharedWeatherController().setCurrentLocation(placeFrom(londonDictionary()));
+    view->setCurrentLocation(placeFrom(londonDictionary()));
     view->refreshDisplay();
     EXPECT_EQ(view->grab().toImage(), none);
 }

@@ -87,7 +87,7 @@ TEST_F(LocationListTest, AClickMakesTheRowCurrentAndAClickBelowTheRowsClearsIt)
     EXPECT_EQ(announced.received().first().object.value<std::shared_ptr<OVWeatherLocation>>(),
               controller->monitoredLocations().at(1));
     EXPECT_EQ(table->selectedRow(), 1);
-    EXPECT_EQ(NBBaseView::headerTitle(), "Fetching Weather for Portland, Oregon, United States...");
+    EXPECT_EQ(qobject_cast<NBBaseView *>(controller->window()->baseView())->headerTitle(), "Fetching Weather for Portland, Oregon, United States...");
     // New data reloads the rows; the selection stays, and nothing is announced.
     controller->refreshLocationTable();
     EXPECT_EQ(table->selectedRow(), 1);
@@ -97,7 +97,7 @@ TEST_F(LocationListTest, AClickMakesTheRowCurrentAndAClickBelowTheRowsClearsIt)
     EXPECT_EQ(announced.count(), 2);
     EXPECT_EQ(table->selectedRow(), -1);
     EXPECT_EQ(currentCity(), QString());
-    EXPECT_EQ(NBBaseView::headerTitle(), "No Location Selected...");
+    EXPECT_EQ(qobject_cast<NBBaseView *>(controller->window()->baseView())->headerTitle(), "No Location Selected...");
 }
 
 TEST_F(LocationListTest, ContextMenuOffersReloadAndRemoveOnARowAndAddBelow)

@@ -78,7 +78,7 @@ TEST_F(AppControllerTest, MainWindowAsAPersonSeesIt)
     EXPECT_EQ(base->graphContainerView()->view()->geometry(), QRect(7, 288, (w - 1) / 2 - 6, h - 294));
     EXPECT_EQ(table->numberOfRows(), 2);
     EXPECT_GT(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
-    EXPECT_EQ(NBBaseView::headerTitle(), "Portland, Oregon, United States");
+    EXPECT_EQ(base->headerTitle(), "Portland, Oregon, United States");
 
     const QImage first = grabAndSave(window, "main_window.png");
     const QPoint baseOrigin = base->mapTo(window, QPoint(0, 0));
@@ -92,7 +92,7 @@ TEST_F(AppControllerTest, MainWindowAsAPersonSeesIt)
     const int requests = server.requestCount(endpoint);
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, lastRow.center());
     EXPECT_EQ(OVWeatherController::sharedWeatherController().currentLocation(), london);
-    EXPECT_EQ(NBBaseView::headerTitle(), "London, England, United Kingdom");
+    EXPECT_EQ(base->headerTitle(), "London, England, United Kingdom");
     QTest::mouseClick(label, Qt::LeftButton, {}, label->rect().center());
     EXPECT_TRUE(waitUntil([&] { return server.requestCount(endpoint) == requests + 1; }, 10000));
     QTest::qWait(300);

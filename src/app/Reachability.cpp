@@ -21,7 +21,7 @@ Reachability::~Reachability()
     stopNotifer();
 }
 
-bool Reachability::startNotifer()
+bool Reachability::startNotifier()
 {
     if (!mSource)
         return false;

@@ -41,7 +41,7 @@ public:
     ~Reachability() override;
 
     /// Starts posting the change notification; true when the source could be watched.
-    bool startNotifer();
+    bool startNotifier();
     void stopNotifer();
 
     /// 0 or 1, by the flag rule that fits this monitor.

@@ -71,9 +71,9 @@ TEST(Reachability, PostsEachChangeOnceStarted)
     NotificationWaiter changes(kNetworkReachabilityChangedNotification);
 
     network->set(QNetworkInformation::Reachability::Disconnected);
-    EXPECT_EQ(changes.count(), 0) << "nothing is posted before startNotifer";
+    EXPECT_EQ(changes.count(), 0) << "nothing is posted before startNotifier";
 
-    ASSERT_TRUE(reachability->startNotifer());
+    ASSERT_TRUE(reachability->startNotifier());
     network->set(QNetworkInformation::Reachability::Online);
     network->set(QNetworkInformation::Reachability::Disconnected);
     ASSERT_EQ(changes.count(), 2);

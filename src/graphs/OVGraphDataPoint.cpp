@@ -59,7 +59,15 @@ OVGraphDataPoint OVGraphDataPoint::dataPointWithXYMin(double x, double yMin, dou
 
 OVGraphDataPoint OVGraphDataPoint::midPointOfPointA(const OVGraphDataPoint &a, const OVGraphDataPoint &b)
 {
-    auto mean = [](double u, double v) { return (u + v) * 0.5; };
+    // A field missing in either point is missing in the midpoint: the mean of a value and the
+    // marker would be a huge number that draws far off the view.
+    auto mean = [](double u, double v) {
+        if (!isDrawable(u))
+            return u;
+        if (!isDrawable(v))
+            return v;
+        return (u + v) * 0.5;
+    };
     OVGraphDataPoint m;
     m.x = mean(a.x, b.x);
     m.xMin = mean(a.xMin, b.xMin);

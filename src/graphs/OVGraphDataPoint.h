@@ -51,7 +51,8 @@ struct OVGraphDataPoint
     /// A range point: y and displayValue the middle of yMin..yMax, both ends also as display values.
     static OVGraphDataPoint dataPointWithXYMin(double x, double yMin, double yMax, const QDateTime &date);
 
-    /// Every numeric field the mean of the two points' fields; no dates, no image.
+    /// Every numeric field the mean of the two points' fields (unset when unset in either); no
+    /// dates, no image.
     static OVGraphDataPoint midPointOfPointA(const OVGraphDataPoint &a, const OVGraphDataPoint &b);
     /// The average of a group (at least one point) that lies too close on screen to draw apart.
     /// Sums are divided by the whole count; a field set in none of the points stays unset.

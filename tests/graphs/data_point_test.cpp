@@ -38,7 +38,7 @@ TEST(OVGraphDataPoint, RangePointCarriesItsMiddleAndEnds)
     EXPECT_EQ(p.yMax, 20.0);
 }
 
-TEST(OVGraphDataPoint, MidpointKeepsFieldsUnsetInBoth)
+TEST(OVGraphDataPoint, MidpointLeavesAFieldUnsetWhenEitherPointLacksIt)
 {
     const OVGraphDataPoint a = OVGraphDataPoint::dataPointWithX(0.0, 2.0, at(1));
     const OVGraphDataPoint b = OVGraphDataPoint::dataPointWithX(4.0, 6.0, at(2));
@@ -48,6 +48,11 @@ TEST(OVGraphDataPoint, MidpointKeepsFieldsUnsetInBoth)
     EXPECT_EQ(m.secondaryY, U);
     EXPECT_EQ(m.yMax, -U);
     EXPECT_FALSE(m.date.isValid());
+
+    OVGraphDataPoint withSecondary = a;
+    withSecondary.secondaryY = 10.0;
+    EXPECT_EQ(OVGraphDataPoint::midPointOfPointA(withSecondary, b).secondaryY, U);
+    EXPECT_EQ(OVGraphDataPoint::midPointOfPointA(b, withSecondary).secondaryY, U);
 }
 
 TEST(OVGraphDataPoint, AverageDividesByTheWholeGroupAndLeavesAbsentFieldsUnset)

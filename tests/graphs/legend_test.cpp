@@ -316,5 +316,22 @@ TEST(OVGraphLegendImages, TenDaysAndAYear)
         dress(legend, start, c.days, "America/New_York");
         const QImage image = render(legend);
         EXPECT_TRUE(imageMatches(image, QString::fromLatin1(c.name), ImageTolerance{2, 93}));
+
+        // Grid lines stand on New York's midnights (10 days) or first days of months (a year),
+        // taken from the zone directly; a row between value grid lines shows them.
+        const QRectF area = legend.viewableGraphRect();
+        const int row = int(std::lround(legend.yForValue(12.5)));
+        int lines = 0;
+        for (int step = 1; step < (c.days > 31 ? 12 : c.days); ++step) {
+            const QDate day = c.days > 31 ? QDate(2024, 1 + step, 1) : QDate(2024, 1, 1 + step);
+            const QDateTime local = QDateTime(day, QTime(0, 0), QTimeZone("America/New_York"));
+            const int x = int(std::lround(legend.xForDate(local)));
+            if (x < area.left() || x > area.right())
+                continue;
+            EXPECT_GT(pixelAt(image, x, row).alpha(), 0) << day.toString(Qt::ISODate).toStdString();
+            EXPECT_EQ(pixelAt(image, x - 3, row).alpha(), 0) << day.toString(Qt::ISODate).toStdString();
+            ++lines;
+        }
+        EXPECT_GE(lines, 9);
     }
 }

@@ -88,6 +88,14 @@ TEST(OVGraphLegendView, LabelsStartAtTheIntervalMultipleTruncatedTowardZero)
 
     legend.setYRange(OVGraphNoDataRange);
     EXPECT_TRUE(legend.yLegendLabels().empty());
+
+    // A data area lower than one label: no label fits (n = 0, an infinite interval).
+    legend.setForceYInterval(-1);
+    legend.setYRange(OVGraphRangeMake(0, 10));
+    sizeForDataHeight(legend, 300, 5);
+    EXPECT_TRUE(std::isinf(legend.yInterval()));
+    EXPECT_TRUE(legend.yLegendLabels().empty());
+    render(legend);
 }
 
 TEST(OVGraphLegendView, IntervalsSnapUpToOneTwoFiveSteps)

@@ -291,3 +291,33 @@ TEST(OVGraphViewReadOuts, TextsByModeAndMagnitude)
     view.yForX(0);
     EXPECT_EQ(view.minMaxText(), QStringLiteral("Range: -0.50\u00B0 \u279C 23\u00B0"));
 }
+
+TEST(OVGraphViewDrawing, BackgroundGradientCarriesItsEndColourBeyondItsRange)
+{
+    struct Case
+    {
+        const char *name;
+        OVGraphRange gradientRange;
+        double probeValue;
+        QColor expected;
+    };
+    const QColor low(200, 0, 0);
+    const QColor high(0, 0, 200);
+    const std::vector<Case> cases{
+        {"range below the data: the top takes the end colour", {0, 50}, 80, high},
+        {"range above the bottom: the bottom takes the start colour", {40, 100}, 15, low},
+        {"inside the range: interpolated", {0, 100}, 50, QColor(100, 0, 100)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        OVGraphView view;
+        view.resize(40, 100);
+        view.setAutoScale(false);
+        view.setYRange(OVGraphRangeMake(0, 100));
+        view.setBackgroundGradient(OVGradient(low, high));
+        view.setBackgroundGradientRange(c.gradientRange);
+        const QImage image = render(view);
+        const QColor actual = pixelAt(image, 20, int(view.yForValue(c.probeValue)));
+        EXPECT_TRUE(sameColor(actual, c.expected, 3)) << actual.name().toStdString();
+    }
+}

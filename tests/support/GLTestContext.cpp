@@ -72,8 +72,11 @@ void GLTestContext::drawTexturedQuad(unsigned texture, const QRectF &rect)
 QImage GLTestContext::readBack()
 {
     makeCurrent();
-    mGL->glFinish();
-    return mFramebuffer->toImage(false).convertToFormat(QImage::Format_ARGB32);
+    mFramebuffer->bind();
+    QImage image(mSize, QImage::Format_RGBA8888);
+    mGL->glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    mGL->glReadPixels(0, 0, mSize.width(), mSize.height(), GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
+    return image.mirrored(false, true); // GL's rows run bottom-up
 }
 
 QByteArray GLTestContext::textureBytes(unsigned texture, int width, int height)

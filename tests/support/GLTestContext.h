@@ -37,7 +37,8 @@ public:
     /// Draws `texture` over `rect` (pixels, y up) with texture row 0 at the top edge, in
     /// GL_REPLACE mode, without blending.
     void drawTexturedQuad(unsigned texture, const QRectF &rect);
-    /// What was drawn, top row first, as ARGB32.
+    /// What was drawn, top row first: the framebuffer's bytes as they are (Format_RGBA8888,
+    /// alpha not applied), so channels can be checked one by one.
     QImage readBack();
     /// The RGBA bytes of level 0 of a texture, in its row order (row 0 first).
     QByteArray textureBytes(unsigned texture, int width, int height);

@@ -186,25 +186,23 @@ void OVTextureLoader::queueDeleteTextureJob(uint32_t textureNumber, bool highPri
 {
     if (!mContext || textureNumber == OVTextureLoaderJob::kNewTexture)
         return;
-    {
-        std::lock_guard lock(mJobMutex);
-        const bool queued = std::any_of(mJobQueue.cbegin(), mJobQueue.cend(), [&](const OVTextureLoaderJobPtr &job) {
-            return job->isDeleteJob && job->textureNumber == textureNumber;
-        });
-        if (queued)
-            return;
-    }
     auto job = std::make_shared<OVTextureLoaderJob>();
     job->isDeleteJob = true;
     job->textureNumber = textureNumber;
     job->highPriority = highPriority;
-    enqueue(job);
+    // Checked and queued under one lock: a second delete of the same name could otherwise
+    // free a texture that reused the name in between.
+    enqueue(job, [textureNumber](const OVTextureLoaderJobPtr &waiting) {
+        return waiting->isDeleteJob && waiting->textureNumber == textureNumber;
+    });
 }
 
-void OVTextureLoader::enqueue(const OVTextureLoaderJobPtr &job)
+void OVTextureLoader::enqueue(const OVTextureLoaderJobPtr &job, const std::function<bool(const OVTextureLoaderJobPtr &)> &duplicate)
 {
     {
         std::lock_guard lock(mJobMutex);
+        if (duplicate && std::any_of(mJobQueue.cbegin(), mJobQueue.cend(), duplicate))
+            return;
         if (job->highPriority)
             mJobQueue.prepend(job);
         else

@@ -28,6 +28,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 
@@ -112,7 +113,9 @@ public:
     static OVTextureLoaderPass selectPass(QList<OVTextureLoaderJobPtr> &queue);
 
 private:
-    void enqueue(const OVTextureLoaderJobPtr &job);
+    /// Queues the job unless a waiting job is its `duplicate`.
+    void enqueue(const OVTextureLoaderJobPtr &job,
+                 const std::function<bool(const OVTextureLoaderJobPtr &)> &duplicate = {});
     void threadRunLoop();
     void tearDownOnWorker();
     void handleJob(OVTextureLoaderJob &job);

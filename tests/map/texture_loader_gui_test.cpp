@@ -269,6 +269,22 @@ TEST_F(TextureLoaderGL, AnEvictedTextureIsGoneFromGL)
     EXPECT_TRUE(waitUntil([&] { return !isTexture(texture); }));
 }
 
+TEST_F(TextureLoaderGL, ADecodedImageIsUploadedTopRowFirst)
+{
+    QImage image(1, 2, QImage::Format_ARGB32);
+    image.setPixel(0, 0, qRgb(255, 0, 0));
+    image.setPixel(0, 1, qRgb(0, 0, 255));
+    loader->loadTextureFromCGImage(image, QStringLiteral("image"), GL_RGBA);
+    uint32_t texture = 0xFFFFFFFFu;
+    ASSERT_TRUE(waitUntil([&] {
+        gl.makeCurrent();
+        texture = loader->textureNumberForKey(QStringLiteral("image"));
+        return texture != 0xFFFFFFFFu;
+    }));
+    EXPECT_EQ(bytes(gl.textureBytes(texture, 1, 2)), (QList<int>{255, 0, 0, 255, 0, 0, 255, 255}));
+    EXPECT_EQ(registry.textureMemoryUsed(), 8u);
+}
+
 TEST_F(TextureLoaderGL, APassTakesAtMostTenOrdinaryJobsAndRedrawsAfterEach)
 {
     const uchar pixel[] = {1, 2, 3, 4};

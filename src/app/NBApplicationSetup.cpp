@@ -1,9 +1,10 @@
 #include "app/NBApplicationSetup.h"
 
+#include "platform/OVOpenGLFormat.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QSocketNotifier>
-#include <QSurfaceFormat>
 
 #include <csignal>
 #include <sys/socket.h>
@@ -25,14 +26,7 @@ namespace NBApplicationSetup {
 
 void configureBeforeApplication()
 {
-    QSurfaceFormat format;
-    format.setRenderableType(QSurfaceFormat::OpenGL);
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    format.setVersion(2, 1);
-    format.setDepthBufferSize(24);
-    format.setStencilBufferSize(8);
-    QSurfaceFormat::setDefaultFormat(format);
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    OVOpenGLFormat::configureBeforeApplication();
 }
 
 void setApplicationNames()

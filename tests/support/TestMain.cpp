@@ -1,6 +1,9 @@
 // The main function of every test executable: gives the process its own HOME and XDG folders
-// (so no test touches the real user's settings), makes the QApplication the system expects,
+// (so no test touches the real user's settings), gives OpenGL the application's context format,
+// makes the QApplication the system expects,
 // then runs GoogleTest.
+#include "platform/OVOpenGLFormat.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -26,6 +29,7 @@ int main(int argc, char **argv)
     ::chmod((base + "/runtime").c_str(), 0700);
 
     ::testing::InitGoogleTest(&argc, argv);
+    OVOpenGLFormat::configureBeforeApplication();
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Nimbrel"));
     QCoreApplication::setApplicationName(QStringLiteral("Nimbrel Core"));

@@ -1,0 +1,84 @@
+// The base of every map layer: drawing order, the resolutions at which it draws, whether point
+// smoothing may be used, and dropping the layer's textures by key pattern.
+//
+// The controller makes layers after the texture loader and drops them before it; `draw`,
+// `shouldDraw` and `shouldSmoothPoints` run on the drawing thread with the drawing context
+// current, `cleanupMemory` on the GUI thread.
+#pragma once
+
+#include "core/OVGeoTypes.h"
+#include "map/gl/OVTextureLoader.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+class OVMapControllerInterface;
+
+class OVMapLayer
+{
+public:
+    /// Textures used this many seconds before the newest use survive `cleanupMemory`.
+    static constexpr double kCleanupGraceInterval = 10.0;
+
+    OVMapLayer() = delete;
+    OVMapLayer(OVMapControllerInterface *mapController, std::shared_ptr<OVTextureLoader> textureLoader);
+    /// Deletes the textures matching `texturePatternForCleanup`; a layer without a pattern owns
+    /// no keyed textures and deletes nothing (the others' textures are not its to drop).
+    virtual ~OVMapLayer();
+    OVMapLayer(const OVMapLayer &) = delete;
+    OVMapLayer &operator=(const OVMapLayer &) = delete;
+
+    QString description() const;
+    virtual void draw() = 0;
+    /// Not disabled, and the view's resolution lies within the display range divided by the
+    /// scale factor (both ends included).
+    virtual bool shouldDraw() const;
+    /// Whether drawn points may be smoothed: not on the adapters that draw smoothed points
+    /// wrongly. Asks the current context's renderer once per layer.
+    bool shouldSmoothPoints();
+    /// The renderer-name rule behind `shouldSmoothPoints`.
+    static bool smoothPointsAllowedForRenderer(const QString &renderer);
+    /// Device pixels per point of the view (1 without a view).
+    double layerScaleFactor() const;
+    virtual void invalidateTimers() {}
+    /// Drops this layer's textures not used within the grace interval of the newest use.
+    virtual void cleanupMemory();
+
+    double elevation() const { return mElevation; }
+    virtual void setElevation(double elevation) { mElevation = elevation; }
+    double minDisplayResolution() const { return mMinDisplayResolution; }
+    void setMinDisplayResolution(double pixelsPerDegree) { mMinDisplayResolution = pixelsPerDegree; }
+    double maxDisplayResolution() const { return mMaxDisplayResolution; }
+    void setMaxDisplayResolution(double pixelsPerDegree) { mMaxDisplayResolution = pixelsPerDegree; }
+    bool disable() const { return mDisable; }
+    void setDisable(bool disable) { mDisable = disable; }
+    int64_t layerType() const { return mLayerType; }
+    void setLayerType(int64_t type) { mLayerType = type; }
+    OVGeoRect layerRect() const;
+    void setLayerRect(const OVGeoRect &rect);
+    OVMapControllerInterface *mapController() const { return mMapController; }
+    void setMapController(OVMapControllerInterface *controller) { mMapController = controller; }
+    std::shared_ptr<OVTextureLoader> textureLoader() const;
+    void setTextureLoader(std::shared_ptr<OVTextureLoader> loader);
+    std::optional<QString> texturePatternForCleanup() const;
+    void setTexturePatternForCleanup(const std::optional<QString> &pattern);
+
+private:
+    double mElevation = 0.0;
+    double mMinDisplayResolution = std::numeric_limits<double>::min();
+    double mMaxDisplayResolution = std::numeric_limits<double>::max();
+    bool mDisable = false;
+    OVGeoRect mLayerRect = OVGeoRectMake(-90.0, -180.0, 90.0, 180.0);
+    int64_t mLayerType = 0;
+    OVMapControllerInterface *mMapController = nullptr;
+    bool mSmoothPointCompatible = true;
+    bool mHaveCheckedSmoothPointCompatibility = false;
+    mutable std::mutex mPropertyMutex; // the layer rect, loader and pattern are read across threads
+    std::shared_ptr<OVTextureLoader> mTextureLoader;
+    std::optional<QString> mTexturePatternForCleanup;
+};

@@ -90,8 +90,8 @@ QStringList parseDateDirectories(const QString &listing, const QString &director
 {
     // The look-behind keeps names that merely end in the directory name (enkfgfs., a gdas
     // relative's prefix) from counting as its dates.
-    const QString pattern = QStringLiteral("(?:^|(?<=[\"'>/\\s]))") + escapedPattern(directoryName)
-        + QStringLiteral("\\.(\\d{8})/");
+    const QString pattern =
+        QStringLiteral("(?:^|(?<=[\"'>/\\s]))") + escapedPattern(directoryName) + QStringLiteral("\\.(\\d{8})/");
     QStringList dates;
     for (const QStringList &match : matchesOf(listing, pattern)) {
         if (match.size() > 1 && !dates.contains(match.at(1)))
@@ -117,8 +117,9 @@ QList<int> parseCycleDirectories(const QString &listing, const QList<int> &allow
 QList<ForecastHour> parseForecastHourFiles(const QString &listing, const QString &prefix, int digits,
                                            const QString &suffix)
 {
-    const QString pattern = QStringLiteral("(") + escapedPattern(prefix) + QStringLiteral("(\\d{")
-        + QString::number(digits) + QStringLiteral("})") + escapedPattern(suffix) + QStringLiteral(")");
+    const QString pattern = QStringLiteral("(") + escapedPattern(prefix) + QStringLiteral("(\\d{") +
+                            QString::number(digits) + QStringLiteral("})") + escapedPattern(suffix) +
+                            QStringLiteral(")");
     QList<ForecastHour> files;
     std::unordered_set<int> seen;
     for (const QStringList &match : matchesOf(listing, pattern)) {

@@ -32,51 +32,124 @@ constexpr const char *kWave = "Wave";
 ModelConfiguration waveRow(const char *name, const char *displayName, const char *filePrefix, double minLat,
                            double maxLat, double minLon, double maxLon, int width, int height)
 {
-    return {QString::fromLatin1(name), QString::fromLatin1(displayName), QStringLiteral("gfs"),
-            QStringLiteral("filter_gfswave.pl"), sixHourly(), 120, true, QStringLiteral("wave/gridded"),
-            QString::fromLatin1(filePrefix), 3, QStringLiteral(".grib2"), QStringLiteral("gfs/prod"),
-            minLat, maxLat, minLon, maxLon, width, height, QString::fromLatin1(kWave)};
+    return {QString::fromLatin1(name),
+            QString::fromLatin1(displayName),
+            QStringLiteral("gfs"),
+            QStringLiteral("filter_gfswave.pl"),
+            sixHourly(),
+            120,
+            true,
+            QStringLiteral("wave/gridded"),
+            QString::fromLatin1(filePrefix),
+            3,
+            QStringLiteral(".grib2"),
+            QStringLiteral("gfs/prod"),
+            minLat,
+            maxLat,
+            minLon,
+            maxLon,
+            width,
+            height,
+            QString::fromLatin1(kWave)};
 }
 
 // The five high-resolution window products share one file family and differ by suffix.
 ModelConfiguration hireswRow(const char *name, const char *displayName, const char *filterScript,
-                             const QList<int> &hours, const char *suffix, double minLat, double maxLat,
-                             double minLon, double maxLon, int width, int height)
+                             const QList<int> &hours, const char *suffix, double minLat, double maxLat, double minLon,
+                             double maxLon, int width, int height)
 {
-    return {QString::fromLatin1(name), QString::fromLatin1(displayName), QStringLiteral("hiresw"),
-            QString::fromLatin1(filterScript), hours, 48, false, QString(),
-            QStringLiteral("hiresw.t%02dz.arw_5km.f"), 2, QString::fromLatin1(suffix),
-            QStringLiteral("hiresw/prod"), minLat, maxLat, minLon, maxLon, width, height, QString::fromLatin1(kHiRes)};
+    return {QString::fromLatin1(name),
+            QString::fromLatin1(displayName),
+            QStringLiteral("hiresw"),
+            QString::fromLatin1(filterScript),
+            hours,
+            48,
+            false,
+            QString(),
+            QStringLiteral("hiresw.t%02dz.arw_5km.f"),
+            2,
+            QString::fromLatin1(suffix),
+            QStringLiteral("hiresw/prod"),
+            minLat,
+            maxLat,
+            minLon,
+            maxLon,
+            width,
+            height,
+            QString::fromLatin1(kHiRes)};
 }
 
 // The three atmosphere products of the global model.
-ModelConfiguration gfsRow(const char *name, const char *displayName, const char *filterScript,
-                          int finalForecastHour, const char *filePrefix, int width, int height)
+ModelConfiguration gfsRow(const char *name, const char *displayName, const char *filterScript, int finalForecastHour,
+                          const char *filePrefix, int width, int height)
 {
-    return {QString::fromLatin1(name), QString::fromUtf8(displayName), QStringLiteral("gfs"),
-            QString::fromLatin1(filterScript), sixHourly(), finalForecastHour, true, QStringLiteral("atmos"),
-            QString::fromLatin1(filePrefix), 3, QString(), QStringLiteral("gfs/prod"),
-            -90, 90, -180, 180, width, height, QString::fromLatin1(kGlobalForecastSystem)};
+    return {QString::fromLatin1(name),
+            QString::fromUtf8(displayName),
+            QStringLiteral("gfs"),
+            QString::fromLatin1(filterScript),
+            sixHourly(),
+            finalForecastHour,
+            true,
+            QStringLiteral("atmos"),
+            QString::fromLatin1(filePrefix),
+            3,
+            QString(),
+            QStringLiteral("gfs/prod"),
+            -90,
+            90,
+            -180,
+            180,
+            width,
+            height,
+            QString::fromLatin1(kGlobalForecastSystem)};
 }
 
-ModelConfiguration namRow(const char *name, const char *displayName, const char *filterScript,
-                          const char *filePrefix, double minLat, double maxLat, double minLon, double maxLon,
-                          int width, int height)
+ModelConfiguration namRow(const char *name, const char *displayName, const char *filterScript, const char *filePrefix,
+                          double minLat, double maxLat, double minLon, double maxLon, int width, int height)
 {
-    return {QString::fromLatin1(name), QString::fromLatin1(displayName), QStringLiteral("nam"),
-            QString::fromLatin1(filterScript), sixHourly(), 84, false, QString(),
-            QString::fromLatin1(filePrefix), 2, QStringLiteral(".tm00.grib2"), QStringLiteral("nam/prod"),
-            minLat, maxLat, minLon, maxLon, width, height, QString::fromLatin1(kNorthAmericanModel)};
+    return {QString::fromLatin1(name),
+            QString::fromLatin1(displayName),
+            QStringLiteral("nam"),
+            QString::fromLatin1(filterScript),
+            sixHourly(),
+            84,
+            false,
+            QString(),
+            QString::fromLatin1(filePrefix),
+            2,
+            QStringLiteral(".tm00.grib2"),
+            QStringLiteral("nam/prod"),
+            minLat,
+            maxLat,
+            minLon,
+            maxLon,
+            width,
+            height,
+            QString::fromLatin1(kNorthAmericanModel)};
 }
 
-ModelConfiguration rapRow(const char *name, const char *displayName, const char *filterScript,
-                          const char *filePrefix, double minLat, double maxLat, double minLon, double maxLon,
-                          int width, int height)
+ModelConfiguration rapRow(const char *name, const char *displayName, const char *filterScript, const char *filePrefix,
+                          double minLat, double maxLat, double minLon, double maxLon, int width, int height)
 {
-    return {QString::fromLatin1(name), QString::fromLatin1(displayName), QStringLiteral("rap"),
-            QString::fromLatin1(filterScript), hourly(), 51, false, QString(),
-            QString::fromLatin1(filePrefix), 2, QStringLiteral(".grib2"), QStringLiteral("rap/prod"),
-            minLat, maxLat, minLon, maxLon, width, height, QString::fromLatin1(kRapidRefresh)};
+    return {QString::fromLatin1(name),
+            QString::fromLatin1(displayName),
+            QStringLiteral("rap"),
+            QString::fromLatin1(filterScript),
+            hourly(),
+            51,
+            false,
+            QString(),
+            QString::fromLatin1(filePrefix),
+            2,
+            QStringLiteral(".grib2"),
+            QStringLiteral("rap/prod"),
+            minLat,
+            maxLat,
+            minLon,
+            maxLon,
+            width,
+            height,
+            QString::fromLatin1(kRapidRefresh)};
 }
 
 } // namespace
@@ -228,10 +301,25 @@ ModelConfiguration ModelConfiguration::wave_eastern_north_pacific()
 QList<ModelConfiguration> ModelConfiguration::allConfigurations()
 {
     static const QList<ModelConfiguration> all{
-        gfs_0p25(),      gfs_0p25_1hr(), gfs_0p50(),      hiresw_alaska(),           hiresw_conus(),
-        hiresw_guam(),   hiresw_hawaii(), hiresw_puertorico(), hrrr(),                   nam_conus(),
-        nam_na(),        nam_caribbean(), rap(),           rap_32km(),                rap_alaska(),
-        rap_enp(),       wave_global(),  wave_atlantic_hurricane(), wave_north_pacific_hurricane(),
+        gfs_0p25(),
+        gfs_0p25_1hr(),
+        gfs_0p50(),
+        hiresw_alaska(),
+        hiresw_conus(),
+        hiresw_guam(),
+        hiresw_hawaii(),
+        hiresw_puertorico(),
+        hrrr(),
+        nam_conus(),
+        nam_na(),
+        nam_caribbean(),
+        rap(),
+        rap_32km(),
+        rap_alaska(),
+        rap_enp(),
+        wave_global(),
+        wave_atlantic_hurricane(),
+        wave_north_pacific_hurricane(),
         wave_eastern_north_pacific(),
     };
     return all;

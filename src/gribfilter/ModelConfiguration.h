@@ -12,25 +12,25 @@
 
 struct ModelConfiguration
 {
-    QString name;              ///< key of the catalogue entry ("gfs_0p25_1hr")
-    QString displayName;       ///< label; ends every progress description of the client
-    QString directoryName;     ///< prefix of the date directories ("gfs" gives gfs.yyyyMMdd)
-    QString filterScript;      ///< file name of the filter script under /cgi-bin/
-    QList<int> hours;          ///< cycle hours (UTC) at which runs start, in catalogue order
-    int finalForecastHour = 0; ///< a run is complete once the file of this hour is listed
+    QString name;                  ///< key of the catalogue entry ("gfs_0p25_1hr")
+    QString displayName;           ///< label; ends every progress description of the client
+    QString directoryName;         ///< prefix of the date directories ("gfs" gives gfs.yyyyMMdd)
+    QString filterScript;          ///< file name of the filter script under /cgi-bin/
+    QList<int> hours;              ///< cycle hours (UTC) at which runs start, in catalogue order
+    int finalForecastHour = 0;     ///< a run is complete once the file of this hour is listed
     bool hasHourDirectory = false; ///< runs lie in a two-digit cycle-hour folder of the date folder
-    QString subdirectory;      ///< folder inside the run folder that holds the files; may be empty
-    QString filePrefix;        ///< start of every file name; its one "%02d" takes the cycle hour
-    int forecastHourDigits = 0; ///< width of the zero-padded forecast hour after the prefix
-    QString fileSuffix;        ///< end of every file name; may be empty
-    QString dataPath;          ///< path of the model folder under /pub/data/nccf/com/
-    double minLatitude = 0;    ///< degrees
+    QString subdirectory;          ///< folder inside the run folder that holds the files; may be empty
+    QString filePrefix;            ///< start of every file name; its one "%02d" takes the cycle hour
+    int forecastHourDigits = 0;    ///< width of the zero-padded forecast hour after the prefix
+    QString fileSuffix;            ///< end of every file name; may be empty
+    QString dataPath;              ///< path of the model folder under /pub/data/nccf/com/
+    double minLatitude = 0;        ///< degrees
     double maxLatitude = 0;
-    double minLongitude = 0;   ///< degrees, negative west
+    double minLongitude = 0; ///< degrees, negative west
     double maxLongitude = 0;
     int estimatedGridWidth = 0;  ///< expected grid columns
     int estimatedGridHeight = 0; ///< expected grid rows
-    QString displayGroup;      ///< heading under which the entry is grouped
+    QString displayGroup;        ///< heading under which the entry is grouped
 
     /// The file prefix with its "%02d" replaced by the cycle hour ("gfs.t06z.pgrb2.0p25.f").
     QString filePrefixForCycle(int cycle) const;

@@ -59,8 +59,7 @@ QString urlText(const QUrl &url)
 
 // --- Single requests -----------------------------------------------------------------------
 
-QFuture<QByteArray> fetchData(const StatePtr &state, const QUrl &url, const QString &description,
-                              qint64 expectedSize)
+QFuture<QByteArray> fetchData(const StatePtr &state, const QUrl &url, const QString &description, qint64 expectedSize)
 {
     QFuture<FetchReply> reply;
     try {
@@ -103,10 +102,7 @@ struct RunSearch
     ModelConfiguration configuration;
     QStringList dates;
 
-    QString description(const char *what) const
-    {
-        return QLatin1String(what) + configuration.displayName;
-    }
+    QString description(const char *what) const { return QLatin1String(what) + configuration.displayName; }
 };
 using SearchPtr = std::shared_ptr<const RunSearch>;
 
@@ -201,7 +197,9 @@ void writeDestination(const QUrl &destination, const QByteArray &bytes)
 // --- Errors --------------------------------------------------------------------------------
 
 OVGribFilterClient::Error::Error(Case errorCase, int statusCode, const std::string &message)
-    : std::runtime_error(message), mCase(errorCase), mStatusCode(statusCode)
+    : std::runtime_error(message)
+    , mCase(errorCase)
+    , mStatusCode(statusCode)
 {
 }
 
@@ -231,7 +229,8 @@ Error Error::invalidURL()
 }
 
 OVGribFilterClient::WriteError::WriteError(const QString &path, const QString &reason)
-    : std::runtime_error(QStringLiteral("cannot write %1: %2").arg(path, reason).toStdString()), mPath(path)
+    : std::runtime_error(QStringLiteral("cannot write %1: %2").arg(path, reason).toStdString())
+    , mPath(path)
 {
 }
 
@@ -264,12 +263,10 @@ QUrl OVGribFilterClient::baseURL() const
 
 bool OVGribFilterClient::isRunComplete(const QString &listing, const ModelConfiguration &configuration, int hour)
 {
-    const QList<ForecastHour> files =
-        GribFilterService::parseForecastHourFiles(listing, configuration.filePrefixForCycle(hour),
-                                                  configuration.forecastHourDigits, configuration.fileSuffix);
-    return std::any_of(files.begin(), files.end(), [&](const ForecastHour &file) {
-        return file.hour == configuration.finalForecastHour;
-    });
+    const QList<ForecastHour> files = GribFilterService::parseForecastHourFiles(
+        listing, configuration.filePrefixForCycle(hour), configuration.forecastHourDigits, configuration.fileSuffix);
+    return std::any_of(files.begin(), files.end(),
+                       [&](const ForecastHour &file) { return file.hour == configuration.finalForecastHour; });
 }
 
 QFuture<QByteArray> OVGribFilterClient::fetchData(const QUrl &url, const QString &description,
@@ -290,9 +287,9 @@ QFuture<ModelRun> OVGribFilterClient::fetchLatestCompleteRun(const ModelConfigur
     return ::fetchString(state, url, QStringLiteral("Fetching model directory for ") + configuration.displayName)
         .then(state->context.get(),
               [state, configuration](const QString &listing) {
-                  auto search = std::make_shared<const RunSearch>(RunSearch{
-                      state, configuration,
-                      GribFilterService::parseDateDirectories(listing, configuration.directoryName)});
+                  auto search = std::make_shared<const RunSearch>(
+                      RunSearch{state, configuration,
+                                GribFilterService::parseDateDirectories(listing, configuration.directoryName)});
                   return searchDate(search, 0);
               })
         .unwrap();
@@ -302,25 +299,25 @@ QFuture<QList<ForecastHour>> OVGribFilterClient::fetchForecastHours(const ModelR
 {
     const QUrl url = GribFilterService::runDirectoryURL(mState->baseURL, run);
     const QString description = QStringLiteral("Fetching forecast hours for ") + run.configuration.displayName;
-    return ::fetchString(mState, url, description).then(mState->context.get(), [state = mState, run](const QString &listing) {
-        const ModelConfiguration &configuration = run.configuration;
-        QList<ForecastHour> files = GribFilterService::parseForecastHourFiles(
-            listing, configuration.filePrefixForCycle(run.hour), configuration.forecastHourDigits,
-            configuration.fileSuffix);
-        if (files.isEmpty()) {
-            OVLog(QStringLiteral("[OVGribFilterClient fetchForecastHours] No forecast file of %1 %2 is listed.")
-                      .arg(configuration.name, run.runDateText()));
-            throw Error::noForecastHoursFound();
-        }
-        return files;
-    });
+    return ::fetchString(mState, url, description)
+        .then(mState->context.get(), [state = mState, run](const QString &listing) {
+            const ModelConfiguration &configuration = run.configuration;
+            QList<ForecastHour> files =
+                GribFilterService::parseForecastHourFiles(listing, configuration.filePrefixForCycle(run.hour),
+                                                          configuration.forecastHourDigits, configuration.fileSuffix);
+            if (files.isEmpty()) {
+                OVLog(QStringLiteral("[OVGribFilterClient fetchForecastHours] No forecast file of %1 %2 is listed.")
+                          .arg(configuration.name, run.runDateText()));
+                throw Error::noForecastHoursFound();
+            }
+            return files;
+        });
 }
 
 QFuture<ModelInventory> OVGribFilterClient::fetchInventory(const ModelRun &run,
                                                            const std::optional<ForecastHour> &forecastHour) const
 {
-    const QString fileName =
-        forecastHour ? forecastHour->fileName : run.configuration.fileNameForCycle(run.hour, 0);
+    const QString fileName = forecastHour ? forecastHour->fileName : run.configuration.fileNameForCycle(run.hour, 0);
     const QUrl url = GribFilterService::appendingPathComponent(GribFilterService::runDirectoryURL(mState->baseURL, run),
                                                                fileName + QStringLiteral(".idx"));
     const QString description = QStringLiteral("Fetching model inventory for ") + run.configuration.displayName;

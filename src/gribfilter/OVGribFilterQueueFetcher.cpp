@@ -43,10 +43,9 @@ void settle(const Promise &promise, const QUrl &url, const OVURL &request)
 } // namespace
 
 TransportError::TransportError(const QUrl &url, const QString &reason)
-    : std::runtime_error(QStringLiteral("loading %1 failed: %2")
-                             .arg(url.toString(QUrl::FullyEncoded), reason)
-                             .toStdString()),
-      mUrl(url)
+    : std::runtime_error(
+          QStringLiteral("loading %1 failed: %2").arg(url.toString(QUrl::FullyEncoded), reason).toStdString())
+    , mUrl(url)
 {
 }
 

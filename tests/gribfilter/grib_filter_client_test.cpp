@@ -36,16 +36,11 @@ FixtureResponse listing(const char *file)
 QString errorText(const Error &error)
 {
     switch (error.errorCase()) {
-    case Error::Case::invalidResponse:
-        return QStringLiteral("invalidResponse %1").arg(error.statusCode());
-    case Error::Case::noCompleteRunFound:
-        return QStringLiteral("noCompleteRunFound");
-    case Error::Case::noForecastHoursFound:
-        return QStringLiteral("noForecastHoursFound");
-    case Error::Case::invalidData:
-        return QStringLiteral("invalidData");
-    case Error::Case::invalidURL:
-        return QStringLiteral("invalidURL");
+    case Error::Case::invalidResponse: return QStringLiteral("invalidResponse %1").arg(error.statusCode());
+    case Error::Case::noCompleteRunFound: return QStringLiteral("noCompleteRunFound");
+    case Error::Case::noForecastHoursFound: return QStringLiteral("noForecastHoursFound");
+    case Error::Case::invalidData: return QStringLiteral("invalidData");
+    case Error::Case::invalidURL: return QStringLiteral("invalidURL");
     }
     return QString();
 }
@@ -165,45 +160,66 @@ TEST_F(GribFilterClientTest, RunSearch)
         QStringList requests;
     };
     const Case cases[] = {
-        {"no gfs date", ModelConfiguration::gfs_0p25_1hr(), {{kGfs, listing("gfs_prod_without_gfs.html")}},
-         "noCompleteRunFound", {kGfs}},
-        {"cycle 18 lacks its final file, cycle 12 has it", ModelConfiguration::gfs_0p25_1hr(),
+        {"no gfs date",
+         ModelConfiguration::gfs_0p25_1hr(),
+         {{kGfs, listing("gfs_prod_without_gfs.html")}},
+         "noCompleteRunFound",
+         {kGfs}},
+        {"cycle 18 lacks its final file, cycle 12 has it",
+         ModelConfiguration::gfs_0p25_1hr(),
          {{kGfs, listing("gfs_prod.html")},
           {d0301, listing("gfs.20240301.html")},
           {d0301 + "/18/atmos", listing("gfs.20240301_18_atmos.html")},
           {d0301 + "/12/atmos", listing("gfs.20240301_12_atmos.html")}},
-         "gfs_0p25_1hr 20240301 12", {kGfs, d0301, d0301 + "/18/atmos", d0301 + "/12/atmos"}},
-        {"newest date incomplete, the day before complete at 06", ModelConfiguration::gfs_0p25_1hr(),
+         "gfs_0p25_1hr 20240301 12",
+         {kGfs, d0301, d0301 + "/18/atmos", d0301 + "/12/atmos"}},
+        {"newest date incomplete, the day before complete at 06",
+         ModelConfiguration::gfs_0p25_1hr(),
          {{kGfs, listing("gfs_prod.html")},
           {d0301, listing("gfs.20240301_cycle00_only.html")},
           {d0301 + "/00/atmos", listing("gfs.20240301_00_atmos_partial.html")},
           {d0229, listing("gfs.20240229.html")},
           {d0229 + "/06/atmos", listing("gfs.20240229_06_atmos.html")}},
-         "gfs_0p25_1hr 20240229 6", {kGfs, d0301, d0301 + "/00/atmos", d0229, d0229 + "/06/atmos"}},
-        {"no hour folders: one listing answers for every cycle", ModelConfiguration::nam_conus(),
+         "gfs_0p25_1hr 20240229 6",
+         {kGfs, d0301, d0301 + "/00/atmos", d0229, d0229 + "/06/atmos"}},
+        {"no hour folders: one listing answers for every cycle",
+         ModelConfiguration::nam_conus(),
          {{kNam, listing("nam_prod.html")}, {kNam + "/nam.20240301", listing("nam.20240301.html")}},
-         "nam_conus 20240301 6", {kNam, kNam + "/nam.20240301"}},
-        {"a failing model listing ends the search", ModelConfiguration::gfs_0p25_1hr(),
-         {{kGfs, FixtureResponse::error(500)}}, "invalidResponse 500", {kGfs}},
-        {"a missing run folder ends the search", ModelConfiguration::gfs_0p25_1hr(),
+         "nam_conus 20240301 6",
+         {kNam, kNam + "/nam.20240301"}},
+        {"a failing model listing ends the search",
+         ModelConfiguration::gfs_0p25_1hr(),
+         {{kGfs, FixtureResponse::error(500)}},
+         "invalidResponse 500",
+         {kGfs}},
+        {"a missing run folder ends the search",
+         ModelConfiguration::gfs_0p25_1hr(),
          {{kGfs, listing("gfs_prod.html")},
           {d0301, listing("gfs.20240301.html")},
           {d0301 + "/12/atmos", listing("gfs.20240301_12_atmos.html")}},
-         "invalidResponse 404", {kGfs, d0301, d0301 + "/18/atmos"}},
-        {"a listing that is not UTF-8", ModelConfiguration::gfs_0p25_1hr(),
-         {{kGfs, FixtureResponse::text("<a href=\"gfs.20240301/\">\xC3\x28</a>", "text/html")}}, "invalidData",
+         "invalidResponse 404",
+         {kGfs, d0301, d0301 + "/18/atmos"}},
+        {"a listing that is not UTF-8",
+         ModelConfiguration::gfs_0p25_1hr(),
+         {{kGfs, FixtureResponse::text("<a href=\"gfs.20240301/\">\xC3\x28</a>", "text/html")}},
+         "invalidData",
          {kGfs}},
-        {"a listing that ends inside a character", ModelConfiguration::gfs_0p25_1hr(),
+        {"a listing that ends inside a character",
+         ModelConfiguration::gfs_0p25_1hr(),
          {{kGfs, FixtureResponse::text("<a href=\"gfs.20240301/\">gfs.20240301/</a>\xE2\x80", "text/html")}},
-         "invalidData", {kGfs}},
-        {"a listing cut off after its status", ModelConfiguration::gfs_0p25_1hr(), {{kGfs, cutListing}},
-         "transport error for " + kGfs, {kGfs}},
+         "invalidData",
+         {kGfs}},
+        {"a listing cut off after its status",
+         ModelConfiguration::gfs_0p25_1hr(),
+         {{kGfs, cutListing}},
+         "transport error for " + kGfs,
+         {kGfs}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         server.clearRequests();
-        for (const QString &path : {kGfs, d0301, d0301 + "/18/atmos", d0301 + "/12/atmos", d0301 + "/00/atmos",
-                                    d0229, d0229 + "/06/atmos", kNam, kNam + "/nam.20240301"})
+        for (const QString &path : {kGfs, d0301, d0301 + "/18/atmos", d0301 + "/12/atmos", d0301 + "/00/atmos", d0229,
+                                    d0229 + "/06/atmos", kNam, kNam + "/nam.20240301"})
             server.serve(path, FixtureResponse::error(404));
         for (const auto &[path, response] : c.routes)
             server.serve(path, response);
@@ -235,9 +251,9 @@ TEST_F(GribFilterClientTest, DescriptionsNameWhatIsFetched)
 
     const QString name = QStringLiteral("GFS 0.25° Hourly");
     const QList<std::pair<QString, qint64>> expected{
-        {"Fetching model directory for " + name, 0}, {"Fetching cycle directory for " + name, 0},
-        {"Fetching run directory for " + name, 0},   {"Fetching run directory for " + name, 0},
-        {"Fetching forecast hours for " + name, 0},  {"Fetching model inventory for " + name, 0},
+        {"Fetching model directory for " + name, 0},        {"Fetching cycle directory for " + name, 0},
+        {"Fetching run directory for " + name, 0},          {"Fetching run directory for " + name, 0},
+        {"Fetching forecast hours for " + name, 0},         {"Fetching model inventory for " + name, 0},
         {"Fetching model data for UGRD/VGRD/TMP", 12458880}};
     QList<std::pair<QString, qint64>> seen;
     for (const Recorded &r : recorded)
@@ -254,8 +270,9 @@ TEST_F(GribFilterClientTest, TheDownloadQueueShowsARequestWhileItRuns)
     const QString url = server.baseUrl() + kGfs;
     auto queued = [&] {
         for (const QVariantMap &entry : OVURLManager::sharedURLManager().managedURLStatus()) {
-            if (entry.value("urlString").toString() == url
-                && entry.value("urlDescription").toString() == QStringLiteral("Fetching model directory for GFS 0.25° Hourly"))
+            if (entry.value("urlString").toString() == url &&
+                entry.value("urlDescription").toString() ==
+                    QStringLiteral("Fetching model directory for GFS 0.25° Hourly"))
                 return true;
         }
         return false;
@@ -352,9 +369,10 @@ TEST_F(GribFilterClientTest, FilterDownloadOfTheParticleRequest)
     const FixtureRequest request = server.requests().first();
     EXPECT_EQ(request.path, kFilter);
     const QList<std::pair<QString, QString>> expected{
-        {"file", "gfs.t12z.pgrb2.0p25.f000"}, {"var_UGRD", "on"}, {"lev_10_m_above_ground", "on"},
-        {"var_VGRD", "on"}, {"lev_10_m_above_ground", "on"}, {"var_TMP", "on"}, {"lev_2_m_above_ground", "on"},
-        {"dir", "/gfs.20240301/12/atmos"}};
+        {"file", "gfs.t12z.pgrb2.0p25.f000"}, {"var_UGRD", "on"},
+        {"lev_10_m_above_ground", "on"},      {"var_VGRD", "on"},
+        {"lev_10_m_above_ground", "on"},      {"var_TMP", "on"},
+        {"lev_2_m_above_ground", "on"},       {"dir", "/gfs.20240301/12/atmos"}};
     EXPECT_EQ(cgiQueryItems(request.query), expected);
 
     ASSERT_EQ(recorded.size(), 1);
@@ -386,7 +404,8 @@ TEST_F(GribFilterClientTest, FilterDownloadDestinations)
     auto client = makeClient();
     const ForecastHour hour{0, QStringLiteral("gfs.t12z.pgrb2.0p25.f000")};
     auto download = [&](const QString &path) {
-        return settle(client->fetchModelData(gfsRun("20240301", 12), hour, kParticleRequest, QUrl::fromLocalFile(path)));
+        return settle(
+            client->fetchModelData(gfsRun("20240301", 12), hour, kParticleRequest, QUrl::fromLocalFile(path)));
     };
 
     // A good destination holds the bytes, replacing an older file.

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace GribFilterService;
 
 namespace {
@@ -29,12 +28,8 @@ ModelRun runOf(const ModelConfiguration &configuration, const char *date, int ho
 TEST(GribFilterService, EscapedPatternsMatchTheirTextLiterally)
 {
     const QString texts[] = {
-        QStringLiteral("gfs"),
-        QStringLiteral("a.b"),
-        QStringLiteral("x\\E.*y"),
-        QStringLiteral("(open[set{1}"),
-        QStringLiteral("^$|?+*"),
-        QStringLiteral("gfs.t%02dz.pgrb2.0p25.f"),
+        QStringLiteral("gfs"),          QStringLiteral("a.b"),    QStringLiteral("x\\E.*y"),
+        QStringLiteral("(open[set{1}"), QStringLiteral("^$|?+*"), QStringLiteral("gfs.t%02dz.pgrb2.0p25.f"),
         QStringLiteral("\\Q"),
     };
     for (const QString &text : texts) {
@@ -60,22 +55,31 @@ TEST(GribFilterService, DateDirectories)
         QStringList dates;
     };
     const Case cases[] = {
-        {"twice and once, newest first", link("gfs.20240229/") + link("gfs.20240301/") + link("gfs.20240301/"),
-         "gfs", {"20240301", "20240229"}},
+        {"twice and once, newest first",
+         link("gfs.20240229/") + link("gfs.20240301/") + link("gfs.20240301/"),
+         "gfs",
+         {"20240301", "20240229"}},
         {"relatives are not the directory",
-         link("enkfgdas.20240301/") + link("enkfgfs.20240302/") + link("gdas.20240301/") + link("gfs.20240229/")
-             + link("gfs.20240301/"),
-         "gfs", {"20240301", "20240229"}},
+         link("enkfgdas.20240301/") + link("enkfgfs.20240302/") + link("gdas.20240301/") + link("gfs.20240229/") +
+             link("gfs.20240301/"),
+         "gfs",
+         {"20240301", "20240229"}},
         {"a relative alone gives nothing", link("enkfgfs.20240302/"), "gfs", {}},
-        {"start of text and after white space", QStringLiteral("gfs.20240301/ x\tgfs.20240302/\ngfs.20240303/"),
-         "gfs", {"20240303", "20240302", "20240301"}},
-        {"after a single quote or a slash", QStringLiteral("<a href='gfs.20240301/'> /x/gfs.20240302/"), "gfs",
+        {"start of text and after white space",
+         QStringLiteral("gfs.20240301/ x\tgfs.20240302/\ngfs.20240303/"),
+         "gfs",
+         {"20240303", "20240302", "20240301"}},
+        {"after a single quote or a slash",
+         QStringLiteral("<a href='gfs.20240301/'> /x/gfs.20240302/"),
+         "gfs",
          {"20240302", "20240301"}},
         {"not followed by a slash", QStringLiteral("\"gfs.20240301\" \"gfs.20240302.tar\""), "gfs", {}},
         {"nine digits are no date", link("gfs.202403011/"), "gfs", {}},
         {"seven digits are no date", link("gfs.2024030/"), "gfs", {}},
         {"the dot is literal", link("gfsx20240301/") + link("nam.20240301/"), "gfs", {}},
-        {"other directory names", link("nam.20240229/") + link("nam.20240301/") + link("gfs.20240302/"), "nam",
+        {"other directory names",
+         link("nam.20240229/") + link("nam.20240301/") + link("gfs.20240302/"),
+         "nam",
          {"20240301", "20240229"}},
         {"a name with pattern characters", link("a+b.20240301/") + link("aab.20240302/"), "a+b", {"20240301"}},
         {"a name holding \\E", link("x\\E.20240301/"), "x\\E", {"20240301"}},
@@ -126,18 +130,31 @@ TEST(GribFilterService, ForecastHourFiles)
     };
     const Case cases[] = {
         {"a file, its index, the next hour and another cycle",
-         link("gfs.t06z.pgrb2.0p25.f000") + link("gfs.t06z.pgrb2.0p25.f000.idx") + link("gfs.t06z.pgrb2.0p25.f001")
-             + link("gfs.t12z.pgrb2.0p25.f000"),
-         gfsPrefix, 3, QString(), {{0, "gfs.t06z.pgrb2.0p25.f000"}, {1, "gfs.t06z.pgrb2.0p25.f001"}}},
+         link("gfs.t06z.pgrb2.0p25.f000") + link("gfs.t06z.pgrb2.0p25.f000.idx") + link("gfs.t06z.pgrb2.0p25.f001") +
+             link("gfs.t12z.pgrb2.0p25.f000"),
+         gfsPrefix,
+         3,
+         QString(),
+         {{0, "gfs.t06z.pgrb2.0p25.f000"}, {1, "gfs.t06z.pgrb2.0p25.f001"}}},
         {"sorted by hour, not by listing order",
          link("gfs.t06z.pgrb2.0p25.f120") + link("gfs.t06z.pgrb2.0p25.f003") + link("gfs.t06z.pgrb2.0p25.f010"),
-         gfsPrefix, 3, QString(),
+         gfsPrefix,
+         3,
+         QString(),
          {{3, "gfs.t06z.pgrb2.0p25.f003"}, {10, "gfs.t06z.pgrb2.0p25.f010"}, {120, "gfs.t06z.pgrb2.0p25.f120"}}},
-        {"the suffix must follow", link("nam.t06z.awphys84.tm00.grib2") + link("nam.t06z.awphys83.tm01.grib2"),
-         "nam.t06z.awphys", 2, ".tm00.grib2", {{84, "nam.t06z.awphys84.tm00.grib2"}}},
+        {"the suffix must follow",
+         link("nam.t06z.awphys84.tm00.grib2") + link("nam.t06z.awphys83.tm01.grib2"),
+         "nam.t06z.awphys",
+         2,
+         ".tm00.grib2",
+         {{84, "nam.t06z.awphys84.tm00.grib2"}}},
         {"the dots of the prefix are literal", link("gfs_t06z_pgrb2_0p25_f000"), gfsPrefix, 3, QString(), {}},
-        {"other products of the folder", link("gfs.t06z.pgrb2b.0p25.f000") + link("gfs.t06z.pgrb2.1p00.f000"),
-         gfsPrefix, 3, QString(), {}},
+        {"other products of the folder",
+         link("gfs.t06z.pgrb2b.0p25.f000") + link("gfs.t06z.pgrb2.1p00.f000"),
+         gfsPrefix,
+         3,
+         QString(),
+         {}},
         {"too few digits", link("gfs.t06z.pgrb2.0p25.f00"), gfsPrefix, 3, QString(), {}},
         {"empty listing", QString(), gfsPrefix, 3, QString(), {}},
     };
@@ -158,15 +175,17 @@ TEST(GribFilterService, Inventories)
     const Case cases[] = {
         {"four fields are too few", "1:0:d=2024030106:UGRD\n", {}},
         {"eight fields keep the fourth and fifth",
-         "1:0:d=2024030106:UGRD:10 m above ground:anl:extra:more\n", {{"UGRD", {"10 m above ground"}}}},
+         "1:0:d=2024030106:UGRD:10 m above ground:anl:extra:more\n",
+         {{"UGRD", {"10 m above ground"}}}},
         {"levels of a variable form a set",
          "1:0:d=2024030106:UGRD:10 m above ground:anl:\n2:9:d=2024030106:UGRD:10 m above ground:1 hour fcst:\n"
          "3:18:d=2024030106:UGRD:2 m above ground:anl:\n",
          {{"UGRD", {"10 m above ground", "2 m above ground"}}}},
         {"five fields and empty lines", "\n\n1:0:d=2024030106:TMP:surface\n\n", {{"TMP", {"surface"}}}},
         {"empty fields and blanks are kept as they stand", "::: TMP :\n", {{" TMP ", {""}}}},
-        {"sub-message numbers", "211.1:11222118:d=2023120100:UGRD:10 m above ground:anl:\n"
-                                "211.2:11222118:d=2023120100:VGRD:10 m above ground:anl:\n",
+        {"sub-message numbers",
+         "211.1:11222118:d=2023120100:UGRD:10 m above ground:anl:\n"
+         "211.2:11222118:d=2023120100:VGRD:10 m above ground:anl:\n",
          {{"UGRD", {"10 m above ground"}}, {"VGRD", {"10 m above ground"}}}},
         {"nothing", "", {}},
     };
@@ -229,9 +248,10 @@ TEST(GribFilterService, FilterURLOfTheParticleRequest)
     EXPECT_EQ(url.toString(QUrl::RemoveQuery), "https://models.example/cgi-bin/filter_gfs_0p25_1hr.pl");
     const QList<std::pair<QString, QString>> items = cgiQueryItems(url.query(QUrl::FullyEncoded));
     const QList<std::pair<QString, QString>> expected{
-        {"file", "gfs.t12z.pgrb2.0p25.f000"}, {"var_UGRD", "on"}, {"lev_10_m_above_ground", "on"},
-        {"var_VGRD", "on"}, {"lev_10_m_above_ground", "on"}, {"var_TMP", "on"}, {"lev_2_m_above_ground", "on"},
-        {"dir", "/gfs.20240301/12/atmos"}};
+        {"file", "gfs.t12z.pgrb2.0p25.f000"}, {"var_UGRD", "on"},
+        {"lev_10_m_above_ground", "on"},      {"var_VGRD", "on"},
+        {"lev_10_m_above_ground", "on"},      {"var_TMP", "on"},
+        {"lev_2_m_above_ground", "on"},       {"dir", "/gfs.20240301/12/atmos"}};
     EXPECT_EQ(items, expected);
 }
 

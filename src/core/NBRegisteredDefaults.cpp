@@ -75,6 +75,7 @@ QVariantMap table()
          url(kImageServer, "/image_maps/radar_overlay/last_updated.txt")},
         {QStringLiteral("showDewpoint"), one},
         {QString(NBSettingKey::ndfdServerURL), QStringLiteral("https://graphical.weather.gov")},
+        {QString(NBSettingKey::modelDataServerURL), QStringLiteral("https://nomads.ncep.noaa.gov")},
         {QStringLiteral("updateFrequency"), QStringLiteral("3600")},
         {QStringLiteral("showActivityWindow"), zero},
         {QStringLiteral("showJournalWindow"), zero},

@@ -27,6 +27,8 @@ inline constexpr QLatin1String brisantDataServerURL{"OVBrisantDataServerURL"};
 inline constexpr QLatin1String brisantServerKey{"OVBrisantServerKey"};
 /// Scheme and host of the NDFD XML service that both NDFD clients ask.
 inline constexpr QLatin1String ndfdServerURL{"OVNDFDServerURL"};
+/// Scheme and host of the public model-data server (directory listings, grib filter, OpenDAP).
+inline constexpr QLatin1String modelDataServerURL{"OVModelDataServerURL"};
 /// Scheme and host of the status server that serves the update notice; empty: none is asked.
 inline constexpr QLatin1String statusServerURL{"NBStatusServerURL"};
 /// Scheme and host of the download server that names the latest version; empty: none is asked.

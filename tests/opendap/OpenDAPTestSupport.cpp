@@ -40,3 +40,50 @@ double gradsTime(int t)
 {
     return 738964.0 + 0.125 * t;
 }
+
+#include <QUrl>
+
+namespace {
+
+const char *const kDatasets[] = {"ingrid", "pbug0001b", "fnoc1.nc", "test.sds1", "test.gr1"};
+
+} // namespace
+
+DAP2Service::DAP2Service()
+{
+    if (!http.start())
+        qFatal("fixture server: %s", qPrintable(http.errorString()));
+    for (const char *dataset : kDatasets)
+        dap.serveDataset(QString::fromLatin1(dataset), testDataPath(QStringLiteral("opendap")));
+    dap.serveDataset(QStringLiteral("gfs_0p25_00z"), testDataPath(QStringLiteral("opendap/grads")));
+}
+
+OVOpenDAPSourcePtr DAP2Service::source(const QString &dataset)
+{
+    return OVOpenDAPSource::create(dap.baseUrl(dataset), &manager);
+}
+
+OVOpenDAPSourcePtr DAP2Service::gatheredSource(const QString &dataset)
+{
+    auto gathered = source(dataset);
+    BlockCounter counter;
+    gathered->gatherDataWithCompletionBlock(counter.block());
+    if (!counter.waitFor(1))
+        qWarning("gather of %s did not finish", qPrintable(dataset));
+    return gathered;
+}
+
+QStringList DAP2Service::dataConstraints(const QString &dataset) const
+{
+    QStringList constraints;
+    for (const FixtureRequest &request : http.requests()) {
+        if (request.path == u'/' + dataset + QStringLiteral(".dods"))
+            constraints << QUrl::fromPercentEncoding(request.query.toLatin1());
+    }
+    return constraints;
+}
+
+bool BlockCounter::waitFor(int count, int timeoutMs) const
+{
+    return waitUntil([&] { return mCalls >= count; }, timeoutMs);
+}

@@ -31,3 +31,42 @@ inline double gradsLongitude(int x)
 {
     return 45.0 * x;
 }
+
+#include "DAP2FixtureServer.h"
+#include "core/remote/OVURLManager.h"
+#include "opendap/OVOpenDAPSource.h"
+
+#include <atomic>
+#include <functional>
+
+/// The DAP2 fixture service with every stored dataset, and a download manager of its own.
+struct DAP2Service
+{
+    DAP2Service();
+    /// A source of `dataset` on the service, not yet gathered.
+    OVOpenDAPSourcePtr source(const QString &dataset);
+    /// A source of `dataset` after one gather; its `ready` as the gather left it.
+    OVOpenDAPSourcePtr gatheredSource(const QString &dataset);
+    /// The decoded constraints of the .dods requests for `dataset`, in order.
+    QStringList dataConstraints(const QString &dataset) const;
+
+    FixtureHttpServer http;
+    DAP2FixtureServer dap{http};
+    OVURLManager manager;
+};
+
+/// Counts calls of the blocks it hands out.
+class BlockCounter
+{
+public:
+    std::function<void()> block()
+    {
+        return [this] { ++mCalls; };
+    }
+    int calls() const { return mCalls; }
+    /// Runs the event loop until `calls` reached `count` (false on timeout).
+    bool waitFor(int count, int timeoutMs = 10000) const;
+
+private:
+    std::atomic<int> mCalls{0};
+};

@@ -422,6 +422,7 @@ DecodedReply decodeDataReply(std::span<const unsigned char> reply, std::span<con
         return decoded;
     }
     uint64_t position = uint64_t(start);
+    decoded.arrays.reserve(types.size());
     for (size_t entry = 0; entry < types.size(); ++entry) {
         const int32_t type = types[entry];
         const uint64_t left = reply.size() - position;

@@ -141,6 +141,8 @@ const DasCase kDasCases[] = {
     {"ResolutionWithoutValueRefusesAfterTheRest",
      "    lat {\n        Float32 resolution\n        Float64 minimum -90.0;\n    }\n", false, -90.0, DBL_MIN, 0.0,
      false},
+    {"ReadInSinglePrecision", "    lat {\n        Float32 resolution 0.1;\n    }\n", true, 0.0, double(0.1f), 0.0,
+     false},
     {"PlusTwoPointReadsTwo", "    lat {\n        Float32 resolution +2.;\n    }\n", true, 0.0, 2.0, 0.0, false},
     {"ZeroResolution", "    lat {\n        Float32 resolution 0;\n    }\n", true, 0.0, 0.0, 0.0, false},
     {"StepInDaysBecomesSeconds", "    time {\n        Float32 resolution 0.125;\n    }\n", true, 0.0, 0.0, 10800.0,
@@ -155,6 +157,8 @@ const DasCase kDasCases[] = {
 
 class DasWalk : public testing::TestWithParam<DasCase>
 {};
+
+void PrintTo(const DasCase &c, std::ostream *os) { *os << c.name; }
 
 } // namespace
 

@@ -167,6 +167,8 @@ std::vector<LayoutCase> layoutCases()
 class XdrLayout : public testing::TestWithParam<LayoutCase>
 {};
 
+void PrintTo(const LayoutCase &c, std::ostream *os) { *os << c.name; }
+
 } // namespace
 
 TEST_P(XdrLayout, DecodesOrStopsWithTheErrorAndItsOffset)

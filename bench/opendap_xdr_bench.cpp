@@ -25,22 +25,19 @@ std::atomic<int64_t> gAllocations{0};
 constexpr int kLatitudes = 721;
 constexpr int kLongitudes = 1440;
 
-void appendWord(std::vector<unsigned char> &out, uint32_t value)
+template <class Value> void appendBigEndian(std::vector<unsigned char> &out, Value value)
 {
-    unsigned char bytes[4];
-    qToBigEndian(value, bytes);
-    out.insert(out.end(), bytes, bytes + 4);
+    const size_t at = out.size();
+    out.resize(at + sizeof(Value));
+    qToBigEndian(value, out.data() + at);
 }
 
 template <class Value, class Make> void appendArray(std::vector<unsigned char> &out, uint32_t count, Make make)
 {
-    appendWord(out, count);
-    appendWord(out, count);
-    for (uint32_t i = 0; i < count; ++i) {
-        unsigned char bytes[sizeof(Value)];
-        qToBigEndian(make(i), bytes);
-        out.insert(out.end(), bytes, bytes + sizeof(Value));
-    }
+    appendBigEndian(out, count);
+    appendBigEndian(out, count);
+    for (uint32_t i = 0; i < count; ++i)
+        appendBigEndian(out, Value(make(i)));
 }
 
 const std::vector<unsigned char> &reply()

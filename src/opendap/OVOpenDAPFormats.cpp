@@ -327,7 +327,8 @@ DASContents walkDAS(const QString &text)
 {
     DASContents contents;
     std::map<QString, size_t> blockIndex;
-    std::optional<size_t> current;
+    constexpr size_t kOutside = SIZE_MAX;
+    size_t current = kOutside; // the open block
     qsizetype lineStart = 0;
     for (const QString &rawLine : text.split(QLatin1Char('\n'))) {
         const int64_t offset = lineStart;
@@ -344,12 +345,12 @@ DASContents walkDAS(const QString &text)
             continue;
         }
         if (line.startsWith(u'}')) {
-            current.reset();
+            current = kOutside;
             continue;
         }
-        if (!current)
+        if (current == kOutside)
             continue; // attributes outside a block belong to no variable
-        DASBlock &block = contents.blocks[*current];
+        DASBlock &block = contents.blocks[current];
         const QString name = variableNameFromLine(line);
         const QString value = variableValueFromLine(line);
         if (applyAxisAttribute(contents.axes, block.name, name, value)) {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using Type = OVOpenDAPValueDescription::Type;
 
 TEST(ValueTypes, TableOfNamesSizesAndDecodings)
@@ -98,4 +100,20 @@ TEST(Variable, AnAxisWithoutSizeStopsTheConstraint)
     EXPECT_TRUE(variable->argumentsURLStringUsingValues({{"lat", "1"}}).isNull());
     EXPECT_TRUE(log.contains("[OVOpenDAPVariable argumentsURLStringUsingValues] Couldn't build argument string."));
     EXPECT_EQ(variable->argumentsURLStringUsingValues({{"lat", "1"}, {"time", "0"}}), "[0][1]");
+}
+
+// The import job holds the variable; when it holds the last reference, the variable ends on its
+// own queue's thread, which must neither wait for itself nor leave the queue running on.
+TEST(Variable, TheLastReferenceMayDropOnItsOwnQueue)
+{
+    std::vector<std::weak_ptr<OVOpenDAPVariable>> ended;
+    for (int i = 0; i < 50; ++i) {
+        auto variable = OVOpenDAPVariable::create(QStringLiteral("v%1").arg(i));
+        variable->importArgumentsFromString(QStringLiteral("Float64 lat[lat = 3];"));
+        ended.push_back(variable);
+    }
+    EXPECT_TRUE(waitUntil([&] {
+        return std::all_of(ended.begin(), ended.end(), [](const auto &weak) { return weak.expired(); });
+    }));
+    waitUntil([] { return false; }, 200); // the queues are released on the pool meanwhile
 }

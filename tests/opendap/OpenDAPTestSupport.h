@@ -43,6 +43,8 @@ inline double gradsLongitude(int x)
 struct DAP2Service
 {
     DAP2Service();
+    /// Stops the server first: its routes call into `dap`.
+    ~DAP2Service() { http.stop(); }
     /// A source of `dataset` on the service, not yet gathered.
     OVOpenDAPSourcePtr source(const QString &dataset);
     /// A source of `dataset` after one gather; its `ready` as the gather left it.

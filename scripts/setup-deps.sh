@@ -15,7 +15,7 @@ packages=(
   libeccodes-tools libeccodes-dev libopenjp2-tools
   clang-14 libclang-rt-14-dev
   librsvg2-bin
-  netcdf-bin
+  netcdf-bin libdap-bin
   libxml2-utils
   libqt6positioning6-plugins dbus-daemon
 )

@@ -131,6 +131,9 @@ void OVNDFDClient::updatePostProcessing(const OVNotification &notification)
         OVDebugLog(QStringLiteral("[%1 updatePostProcessing] Either the forecast url wasn't ready "
                                   "or an error occurred.")
                        .arg(name));
+        OVPostUpdateResult(mProduct.description, url->httpStatus() >= 400
+                                                     ? QStringLiteral("HTTP status %1").arg(url->httpStatus())
+                                                     : QStringLiteral("no reply from the server"));
         postForecastNotifications();
         return;
     }
@@ -139,6 +142,7 @@ void OVNDFDClient::updatePostProcessing(const OVNotification &notification)
         OVDebugLog(QStringLiteral("[%1 updatePostProcessing] convertedXML was nil.  Returning "
                                   "without a forecast.")
                        .arg(name));
+        OVPostUpdateResult(mProduct.description, QStringLiteral("the reply could not be read"));
         return;
     }
     auto parsed = parseXMLIntoForecastDictionary(text);
@@ -157,11 +161,13 @@ void OVNDFDClient::updatePostProcessing(const OVNotification &notification)
     });
     saveToPrefs();
     mHaveForecastData = true;
+    OVPostUpdateResult(mProduct.description);
     postForecastNotifications();
 }
 
 void OVNDFDClient::logUnreadableReply(const QString &reason, const QString &text) const
 {
+    OVPostUpdateResult(mProduct.description, QStringLiteral("the reply could not be read"));
     OVDebugLog(QStringLiteral("[%1 updatePostProcessing] The reply cannot be read: %2")
                    .arg(mProduct.className, reason));
     OVDebugLog(QStringLiteral("Raw XML-----------------------------------------"));

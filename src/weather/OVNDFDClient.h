@@ -10,7 +10,8 @@
 //
 // Notifications: observes "OVEnvironmentNotifyURLLoaded" (replies) and "OVNotifyForceReload";
 // after a handled reply posts "OVEnvironmentNotifyForecastLoaded" then
-// "OVNotifyForecastNeedsDisplay" with the client (a pointer to this object) as object.
+// "OVNotifyForecastNeedsDisplay" with the client (a pointer to this object) as object. How each
+// request ended is reported with "OVNotifyUpdateResult" (service: the product's description).
 #pragma once
 
 #include "core/OVReloadNotifications.h"

@@ -20,6 +20,7 @@
 #include <QUrl>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -247,8 +248,28 @@ void OVBrisantDataBroker::checkIfNeedLoadLocation(const OVLocation &location)
     if (!inRange(location.latitude(), location.longitude()))
         return;
     const QString key = keyForLocation(location);
-    if (isStale(key))
-        requestLocationKeys({key});
+    if (!isStale(key))
+        return;
+    // Reads come in bursts (every row of the list, every panel): the stale places of one burst
+    // go out together in one request, sent once the main thread is free again.
+    bool first = false;
+    {
+        std::lock_guard lock(mMutex);
+        if (!mSectionsLoading.contains(key))
+            mSectionsLoading.append(key);
+        first = mStaleReadKeys.isEmpty();
+        if (!mStaleReadKeys.contains(key))
+            mStaleReadKeys.append(key);
+    }
+    if (first)
+        QMetaObject::invokeMethod(this, [this] {
+            QStringList keys;
+            {
+                std::lock_guard lock(mMutex);
+                keys = std::exchange(mStaleReadKeys, {});
+            }
+            requestLocationKeys(keys);
+        }, Qt::QueuedConnection);
 }
 
 void OVBrisantDataBroker::checkIfNeedLoadSection(const QString &section)

@@ -159,6 +159,7 @@ private:
     QString mSaveFilePath;
     bool mLoggedMissingHost = false;
     QStringList mRequestedKeys; // location keys with a station code that were asked for
+    QStringList mStaleReadKeys; // stale places read since the last request went out
 
     // Main thread.
     QNetworkAccessManager *mNetwork = nullptr;

@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <utility>
+
 namespace {
 
 constexpr int kLoadingExpiryMs = 600 * 1000;
@@ -87,6 +89,11 @@ void OVNDFDClient::updateLocations(const OVWeatherLocationList &locations)
         }
         scheduleLoadingExpiry(key);
     }
+    sendRequest(keys);
+}
+
+void OVNDFDClient::sendRequest(const QStringList &keys)
+{
     if (keys.isEmpty())
         return;
     // The key list keeps its "+" and "," as they are: QUrl::fromEncoded leaves them alone.
@@ -247,9 +254,19 @@ void OVNDFDClient::checkIfNeedLoadLocation(const std::shared_ptr<OVWeatherLocati
         OVForecastPeriod::dateValue(pointForecastForKey(key), OVForecastKey::lastUpdatedTime);
     if (updated.isValid() && updated.secsTo(mClock.now()) < interval)
         return;
-    if (forecastsLoading().contains(key))
+    if (forecastsLoading().contains(key) || filterLocations({location}).isEmpty())
         return;
-    updateLocation(location);
+    // Reads come in bursts (every row of the list, every panel): the stale places of one burst
+    // go out together in one request, sent once the main thread is free again.
+    {
+        std::lock_guard lock(mLoadingMutex);
+        mForecastsLoading.append(key);
+    }
+    scheduleLoadingExpiry(key);
+    mHaveForecastData = false;
+    if (mStaleReadKeys.isEmpty())
+        QTimer::singleShot(0, mContext.get(), [this] { sendRequest(std::exchange(mStaleReadKeys, {})); });
+    mStaleReadKeys.append(key);
 }
 
 void OVNDFDClient::forceUpdateWeather()

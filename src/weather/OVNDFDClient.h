@@ -78,7 +78,8 @@ public:
     OVNDFDDateParser &ndfdDateParser() { return mDates; }
 
     /// Requests the location when its point forecast is missing or older than the user default
-    /// "OVUpdateIntervalForecast" (7200 s when unset) and its key is not loading.
+    /// "OVUpdateIntervalForecast" (7200 s when unset) and its key is not loading. The stale
+    /// places read within one turn of the main loop share one request.
     void checkIfNeedLoadLocation(const std::shared_ptr<OVWeatherLocation> &location);
 
     /// Marks every point forecast stale; requests nothing (the next read does).
@@ -119,6 +120,7 @@ protected:
 
 private:
     QString endpointPrefix() const;
+    void sendRequest(const QStringList &keys);
     void scheduleLoadingExpiry(const QString &ndfdKey);
     void postForecastNotifications();
     void logUnreadableReply(const QString &reason, const QString &text) const;
@@ -138,5 +140,6 @@ private:
     QString mSaveFilePath;
 
     bool mHaveForecastData = false;
+    QStringList mStaleReadKeys; // stale places read since the last request went out
     OVNDFDDateParser mDates;
 };

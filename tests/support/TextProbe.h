@@ -56,7 +56,18 @@ private:
                 mTransform = state.transform();
         }
         void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override {}
+        // Shapes are not recorded; the base class's forms call one another, so each gets an end.
+        using QPaintEngine::drawEllipse;
+        using QPaintEngine::drawLines;
+        using QPaintEngine::drawPoints;
+        using QPaintEngine::drawPolygon;
+        using QPaintEngine::drawRects;
         void drawPath(const QPainterPath &) override {}
+        void drawPolygon(const QPointF *, int, PolygonDrawMode) override {}
+        void drawRects(const QRectF *, int) override {}
+        void drawLines(const QLineF *, int) override {}
+        void drawEllipse(const QRectF &) override {}
+        void drawPoints(const QPointF *, int) override {}
         void drawImage(const QRectF &, const QImage &, const QRectF &, Qt::ImageConversionFlags) override {}
         void drawTextItem(const QPointF &origin, const QTextItem &item) override
         {

@@ -13,6 +13,7 @@
 #include <QTransform>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 struct DrawnText
@@ -30,6 +31,16 @@ public:
         Device device(widget.size());
         QPainter painter(&device);
         widget.render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+        painter.end();
+        return device.engine.texts;
+    }
+
+    /// Everything `paint` draws as text on a canvas of that size.
+    static QList<DrawnText> drawnTexts(QSize size, const std::function<void(QPainter &)> &paint)
+    {
+        Device device(size);
+        QPainter painter(&device);
+        paint(painter);
         painter.end();
         return device.engine.texts;
     }

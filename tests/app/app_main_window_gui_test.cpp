@@ -121,7 +121,7 @@ TEST_F(AppControllerTest, MainWindowAsAPersonSeesIt)
     QTest::qWait(100);
     NBCurrentConditionsView *conditions = base->currentConditionsView();
     const QList<DrawnText> drawn = TextProbe::drawnTexts(*conditions);
-    EXPECT_GE(drawn.size(), 8);
+    EXPECT_EQ(drawn.size(), 14) << "strip width " << conditions->width();
     for (const DrawnText &text : drawn) {
         SCOPED_TRACE(text.text.toStdString());
         EXPECT_TRUE(QRectF(conditions->rect()).contains(text.rect)) << "strip width " << conditions->width();

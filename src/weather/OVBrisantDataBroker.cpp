@@ -360,6 +360,11 @@ QString OVBrisantDataBroker::postStringForLocations(const OVWeatherLocationList 
         if (location && inRange(location->latitude(), location->longitude()))
             keys.append(keyForLocation(*location));
     }
+    return postStringForLocationKeys(keys);
+}
+
+QString OVBrisantDataBroker::postStringForLocationKeys(const QStringList &keys) const
+{
     QString body = QStringLiteral("key=%1&datatypes=%2").arg(serverKey(), serverDatatypes());
     if (!keys.isEmpty())
         body += QStringLiteral("&locations=") + keys.join(QLatin1Char('|'));
@@ -395,15 +400,7 @@ void OVBrisantDataBroker::startRequest(const QStringList &keys, bool sectionsOnl
         OVDebugLog(QStringLiteral("[OVBrisantDataBroker update] Joined the request in flight."));
         return;
     }
-    QString bodyText;
-    if (sectionsOnly) {
-        bodyText = postStringForDataTypes(fresh);
-    } else {
-        bodyText = QStringLiteral("key=%1&datatypes=%2").arg(serverKey(), serverDatatypes());
-        if (!fresh.isEmpty())
-            bodyText += QStringLiteral("&locations=") + fresh.join(QLatin1Char('|'));
-    }
-    const QByteArray body = bodyText.toLatin1();
+    const QByteArray body = (sectionsOnly ? postStringForDataTypes(fresh) : postStringForLocationKeys(fresh)).toLatin1();
     if (freshSurfaceAnalysis)
         fresh.append(OVBrisantSection::surfaceAnalysis);
 

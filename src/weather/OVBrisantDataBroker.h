@@ -111,6 +111,7 @@ public:
     /// "key=K&datatypes=D", followed by "&locations=" and the keys joined by "|" when there
     /// are any. Nothing is escaped.
     QString postStringForLocations(const OVWeatherLocationList &locations) const;
+    QString postStringForLocationKeys(const QStringList &keys) const;
     /// "key=K&datatypes=" followed by the section keys joined by ",".
     QString postStringForDataTypes(const QStringList &sections) const;
 

@@ -262,14 +262,17 @@ void OVBrisantDataBroker::checkIfNeedLoadLocation(const OVLocation &location)
             mStaleReadKeys.append(key);
     }
     if (first)
-        QMetaObject::invokeMethod(this, [this] {
-            QStringList keys;
-            {
-                std::lock_guard lock(mMutex);
-                keys = std::exchange(mStaleReadKeys, {});
-            }
-            requestLocationKeys(keys);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                QStringList keys;
+                {
+                    std::lock_guard lock(mMutex);
+                    keys = std::exchange(mStaleReadKeys, {});
+                }
+                requestLocationKeys(keys);
+            },
+            Qt::QueuedConnection);
 }
 
 void OVBrisantDataBroker::checkIfNeedLoadSection(const QString &section)
@@ -383,8 +386,8 @@ void OVBrisantDataBroker::sendRequest(const QStringList &keys, bool sectionsOnly
         return;
     }
     // Dropped with the client when it goes before the main thread gets to it.
-    QMetaObject::invokeMethod(this, [this, keys, sectionsOnly] { startRequest(keys, sectionsOnly); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, keys, sectionsOnly] { startRequest(keys, sectionsOnly); }, Qt::QueuedConnection);
 }
 
 void OVBrisantDataBroker::startRequest(const QStringList &keys, bool sectionsOnly)
@@ -400,7 +403,8 @@ void OVBrisantDataBroker::startRequest(const QStringList &keys, bool sectionsOnl
         OVDebugLog(QStringLiteral("[OVBrisantDataBroker update] Joined the request in flight."));
         return;
     }
-    const QByteArray body = (sectionsOnly ? postStringForDataTypes(fresh) : postStringForLocationKeys(fresh)).toLatin1();
+    const QByteArray body =
+        (sectionsOnly ? postStringForDataTypes(fresh) : postStringForLocationKeys(fresh)).toLatin1();
     if (freshSurfaceAnalysis)
         fresh.append(OVBrisantSection::surfaceAnalysis);
 

@@ -142,7 +142,7 @@ private:
     bool mLoggedMissingServer = false;
     QSet<QString> mInFlightKeys; // keys of the request awaiting its reply
     QDateTime mInFlightSince;
-    QSet<QString> mWaitingKeys;  // asked for while it was in flight
+    QSet<QString> mWaitingKeys; // asked for while it was in flight
     OVWeatherLocationList mWaitingLocations;
     QHash<QString, QList<OVWeatherConditions>> mObservations;
     QHash<QString, QVariantMap> mStationMeta;

@@ -4,8 +4,8 @@
 // against the NWS wind chill chart, and the tooltips of the columns.
 #include "ViewTestSupport.h"
 #include "app/NBCurrentConditionsView.h"
-#include "core/views/OVCircularArrowView.h"
 #include "core/OVConstants.h"
+#include "core/views/OVCircularArrowView.h"
 #include "support/TestHelpers.h"
 #include "support/TextProbe.h"
 #include "weather/OVWeatherController.h"
@@ -186,7 +186,7 @@ TEST_F(ConditionsStripTest, DrawsEachValueOfTheObservationUnderItsCaption)
     // 59 °F, wind 12 mph, 1016.9 hPa = 30.03 inHg, broken sky 75 %, dew point 41 °F, which with
     // 59 °F is 51 % relative humidity, 7 miles: each under its own caption.
     const std::pair<const char *, const char *> expected[] = {
-        {"Temperature", "59°"}, {"Wind", "12"},     {"Pressure", "30.03 in"}, {"Cloud Cover", "75%"},
+        {"Temperature", "59°"}, {"Wind", "12"},      {"Pressure", "30.03 in"},  {"Cloud Cover", "75%"},
         {"Dewpoint", "41.0°"},  {"Humidity", "51%"}, {"Visibility", "7 miles"},
     };
     make(800);
@@ -203,7 +203,8 @@ TEST_F(ConditionsStripTest, DrawsEachValueOfTheObservationUnderItsCaption)
 TEST_F(ConditionsStripTest, NarrowStripsShrinkTheColumnsThenTheLeastImportantGiveWay)
 {
     // In order of importance: what stays longest comes first.
-    const QStringList importance{"Temperature", "Wind", "Pressure", "Humidity", "Dewpoint", "Cloud Cover", "Visibility"};
+    const QStringList importance{"Temperature", "Wind",        "Pressure",  "Humidity",
+                                 "Dewpoint",    "Cloud Cover", "Visibility"};
     const QStringList captions{"Temperature", "Wind", "Pressure", "Cloud Cover", "Dewpoint", "Humidity", "Visibility"};
     // 545 is what the strip gets in a window at its minimum size of 800 x 560.
     qsizetype previous = 7;

@@ -93,7 +93,8 @@ QList<DrawnText> drawnLocation(const std::shared_ptr<OVWeatherLocation> &locatio
         NBLocationCell cell;
         NBLocationCell::drawInteriorWithFrame(painter, cell.cellFrameForRow(kRow), location);
     });
-    std::sort(texts.begin(), texts.end(), [](const DrawnText &a, const DrawnText &b) { return a.rect.x() < b.rect.x(); });
+    std::sort(texts.begin(), texts.end(),
+              [](const DrawnText &a, const DrawnText &b) { return a.rect.x() < b.rect.x(); });
     return texts;
 }
 
@@ -139,7 +140,8 @@ TEST(LocationCell, AServiceIconOutsideTheIconSetShowsTheObservationsOwnWeather)
     data.store(rain, "KDEN");
     ASSERT_TRUE(OVNamedImage::imageNamed("rain.png").isNull());
     const QString shown = denver->getCurrentData()->displayIconName();
-    EXPECT_TRUE(QStringList({"drizzle.png", "ndrizzle.png", "ra.png", "nra.png"}).contains(shown)) << shown.toStdString();
+    EXPECT_TRUE(QStringList({"drizzle.png", "ndrizzle.png", "ra.png", "nra.png"}).contains(shown))
+        << shown.toStdString();
     EXPECT_EQ(paintedLocation(denver), paintedRow("Denver", "50°", shown));
     EXPECT_NE(paintedLocation(denver), paintedRow("Denver", "50°", "na"));
 }

@@ -8,9 +8,9 @@
 #include "app/NBBaseView.h"
 #include "app/NBCurrentConditionsView.h"
 #include "app/NBTableView.h"
+#include "core/NBRegisteredDefaults.h"
 #include "core/views/OVGraphContainer.h"
 #include "platform/OVLog.h"
-#include "core/NBRegisteredDefaults.h"
 #include "support/FixtureHttpServer.h"
 #include "support/TextProbe.h"
 #include "weather/OVBrisantObservationsBroker.h"
@@ -90,7 +90,8 @@ TEST_F(AppControllerTest, MainWindowAsAPersonSeesIt)
     for (const char *text : {"Portland", "45°", "London", "47°"})
         EXPECT_TRUE(listed.contains(QString::fromUtf8(text))) << text << " in " << listed.join(" | ").toStdString();
     const QStringList strip = TextProbe::strings(*base->currentConditionsView());
-    for (const char *text : {"Temperature", "Pressure", "29.90 in", "Dewpoint", "39.0°", "Humidity", "Visibility", "10 miles"})
+    for (const char *text :
+         {"Temperature", "Pressure", "29.90 in", "Dewpoint", "39.0°", "Humidity", "Visibility", "10 miles"})
         EXPECT_TRUE(strip.contains(QString::fromUtf8(text))) << text << " in " << strip.join(" | ").toStdString();
 
     const QImage first = grabAndSave(window, "main_window.png");

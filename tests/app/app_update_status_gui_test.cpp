@@ -37,14 +37,10 @@ QString wireTime(const QDateTime &time)
 // An observation reply for one place holding one report (temperature and dew point in °F).
 QByteArray observationReply(const QString &key, const QDateTime &time, double temperatureF, double dewpointF)
 {
-    const QJsonObject observation{{"Time", wireTime(time)},
-                                  {"Temperature F", temperatureF},
-                                  {"Dewpoint F", dewpointF},
-                                  {"Wind Direction Degrees", 200},
-                                  {"Wind Speed Knots", 6},
-                                  {"Visibility Miles", 10},
-                                  {"Pressure MB", 1015.2},
-                                  {"Sky Cover", "SCT040"}};
+    const QJsonObject observation{{"Time", wireTime(time)},  {"Temperature F", temperatureF},
+                                  {"Dewpoint F", dewpointF}, {"Wind Direction Degrees", 200},
+                                  {"Wind Speed Knots", 6},   {"Visibility Miles", 10},
+                                  {"Pressure MB", 1015.2},   {"Sky Cover", "SCT040"}};
     const QJsonObject location{{"Original Query String", key},
                                {"Latitude", 45.52},
                                {"Longitude", -122.68},
@@ -69,8 +65,8 @@ protected:
         for (const QString &path : {kObservationsPath, kForecastsPath, kHourlyNDFDPath, kDailyNDFDPath})
             server.route(path == kHourlyNDFDPath || path == kDailyNDFDPath ? "GET" : "POST", path,
                          [this, path](const FixtureRequest &) { return responseFor(path); });
-        setResponse(kObservationsPath, FixtureResponse::file(testDataPath("app/observations_two_locations.json"),
-                                                             "application/json"));
+        setResponse(kObservationsPath,
+                    FixtureResponse::file(testDataPath("app/observations_two_locations.json"), "application/json"));
         setResponse(kForecastsPath, FixtureResponse::text(fileBytes("weather/brisant/two_locations.txt")));
         setResponse(kHourlyNDFDPath, FixtureResponse::error(500));
         setResponse(kDailyNDFDPath, FixtureResponse::error(500));
@@ -160,8 +156,8 @@ TEST_F(UpdateStatusTest, CurrentConditionsStayWithTheNewerReportWhenAnOlderOneAr
     EXPECT_TRUE(shows(*list, QStringLiteral("59°"))) << TextProbe::strings(*list).join(" | ").toStdString();
 
     // The station file keeps the older report.
-    const auto history = OVObservationsDB::sharedDatabase()->weatherConditionsForICAO("KPDX", older.addSecs(-60),
-                                                                                       older.addSecs(60));
+    const auto history =
+        OVObservationsDB::sharedDatabase()->weatherConditionsForICAO("KPDX", older.addSecs(-60), older.addSecs(60));
     EXPECT_TRUE(std::any_of(history.begin(), history.end(), [&](const OVWeatherConditions &r) {
         return r.date() == older && std::lround(r.temperatureF()) == 20;
     }));
@@ -174,12 +170,14 @@ TEST_F(UpdateStatusTest, AFailedUpdateKeepsTheLastGoodTimeAndNamesTheFailedServi
     launch();
     env.scheduler->advance(2.0);
     // Both services have answered the launch's requests.
-    ASSERT_TRUE(waitUntil([&] {
-        QStringList services;
-        for (const OVNotification &result : results.received())
-            services << result.userInfo.value(OVUpdateResultServiceKey).toString();
-        return services.contains("Observations") && services.contains("Forecasts");
-    }, 10000));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            QStringList services;
+            for (const OVNotification &result : results.received())
+                services << result.userInfo.value(OVUpdateResultServiceKey).toString();
+            return services.contains("Observations") && services.contains("Forecasts");
+        },
+        10000));
     const QString good = label()->text();
     EXPECT_TRUE(label()->toolTip().isEmpty());
     EXPECT_TRUE(good.startsWith(QStringLiteral("Last Updated: ")));
@@ -201,11 +199,12 @@ TEST_F(UpdateStatusTest, AFailedUpdateKeepsTheLastGoodTimeAndNamesTheFailedServi
         setResponse(kObservationsPath, FixtureResponse::error(500));
         setResponse(kForecastsPath, FixtureResponse::error(500));
         pointServicesAt(step.serverDown ? QStringLiteral("http://127.0.0.1:1") : server.baseUrl());
-        const QString observations = QStringLiteral("Observations could not be updated: %1").arg(step.observationsError);
+        const QString observations =
+            QStringLiteral("Observations could not be updated: %1").arg(step.observationsError);
         refreshUntil([&] {
             const QString tip = label()->toolTip();
-            return tip.contains(observations) && tip.contains(QStringLiteral("Forecasts could not be updated"))
-                && (!step.forecastsError || tip.contains(step.forecastsError));
+            return tip.contains(observations) && tip.contains(QStringLiteral("Forecasts could not be updated")) &&
+                   (!step.forecastsError || tip.contains(step.forecastsError));
         });
         EXPECT_EQ(label()->text(), good);
     }
@@ -234,7 +233,8 @@ TEST_F(UpdateStatusTest, LaunchAsksEachServiceOnceAndABurstOfClicksJoinsThePassI
 
     // 30 clicks on the label's text within 2 s while the replies are slow.
     const auto gate = std::make_shared<FixtureGate>();
-    FixtureResponse held = FixtureResponse::file(testDataPath("app/observations_two_locations.json"), "application/json");
+    FixtureResponse held =
+        FixtureResponse::file(testDataPath("app/observations_two_locations.json"), "application/json");
     held.gate = gate;
     setResponse(kObservationsPath, held);
     FixtureResponse heldForecasts = FixtureResponse::text(fileBytes("weather/brisant/two_locations.txt"));
@@ -244,8 +244,8 @@ TEST_F(UpdateStatusTest, LaunchAsksEachServiceOnceAndABurstOfClicksJoinsThePassI
     env.scheduler->advance(120);
     const QPointF centre(label()->width() / 2.0, label()->height() / 2.0);
     for (int i = 0; i < 30; ++i) {
-        QMouseEvent press(QEvent::MouseButtonPress, centre, label()->mapToGlobal(centre), Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, centre, label()->mapToGlobal(centre), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(label(), &press);
         env.scheduler->advance(2.0 / 30);
         waitUntil([] { return false; }, 2000 / 30);

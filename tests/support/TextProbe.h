@@ -58,7 +58,10 @@ private:
     class Engine final : public QPaintEngine
     {
     public:
-        Engine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+        Engine()
+            : QPaintEngine(QPaintEngine::AllFeatures)
+        {
+        }
         bool begin(QPaintDevice *) override { return true; }
         bool end() override { return true; }
         void updateState(const QPaintEngineState &state) override
@@ -96,7 +99,10 @@ private:
     class Device final : public QPaintDevice
     {
     public:
-        explicit Device(QSize size) : mSize(size) {}
+        explicit Device(QSize size)
+            : mSize(size)
+        {
+        }
         ~Device() override = default;
         QPaintEngine *paintEngine() const override { return &engine; }
         mutable Engine engine;

@@ -176,8 +176,9 @@ TEST_F(StationDB, DayBucketsAreBuiltForAZoneOnDemandAndGiveEachDaysMinimumAndMax
     ASSERT_EQ(shell(path(), "SELECT count(*) FROM min_max_cache;", true), "0");
     const QTimeZone zone(0);
     station->checkMinMaxValuesForTimeZone(zone);
-    EXPECT_EQ(shell(path(), "SELECT temperature_c_min, temperature_c_max FROM min_max_cache ORDER BY entry_date;", true),
-              "1.5|9.0\n-2.0|6.0");
+    EXPECT_EQ(
+        shell(path(), "SELECT temperature_c_min, temperature_c_max FROM min_max_cache ORDER BY entry_date;", true),
+        "1.5|9.0\n-2.0|6.0");
 
     struct Case
     {
@@ -186,7 +187,9 @@ TEST_F(StationDB, DayBucketsAreBuiltForAZoneOnDemandAndGiveEachDaysMinimumAndMax
         QList<double> temperatures;
     };
     const Case cases[] = {
-        {"minima", station->condensedMinWeatherConditionsWithStartDate(utc(2024, 1, 1), utc(2024, 1, 4), zone), {1.5, -2}},
+        {"minima",
+         station->condensedMinWeatherConditionsWithStartDate(utc(2024, 1, 1), utc(2024, 1, 4), zone),
+         {1.5, -2}},
         {"maxima", station->condensedMaxWeatherConditionsWithStartDate(utc(2024, 1, 1), utc(2024, 1, 4), zone), {9, 6}},
     };
     for (const Case &c : cases) {

@@ -246,8 +246,8 @@ TEST_F(ObservationsClient, ARefreshWhileARequestIsInFlightJoinsIt)
 {
     const auto gate = std::make_shared<FixtureGate>();
     server.route("POST", Broker::EndpointPath, [gate](const FixtureRequest &) {
-        FixtureResponse reply = FixtureResponse::file(testDataPath("weather/observations/two_locations.json"),
-                                                      "application/json");
+        FixtureResponse reply =
+            FixtureResponse::file(testDataPath("weather/observations/two_locations.json"), "application/json");
         reply.gate = gate;
         return reply;
     });

@@ -13,6 +13,7 @@
 #include "core/OVDisplayNotifications.h"
 #include "core/views/OVFilledView.h"
 #include "core/OVLocationDB.h"
+#include "core/OVReloadNotifications.h"
 #include "core/remote/OVURL.h"
 #include "core/remote/OVURLManager.h"
 #include "platform/OVLocalize.h"
@@ -190,6 +191,7 @@ void NBController::launchSetupNotifications()
     center.addObserver(this, OVNotifyICAONeedsDisplay, [this](const OVNotification &) { refreshLocationTable(); });
     center.addObserver(this, OVNotifyForecastNeedsDisplay, [this](const OVNotification &) { refreshLocationTable(); });
     center.addObserver(this, OVNotifyURLManagerChange, [this](const OVNotification &) { urlManagerNotification(); });
+    center.addObserver(this, OVNotifyUpdateResult, [this](const OVNotification &n) { updateResult(n); });
 }
 
 void NBController::launchSetupMainWindow()
@@ -366,13 +368,36 @@ void NBController::tick()
 void NBController::updateWeather()
 {
     if (mWindow) {
-        const QString time = OVDateFormattingTool::sharedFormattingTool().timeStringFromDate(now());
-        mWindow->lastUpdatedLabel()->setText(OVLocalizedString("Last Updated: %1").arg(time));
         mWindow->progressBar()->setValue(1);
         mWindow->progressBar()->show();
     }
     mEnvironment.scheduler->callAfter(kProgressPollInterval, this, [this] { updateProgressBar(); });
     mWeatherController.update();
+}
+
+void NBController::updateResult(const OVNotification &notification)
+{
+    // "Last Updated" tells when data last arrived: it moves with a good reply only, and every
+    // service whose last request failed is named in its tooltip.
+    const QString service = notification.userInfo.value(OVUpdateResultServiceKey).toString();
+    const QString error = notification.userInfo.value(OVUpdateResultErrorKey).toString();
+    if (service.isEmpty())
+        return;
+    if (error.isEmpty())
+        mUpdateFailures.remove(service);
+    else
+        mUpdateFailures.insert(service, error);
+    if (!mWindow)
+        return;
+    QLabel *label = mWindow->lastUpdatedLabel();
+    if (error.isEmpty()) {
+        const QString time = OVDateFormattingTool::sharedFormattingTool().timeStringFromDate(now());
+        label->setText(OVLocalizedString("Last Updated: %1").arg(time));
+    }
+    QStringList failures;
+    for (auto it = mUpdateFailures.cbegin(); it != mUpdateFailures.cend(); ++it)
+        failures << OVLocalizedString("%1 could not be updated: %2").arg(it.key(), it.value());
+    label->setToolTip(failures.join(QLatin1Char('\n')));
 }
 
 void NBController::updateProgressBar()

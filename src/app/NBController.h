@@ -16,6 +16,7 @@
 #include <QDateTime>
 #include <QGeoPositionInfoSource>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QVariantMap>
 
@@ -27,6 +28,7 @@ class NBSleepWakeMonitor;
 class NBTableView;
 class OVObservationsDB;
 class Reachability;
+struct OVNotification;
 
 class NBController : public QObject, public OVApplicationHooks
 {
@@ -61,8 +63,12 @@ public:
     /// `updateInterval` seconds have passed since the last one (a clock set back counts as
     /// due); the list reload and "OVNotifyRedisplayEverything" at most once every 60 s.
     void tick();
-    /// Starts one update pass with its progress display; `lastUpdateTime` stays.
+    /// Starts one update pass with its progress display; `lastUpdateTime` stays. The
+    /// last-updated label moves only when a reply arrives (`updateResult`).
     void updateWeather();
+    /// A data client's request ended: a good reply moves the last-updated label to now; the
+    /// label's tooltip names each service whose last request failed, and why.
+    void updateResult(const OVNotification &notification);
     /// Shows the load percentage; polls again after 1 s until it reaches 100.
     void updateProgressBar();
     /// The last-updated label's click: an update pass now.
@@ -154,6 +160,7 @@ private:
     OVWeatherLocationList mMonitoredLocations;
     QVariantList mUnrestoredLocationEntries;
     QList<QVariantMap> mUrlsManaged;
+    QMap<QString, QString> mUpdateFailures; // service -> why its last request failed
     std::unique_ptr<NBMainWindow> mWindow;
     NBLocationController *mLocationController = nullptr;
     std::unique_ptr<Reachability> mReachability;

@@ -20,6 +20,7 @@
 #include <QPainterPath>
 #include <QToolTip>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -90,16 +91,71 @@ void NBCurrentConditionsView::refreshDisplay()
 
 QList<QRectF> NBCurrentConditionsView::columnRects() const
 {
+    return columnRects(currentReading());
+}
+
+double NBCurrentConditionsView::neededWidth(int column, const Reading &reading) const
+{
+    mValueText->setString(reading.values[column].isEmpty() ? kMissing : reading.values[column]);
+    double value = mValueText->size().width();
+    if (column == Wind)
+        value += kIconSize + kArrowGap;
+    // One point to spare, so rounding never elides a text that fits.
+    return std::ceil(std::max(mCaptions[column]->size().width(), value)) + 1.0;
+}
+
+QList<QRectF> NBCurrentConditionsView::columnRects(const Reading &reading) const
+{
     const QRectF bounds(0, 0, width(), height());
-    const double extra = totalConditionWidth() < bounds.width()
-                             ? (bounds.width() - totalConditionWidth()) / (kNumberOfConditions - 1)
-                             : 0.0;
+    const auto nominal = [](int column) { return column == Wind ? kWindWidth : kColumnWidth; };
+    std::array<double, kNumberOfConditions> widths{};
+    std::array<bool, kNumberOfConditions> shown{};
+    shown.fill(true);
+    double extra = 0.0;
+    if (totalConditionWidth() <= bounds.width()) {
+        for (int column = 0; column < kNumberOfConditions; ++column)
+            widths[column] = nominal(column);
+        extra = (bounds.width() - totalConditionWidth()) / (kNumberOfConditions - 1);
+    } else {
+        // Too narrow for the full columns: they shrink towards what their texts need, and when
+        // even that does not fit the least important columns give way, so no text is cut.
+        static constexpr int kGiveWayOrder[] = {Visibility, CloudCover, Dewpoint, Humidity, Pressure, Wind};
+        std::array<double, kNumberOfConditions> needed{};
+        for (int column = 0; column < kNumberOfConditions; ++column)
+            needed[column] = std::min(neededWidth(column, reading), nominal(column));
+        int count = kNumberOfConditions;
+        const auto available = [&] { return bounds.width() - kColumnSpacing * count; };
+        const auto sum = [&](const auto &values) {
+            double total = 0.0;
+            for (int column = 0; column < kNumberOfConditions; ++column)
+                total += shown[column] ? values[column] : 0.0;
+            return total;
+        };
+        for (const int column : kGiveWayOrder) {
+            if (sum(needed) <= available())
+                break;
+            shown[column] = false;
+            --count;
+        }
+        std::array<double, kNumberOfConditions> full{};
+        for (int column = 0; column < kNumberOfConditions; ++column)
+            full[column] = nominal(column);
+        const double room = sum(full) - sum(needed);
+        const double share = room > 0.0 ? std::clamp((available() - sum(needed)) / room, 0.0, 1.0) : 1.0;
+        for (int column = 0; column < kNumberOfConditions; ++column)
+            widths[column] = needed[column] + (full[column] - needed[column]) * share;
+        if (count > 1)
+            extra = std::max(0.0, (available() - sum(widths)) / (count - 1));
+    }
     double x = bounds.x() + std::trunc(kColumnSpacing * 0.5);
     QList<QRectF> columns;
     for (int column = 0; column < kNumberOfConditions; ++column) {
-        const double columnWidth = column == Wind ? kWindWidth : kColumnWidth;
-        columns.append(QRectF(x, bounds.y(), columnWidth, bounds.height()));
-        x += columnWidth + kColumnSpacing + extra;
+        if (!shown[column]) {
+            columns.append(QRectF());
+            continue;
+        }
+        columns.append(QRectF(x, bounds.y(), widths[column], bounds.height()));
+        x += widths[column] + kColumnSpacing + extra;
     }
     return columns;
 }
@@ -176,7 +232,7 @@ QString NBCurrentConditionsView::toolTipAt(const QPointF &widgetPoint) const
     const QPointF point = OVYUp::toYUp(widgetPoint, height());
     const QList<QRectF> columns = columnRects();
     for (int column = 0; column < columns.size(); ++column) {
-        if (columns[column].contains(point))
+        if (!columns[column].isNull() && columns[column].contains(point))
             return toolTipForColumn(column);
     }
     return {};
@@ -201,12 +257,13 @@ bool NBCurrentConditionsView::event(QEvent *event)
 
 void NBCurrentConditionsView::placeWindArrow(const Reading &reading)
 {
-    if (!reading.showsArrow()) {
+    const QRectF column = columnRects(reading).at(Wind);
+    if (!reading.showsArrow() || column.isNull()) {
         mWindArrowView->hide();
         return;
     }
     mValueText->setString(reading.values[Wind]);
-    const WindGeometry wind = windGeometry(columnRects().at(Wind), mValueText->size().width());
+    const WindGeometry wind = windGeometry(column, mValueText->size().width());
     OVYUp::setFrame(*mWindArrowView, wind.arrow);
     mWindArrowView->show();
     mWindArrowView->setDirection(*reading.windDirection);
@@ -232,8 +289,10 @@ void NBCurrentConditionsView::drawRect(QPainter &painter, const QRectF &dirty)
     painter.save();
     painter.setClipPath(clippingPath(), Qt::IntersectClip);
     const Reading reading = currentReading();
-    const QList<QRectF> columns = columnRects();
+    const QList<QRectF> columns = columnRects(reading);
     for (int column = 0; column < kNumberOfConditions; ++column) {
+        if (columns[column].isNull())
+            continue; // gave way to the others in a narrow strip
         if (column == Wind)
             drawWindInRect(painter, columns[column], reading);
         else

@@ -55,7 +55,10 @@ public:
     std::shared_ptr<OVWeatherLocation> currentLocation() const { return mLocation; }
 
     /// The column rectangles, y-up in the panel, spanning its height; the gaps grow evenly when
-    /// the panel is wider than `totalConditionWidth`.
+    /// the panel is wider than `totalConditionWidth`. A narrower panel shrinks the columns down
+    /// to what their caption and value need; when that does not fit either, the least important
+    /// columns (visibility, cloud cover, dew point, humidity, pressure, wind, in that order) give
+    /// way and get a null rectangle.
     QList<QRectF> columnRects() const;
     QRectF labelRectForConditionRect(const QRectF &rect) const;
     QRectF valueRectForConditionRect(const QRectF &rect) const;
@@ -81,6 +84,8 @@ public:
     Reading currentReading() const { return readingForLocation(mLocation); }
     static Reading readingForLocation(const std::shared_ptr<OVWeatherLocation> &location);
     static Reading readingForConditions(const std::optional<OVWeatherConditions> &conditions);
+    /// The columns as they are placed for this reading.
+    QList<QRectF> columnRects(const Reading &reading) const;
 
     /// The tooltip of the column under a point given in widget coordinates; empty between
     /// columns.
@@ -98,6 +103,8 @@ protected:
 
 private:
     double captionHeight() const;
+    /// The width a column's caption and value text (with the arrow for the wind) need.
+    double neededWidth(int column, const Reading &reading) const;
     void drawConditionLabel(QPainter &painter, const OVAttributedString &caption, QString value, const QRectF &rect);
     void drawWindInRect(QPainter &painter, const QRectF &rect, const Reading &reading);
     void placeWindArrow() { placeWindArrow(currentReading()); }

@@ -69,7 +69,7 @@ void NBLocationCell::drawInteriorWithFrame(QPainter &painter, const QRectF &fram
     const std::optional<OVWeatherConditions> conditions = location->getCurrentData();
     const int32_t units = int32_t(NBPrefController::integerForKey(NBSettingKey::temperatureUnits));
     const QString temperature = conditions ? conditions->integerTemperatureStringWithUnits(units) : QString();
-    const QString icon = conditions ? conditions->iconName() : QString();
+    const QString icon = conditions ? conditions->displayIconName() : QString();
     const double inset = kInteriorInset;
     drawRow(painter, location->city(), temperature, icon, frame.adjusted(inset, inset, -inset, -inset));
 }

@@ -2,6 +2,7 @@
 #include "weather/OVBrisantDataBroker.h"
 
 #include "core/NBRegisteredDefaults.h"
+#include "core/OVReloadNotifications.h"
 #include "core/remote/OVInventory.h"
 #include "platform/OVDispatch.h"
 #include "platform/OVLog.h"
@@ -19,6 +20,7 @@
 #include <QUrl>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -34,6 +36,9 @@ bool inRange(double latitude, double longitude)
 {
     return std::fabs(latitude) <= 90.0 && std::fabs(longitude) <= 180.0;
 }
+
+const QString kServiceName = QStringLiteral("Forecasts");
+const char *const kRequestKeysProperty = "nimbrelRequestKeys";
 
 void logFailure(const QString &reason)
 {
@@ -243,8 +248,31 @@ void OVBrisantDataBroker::checkIfNeedLoadLocation(const OVLocation &location)
     if (!inRange(location.latitude(), location.longitude()))
         return;
     const QString key = keyForLocation(location);
-    if (isStale(key))
-        requestLocationKeys({key});
+    if (!isStale(key))
+        return;
+    // Reads come in bursts (every row of the list, every panel): the stale places of one burst
+    // go out together in one request, sent once the main thread is free again.
+    bool first = false;
+    {
+        std::lock_guard lock(mMutex);
+        if (!mSectionsLoading.contains(key))
+            mSectionsLoading.append(key);
+        first = mStaleReadKeys.isEmpty();
+        if (!mStaleReadKeys.contains(key))
+            mStaleReadKeys.append(key);
+    }
+    if (first)
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                QStringList keys;
+                {
+                    std::lock_guard lock(mMutex);
+                    keys = std::exchange(mStaleReadKeys, {});
+                }
+                requestLocationKeys(keys);
+            },
+            Qt::QueuedConnection);
 }
 
 void OVBrisantDataBroker::checkIfNeedLoadSection(const QString &section)
@@ -304,18 +332,16 @@ void OVBrisantDataBroker::updateLocations(const OVWeatherLocationList &locations
 
 void OVBrisantDataBroker::requestLocationKeys(const QStringList &keys)
 {
-    QString body;
     {
         std::lock_guard lock(mMutex);
         for (const QString &key : keys + QStringList{OVBrisantSection::surfaceAnalysis}) {
             if (!mSectionsLoading.contains(key))
                 mSectionsLoading.append(key);
+            if (key.count(QLatin1Char(',')) > 2 && !mRequestedKeys.contains(key))
+                mRequestedKeys.append(key);
         }
-        body = QStringLiteral("key=%1&datatypes=%2").arg(mServerKey, mServerDatatypes);
     }
-    if (!keys.isEmpty())
-        body += QStringLiteral("&locations=") + keys.join(QLatin1Char('|'));
-    sendRequest(body.toLatin1());
+    sendRequest(keys, false);
 }
 
 void OVBrisantDataBroker::updateSections(const QStringList &sections)
@@ -327,7 +353,7 @@ void OVBrisantDataBroker::updateSections(const QStringList &sections)
                 mSectionsLoading.append(section);
         }
     }
-    sendRequest(postStringForDataTypes(sections).toLatin1());
+    sendRequest(sections, true);
 }
 
 QString OVBrisantDataBroker::postStringForLocations(const OVWeatherLocationList &locations) const
@@ -337,6 +363,11 @@ QString OVBrisantDataBroker::postStringForLocations(const OVWeatherLocationList 
         if (location && inRange(location->latitude(), location->longitude()))
             keys.append(keyForLocation(*location));
     }
+    return postStringForLocationKeys(keys);
+}
+
+QString OVBrisantDataBroker::postStringForLocationKeys(const QStringList &keys) const
+{
     QString body = QStringLiteral("key=%1&datatypes=%2").arg(serverKey(), serverDatatypes());
     if (!keys.isEmpty())
         body += QStringLiteral("&locations=") + keys.join(QLatin1Char('|'));
@@ -348,18 +379,35 @@ QString OVBrisantDataBroker::postStringForDataTypes(const QStringList &sections)
     return QStringLiteral("key=%1&datatypes=").arg(serverKey()) + sections.join(QLatin1Char(','));
 }
 
-void OVBrisantDataBroker::sendRequest(const QByteArray &body)
+void OVBrisantDataBroker::sendRequest(const QStringList &keys, bool sectionsOnly)
 {
     if (OVDispatch::isMainThread()) {
-        startRequest(body);
+        startRequest(keys, sectionsOnly);
         return;
     }
     // Dropped with the client when it goes before the main thread gets to it.
-    QMetaObject::invokeMethod(this, [this, body] { startRequest(body); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, keys, sectionsOnly] { startRequest(keys, sectionsOnly); }, Qt::QueuedConnection);
 }
 
-void OVBrisantDataBroker::startRequest(const QByteArray &body)
+void OVBrisantDataBroker::startRequest(const QStringList &keys, bool sectionsOnly)
 {
+    // A key already asked for by a request in flight is answered by that request's reply: only
+    // the others are sent, and nothing at all when every key is in flight.
+    QStringList fresh;
+    for (const QString &key : keys)
+        if (!mInFlightKeys.contains(key) && !fresh.contains(key))
+            fresh.append(key);
+    const bool freshSurfaceAnalysis = !sectionsOnly && !mInFlightKeys.contains(OVBrisantSection::surfaceAnalysis);
+    if (fresh.isEmpty() && !freshSurfaceAnalysis) {
+        OVDebugLog(QStringLiteral("[OVBrisantDataBroker update] Joined the request in flight."));
+        return;
+    }
+    const QByteArray body =
+        (sectionsOnly ? postStringForDataTypes(fresh) : postStringForLocationKeys(fresh)).toLatin1();
+    if (freshSurfaceAnalysis)
+        fresh.append(OVBrisantSection::surfaceAnalysis);
+
     const QString server =
         OVUserDefaults::standard().stringForKey(NBSettingKey::brisantDataServerURL).trimmed();
     if (server.isEmpty()) {
@@ -382,6 +430,9 @@ void OVBrisantDataBroker::startRequest(const QByteArray &body)
     OVDebugLog(QStringLiteral("[OVBrisantDataBroker update] POST %1: %2")
                    .arg(url.toString(), QString::fromLatin1(body)));
     QNetworkReply *reply = mNetwork->post(request, body);
+    reply->setProperty(kRequestKeysProperty, fresh);
+    for (const QString &key : std::as_const(fresh))
+        mInFlightKeys.insert(key);
     mReplies.append(reply);
     connect(reply, &QNetworkReply::finished, this, [this, reply] { replyFinished(reply); });
 }
@@ -390,16 +441,21 @@ void OVBrisantDataBroker::replyFinished(QNetworkReply *reply)
 {
     mReplies.removeAll(reply);
     reply->deleteLater();
+    for (const QString &key : reply->property(kRequestKeysProperty).toStringList())
+        mInFlightKeys.remove(key);
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (reply->error() != QNetworkReply::NoError) {
-        logFailure(reply->errorString());
-        return;
-    }
     if (status >= 400) {
         logFailure(QStringLiteral("HTTP status %1").arg(status));
+        OVPostUpdateResult(kServiceName, QStringLiteral("HTTP status %1").arg(status));
+        return;
+    }
+    if (reply->error() != QNetworkReply::NoError) {
+        logFailure(reply->errorString());
+        OVPostUpdateResult(kServiceName, reply->errorString());
         return;
     }
     updatePostProcessing(OVBrisantReplyParser::decode(reply->readAll()));
+    OVPostUpdateResult(kServiceName);
 }
 
 void OVBrisantDataBroker::dropRequests()
@@ -412,21 +468,39 @@ void OVBrisantDataBroker::dropRequests()
         delete reply.data();
     }
     mReplies.clear();
+    mInFlightKeys.clear();
 }
 
 // --- Replies ------------------------------------------------------------------------------------
+
+QStringList OVBrisantDataBroker::filingKeys(const QString &section) const
+{
+    // The reply names a place by its coordinates alone; a place asked for with its station code
+    // gets the section under the key it was asked for, so its staleness check finds it.
+    std::lock_guard lock(mMutex);
+    QStringList keys;
+    for (const QString &requested : mRequestedKeys)
+        if (OVForecastPeriod::serviceKeyFallback(requested) == section)
+            keys.append(requested);
+    if (keys.isEmpty() || mSectionsLoading.contains(section))
+        keys.append(section);
+    return keys;
+}
 
 void OVBrisantDataBroker::updatePostProcessing(const QString &reply)
 {
     const QDateTime now = mClock.now();
     for (const OVBrisantReplyParser::Step &step : OVBrisantReplyParser::parse(reply)) {
         if (const auto *store = std::get_if<OVBrisantReplyParser::StoreDataset>(&step)) {
-            setDataArray(store->rows, store->section, store->dataset);
+            for (const QString &key : filingKeys(store->section))
+                setDataArray(store->rows, key, store->dataset);
         } else {
             const QString &section = std::get<OVBrisantReplyParser::CloseSection>(step).section;
-            setLastUpdated(now, section);
-            std::lock_guard lock(mMutex);
-            mSectionsLoading.removeAll(section);
+            for (const QString &key : filingKeys(section)) {
+                setLastUpdated(now, key);
+                std::lock_guard lock(mMutex);
+                mSectionsLoading.removeAll(key);
+            }
         }
     }
     saveToPrefs();

@@ -3,6 +3,9 @@
 //
 // Each update pass ("OVNotifyForceReload") sends one form POST for all monitored locations; a
 // read of a section older than 2 hours asks for that section alone unless it is already loading.
+// A key that a request in flight already asks for is not sent again (its reply answers it). A
+// reply's section, named by coordinates alone, is filed under the key it was asked for (with
+// the station code). Each request's end is reported with "OVNotifyUpdateResult".
 // Requests go over a connection of their own (not the download manager), each with its own
 // receive buffer, certificates verified normally, a 60 s transfer timeout. The service's scheme
 // and host are the user default "OVBrisantDataServerURL"; while it is empty nothing is sent.
@@ -28,6 +31,7 @@
 #include <QMetaType>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -107,6 +111,7 @@ public:
     /// "key=K&datatypes=D", followed by "&locations=" and the keys joined by "|" when there
     /// are any. Nothing is escaped.
     QString postStringForLocations(const OVWeatherLocationList &locations) const;
+    QString postStringForLocationKeys(const QStringList &keys) const;
     /// "key=K&datatypes=" followed by the section keys joined by ",".
     QString postStringForDataTypes(const QStringList &sections) const;
 
@@ -136,8 +141,9 @@ private:
     QVariant readDataset(const QString &section, const QString &key) const;
     bool isStale(const QString &section) const;
     void requestLocationKeys(const QStringList &keys);
-    void sendRequest(const QByteArray &body);
-    void startRequest(const QByteArray &body);
+    void sendRequest(const QStringList &keys, bool sectionsOnly);
+    void startRequest(const QStringList &keys, bool sectionsOnly);
+    QStringList filingKeys(const QString &section) const;
     void replyFinished(QNetworkReply *reply);
     void dropRequests();
 
@@ -153,10 +159,13 @@ private:
     QString mServerDatatypes;
     QString mSaveFilePath;
     bool mLoggedMissingHost = false;
+    QStringList mRequestedKeys; // location keys with a station code that were asked for
+    QStringList mStaleReadKeys; // stale places read since the last request went out
 
     // Main thread.
     QNetworkAccessManager *mNetwork = nullptr;
     QList<QPointer<QNetworkReply>> mReplies;
+    QSet<QString> mInFlightKeys; // keys asked for by the requests awaiting their replies
 };
 
 Q_DECLARE_METATYPE(OVBrisantDataBroker *)

@@ -2,6 +2,7 @@
 // wire format of a reply's observations is read in OVBrisantObservationsReply.cpp.
 #include "weather/OVBrisantObservationsBroker.h"
 
+#include "core/OVReloadNotifications.h"
 #include "core/OVSQLite3DB.h"
 #include "core/remote/OVInventory.h"
 #include "core/remote/OVURLManager.h"
@@ -18,6 +19,7 @@
 #include <QJsonDocument>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -25,6 +27,9 @@ namespace {
 // request of a run may reach.
 constexpr qint64 StartTimeOverlapSeconds = 21600;
 constexpr qint64 FirstRequestReachSeconds = 604800;
+// A request whose reply never came stops holding back later ones after this long.
+constexpr qint64 InFlightExpirySeconds = 300;
+const QString ServiceName = QStringLiteral("Observations");
 
 } // namespace
 
@@ -165,6 +170,8 @@ void OVBrisantObservationsBroker::updateLocations(const OVWeatherLocationList &a
             && location->longitude() >= -180.0 && location->longitude() <= 180.0)
             kept.append(location);
     }
+    if (joinRequestInFlight(kept))
+        return;
     const QString form = postStringForLocations(kept);
     mLastUpdated = clock().now();
     if (kept.isEmpty())
@@ -178,12 +185,40 @@ void OVBrisantObservationsBroker::updateLocations(const OVWeatherLocationList &a
         return;
     }
     controller().addLoadPiece();
+    mInFlightKeys.clear();
+    for (const auto &location : kept)
+        mInFlightKeys.insert(keyForLocation(*location));
+    mInFlightSince = clock().now();
     const OVURLPtr url = OVURL::createWithURLString(endpoint);
     url->setHttpMethod(QStringLiteral("POST"));
     url->setHttpBody(form.toLatin1());
     url->setHeader("Content-Type", "application/x-www-form-urlencoded");
     urlManager().loadURL(url, QStringLiteral("Observations for all locations"),
                          OVBrisantObservationsLoaded);
+}
+
+bool OVBrisantObservationsBroker::joinRequestInFlight(const OVWeatherLocationList &kept)
+{
+    if (mInFlightKeys.isEmpty() || mInFlightSince.secsTo(clock().now()) > InFlightExpirySeconds)
+        return false;
+    // Places the request in flight does not cover are asked for once it has ended.
+    for (const auto &location : kept) {
+        const QString key = keyForLocation(*location);
+        if (!mInFlightKeys.contains(key) && !mWaitingKeys.contains(key)) {
+            mWaitingKeys.insert(key);
+            mWaitingLocations.append(location);
+        }
+    }
+    return true;
+}
+
+void OVBrisantObservationsBroker::endRequestInFlight()
+{
+    mInFlightKeys.clear();
+    const OVWeatherLocationList waiting = std::exchange(mWaitingLocations, {});
+    mWaitingKeys.clear();
+    if (!waiting.isEmpty())
+        updateLocations(waiting);
 }
 
 QString OVBrisantObservationsBroker::postStringForLocations(const OVWeatherLocationList &all) const
@@ -215,24 +250,31 @@ void OVBrisantObservationsBroker::dataLoaded(const OVNotification &notification)
     if (!url || endpoint.isEmpty() || !url->urlString().startsWith(endpoint))
         return; // another client's download under the same name
     if (url->errorOccurred() || !url->dataReady()) {
+        const QString why = url->httpStatus() >= 400 ? QStringLiteral("HTTP status %1").arg(url->httpStatus())
+                                                     : QStringLiteral("no reply from the server");
         OVLog(QStringLiteral("[OVBrisantObservationsBroker dataLoaded] The observation request "
-                             "failed (HTTP status %1); nothing was stored.")
-                  .arg(url->httpStatus()));
+                             "failed (%1); nothing was stored.")
+                  .arg(why));
+        OVPostUpdateResult(ServiceName, why);
     } else {
         QJsonParseError error;
         const QJsonDocument document = QJsonDocument::fromJson(url->urlData(), &error);
-        if (error.error != QJsonParseError::NoError)
+        if (error.error != QJsonParseError::NoError) {
             OVLog(QStringLiteral("[OVBrisantObservationsBroker dataLoaded] The reply is not JSON "
                                  "(%1 at offset %2); nothing was stored.")
                       .arg(error.errorString())
                       .arg(error.offset));
-        else if (!document.isObject())
+            OVPostUpdateResult(ServiceName, QStringLiteral("the reply could not be read"));
+        } else if (!document.isObject()) {
             OVLog("[OVBrisantObservationsBroker dataLoaded] The reply is not a JSON dictionary; "
                   "nothing was stored.");
-        else
+            OVPostUpdateResult(ServiceName, QStringLiteral("the reply could not be read"));
+        } else {
             parseDictionary(document.object());
+        }
     }
     controller().completeLoadPiece();
+    endRequestInFlight();
 }
 
 void OVBrisantObservationsBroker::parseDictionary(const QJsonObject &reply)
@@ -241,6 +283,7 @@ void OVBrisantObservationsBroker::parseDictionary(const QJsonObject &reply)
     if (!locationsValue.isArray()) {
         OVLog("[OVBrisantObservationsBroker parseDictionary] The reply has no \"Locations\" "
               "array; nothing was stored.");
+        OVPostUpdateResult(ServiceName, QStringLiteral("the reply could not be read"));
         return;
     }
     // The pool task gets the reply by value; its results come back only to a living client.
@@ -292,6 +335,7 @@ void OVBrisantObservationsBroker::storeParsedLocations(const QList<ParsedLocatio
             db->insertWeatherConditions(entry.records, entry.stationId);
     }
     OVNotificationCenter::defaultCenter().post(OVNotifyICAONeedsDisplay, QVariant::fromValue(this));
+    OVPostUpdateResult(ServiceName);
 }
 
 // --- The last reply -------------------------------------------------------------------------

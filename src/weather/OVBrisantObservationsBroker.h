@@ -5,7 +5,9 @@
 // weather controller, reads the JSON reply into OVWeatherConditions records off the main thread,
 // stores each station's batch through OVObservationsDB (a re-sent observation is stored once)
 // and posts "OVNotifyICAONeedsDisplay" (object: the client) once per handled reply. A failed or
-// malformed reply changes nothing stored and still completes its load piece. With no server
+// malformed reply changes nothing stored and still completes its load piece. Each request's end
+// is reported with "OVNotifyUpdateResult" (service "Observations"). One request at a time: one
+// asked for while another is in flight is joined to it. With no server
 // configured nothing is sent (one log line).
 //
 // Threads: main thread. Replies are read on the main thread, records are made in a pool task,
@@ -20,6 +22,7 @@
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QVariantMap>
 
@@ -91,7 +94,8 @@ public:
     /// Requests the location unless its observations arrived within `updateInterval`; true when
     /// a request was made.
     bool checkIfNeedLoadLocation(const std::shared_ptr<OVWeatherLocation> &location);
-    /// One request for every location with valid coordinates.
+    /// One request for every location with valid coordinates. While a request is in flight a
+    /// new one is joined to it: places it does not cover are asked for once it has ended.
     void updateLocations(const OVWeatherLocationList &locations);
     /// The form text for the locations (with the current `lastUpdated`).
     QString postStringForLocations(const OVWeatherLocationList &locations) const;
@@ -123,6 +127,8 @@ private:
     struct ParsedLocation;
     void parseDictionary(const QJsonObject &reply);
     void storeParsedLocations(const QList<ParsedLocation> &parsed);
+    bool joinRequestInFlight(const OVWeatherLocationList &kept);
+    void endRequestInFlight();
     OVObservationsDB *database() const;
     OVWeatherController &controller() const;
     OVURLManager &urlManager() const;
@@ -134,6 +140,10 @@ private:
     double mUpdateInterval = 1800.0;
     QDateTime mLastUpdated;
     bool mLoggedMissingServer = false;
+    QSet<QString> mInFlightKeys; // keys of the request awaiting its reply
+    QDateTime mInFlightSince;
+    QSet<QString> mWaitingKeys; // asked for while it was in flight
+    OVWeatherLocationList mWaitingLocations;
     QHash<QString, QList<OVWeatherConditions>> mObservations;
     QHash<QString, QVariantMap> mStationMeta;
     QHash<QString, QDateTime> mLastUpdatedTimes;

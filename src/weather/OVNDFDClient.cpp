@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <utility>
+
 namespace {
 
 constexpr int kLoadingExpiryMs = 600 * 1000;
@@ -87,6 +89,11 @@ void OVNDFDClient::updateLocations(const OVWeatherLocationList &locations)
         }
         scheduleLoadingExpiry(key);
     }
+    sendRequest(keys);
+}
+
+void OVNDFDClient::sendRequest(const QStringList &keys)
+{
     if (keys.isEmpty())
         return;
     // The key list keeps its "+" and "," as they are: QUrl::fromEncoded leaves them alone.
@@ -131,6 +138,9 @@ void OVNDFDClient::updatePostProcessing(const OVNotification &notification)
         OVDebugLog(QStringLiteral("[%1 updatePostProcessing] Either the forecast url wasn't ready "
                                   "or an error occurred.")
                        .arg(name));
+        OVPostUpdateResult(mProduct.description, url->httpStatus() >= 400
+                                                     ? QStringLiteral("HTTP status %1").arg(url->httpStatus())
+                                                     : QStringLiteral("no reply from the server"));
         postForecastNotifications();
         return;
     }
@@ -139,6 +149,7 @@ void OVNDFDClient::updatePostProcessing(const OVNotification &notification)
         OVDebugLog(QStringLiteral("[%1 updatePostProcessing] convertedXML was nil.  Returning "
                                   "without a forecast.")
                        .arg(name));
+        OVPostUpdateResult(mProduct.description, QStringLiteral("the reply could not be read"));
         return;
     }
     auto parsed = parseXMLIntoForecastDictionary(text);
@@ -157,11 +168,13 @@ void OVNDFDClient::updatePostProcessing(const OVNotification &notification)
     });
     saveToPrefs();
     mHaveForecastData = true;
+    OVPostUpdateResult(mProduct.description);
     postForecastNotifications();
 }
 
 void OVNDFDClient::logUnreadableReply(const QString &reason, const QString &text) const
 {
+    OVPostUpdateResult(mProduct.description, QStringLiteral("the reply could not be read"));
     OVDebugLog(QStringLiteral("[%1 updatePostProcessing] The reply cannot be read: %2")
                    .arg(mProduct.className, reason));
     OVDebugLog(QStringLiteral("Raw XML-----------------------------------------"));
@@ -241,9 +254,19 @@ void OVNDFDClient::checkIfNeedLoadLocation(const std::shared_ptr<OVWeatherLocati
         OVForecastPeriod::dateValue(pointForecastForKey(key), OVForecastKey::lastUpdatedTime);
     if (updated.isValid() && updated.secsTo(mClock.now()) < interval)
         return;
-    if (forecastsLoading().contains(key))
+    if (forecastsLoading().contains(key) || filterLocations({location}).isEmpty())
         return;
-    updateLocation(location);
+    // Reads come in bursts (every row of the list, every panel): the stale places of one burst
+    // go out together in one request, sent once the main thread is free again.
+    {
+        std::lock_guard lock(mLoadingMutex);
+        mForecastsLoading.append(key);
+    }
+    scheduleLoadingExpiry(key);
+    mHaveForecastData = false;
+    if (mStaleReadKeys.isEmpty())
+        QTimer::singleShot(0, mContext.get(), [this] { sendRequest(std::exchange(mStaleReadKeys, {})); });
+    mStaleReadKeys.append(key);
 }
 
 void OVNDFDClient::forceUpdateWeather()

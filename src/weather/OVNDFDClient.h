@@ -10,7 +10,8 @@
 //
 // Notifications: observes "OVEnvironmentNotifyURLLoaded" (replies) and "OVNotifyForceReload";
 // after a handled reply posts "OVEnvironmentNotifyForecastLoaded" then
-// "OVNotifyForecastNeedsDisplay" with the client (a pointer to this object) as object.
+// "OVNotifyForecastNeedsDisplay" with the client (a pointer to this object) as object. How each
+// request ended is reported with "OVNotifyUpdateResult" (service: the product's description).
 #pragma once
 
 #include "core/OVReloadNotifications.h"
@@ -77,7 +78,8 @@ public:
     OVNDFDDateParser &ndfdDateParser() { return mDates; }
 
     /// Requests the location when its point forecast is missing or older than the user default
-    /// "OVUpdateIntervalForecast" (7200 s when unset) and its key is not loading.
+    /// "OVUpdateIntervalForecast" (7200 s when unset) and its key is not loading. The stale
+    /// places read within one turn of the main loop share one request.
     void checkIfNeedLoadLocation(const std::shared_ptr<OVWeatherLocation> &location);
 
     /// Marks every point forecast stale; requests nothing (the next read does).
@@ -118,6 +120,7 @@ protected:
 
 private:
     QString endpointPrefix() const;
+    void sendRequest(const QStringList &keys);
     void scheduleLoadingExpiry(const QString &ndfdKey);
     void postForecastNotifications();
     void logUnreadableReply(const QString &reason, const QString &text) const;
@@ -137,5 +140,6 @@ private:
     QString mSaveFilePath;
 
     bool mHaveForecastData = false;
+    QStringList mStaleReadKeys; // stale places read since the last request went out
     OVNDFDDateParser mDates;
 };

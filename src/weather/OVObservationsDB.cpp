@@ -172,6 +172,14 @@ void OVObservationsDB::storeCurrentConditions(const OVWeatherConditions &conditi
         return;
     std::lock_guard lock(mCurrentConditionsMutex);
     QVariantMap all = defaults().dictionaryForKey(CurrentConditionsKey);
+    // A late reply may carry an older report than the one kept: the current conditions never
+    // go back in time (an equal time keeps what is stored). The station file keeps both.
+    const QVariantMap stored = all.value(icao.toUpper()).toMap();
+    if (!stored.isEmpty() && conditions.date().isValid()) {
+        const QDateTime kept = OVWeatherConditions::initWithDictionary(stored).date();
+        if (kept.isValid() && conditions.date() <= kept)
+            return;
+    }
     all.insert(icao.toUpper(), form);
     defaults().setObject(all, CurrentConditionsKey);
 }

@@ -79,6 +79,8 @@ public:
 
     /// The remembered current conditions, else the station file's newest row.
     std::optional<OVWeatherConditions> latestConditionsForICAO(const QString &icao);
+    /// Keeps the conditions as the station's current ones unless those kept are as new or newer
+    /// (observation times compared in UTC).
     void storeCurrentConditions(const OVWeatherConditions &conditions, const QString &icao);
     std::optional<OVWeatherConditions> retrieveCurrentConditionsForICAO(const QString &icao);
 

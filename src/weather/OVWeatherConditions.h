@@ -115,6 +115,10 @@ public:
     /// temperature (night form when it is not day) and stored.
     QString iconName() const;
     void setIconName(const QString &name) { mIconName = name; }
+    /// The icon to show: `iconName` when the application has an image for it, else the one
+    /// chosen from the record's own weather, sky and temperature (a service may name an image
+    /// the icon set lacks, such as "rain.png").
+    QString displayIconName() const;
     QString longDescription() const { return mLongDescription; }
     void setLongDescription(const QString &text) { mLongDescription = text; }
     bool isDay() const { return mIsDay; }

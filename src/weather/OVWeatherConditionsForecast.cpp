@@ -111,6 +111,12 @@ QString OVWeatherConditions::iconName() const
     return mIconName;
 }
 
+QString OVWeatherConditions::displayIconName() const
+{
+    const QString named = iconName();
+    return OVWeatherIconImages::hasImage(named) ? named : chooseIconName();
+}
+
 QString OVWeatherConditions::chooseIconName() const
 {
     const double p = skyCoverPercentage();

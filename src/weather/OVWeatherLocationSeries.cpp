@@ -121,7 +121,7 @@ QString OVWeatherLocation::currentConditionsIconName() const
         const std::optional<OVWeatherConditions> latest = sources.latestConditions(station);
         if (latest && latest->date().isValid()
             && latest->date().secsTo(sources.clock().now()) < kObservationIconMaxAgeSeconds)
-            name = bundledImageName(latest->iconName());
+            name = bundledImageName(latest->displayIconName());
     }
     if (!isNotAvailable(name))
         return name;

@@ -21,12 +21,12 @@ TEST_F(AppControllerTest, AClickOnTheLastUpdatedTextStartsOneUpdateAndBesideItNo
     server.serveFile(endpoint, testDataPath("app/observations_two_locations.json"), "application/json");
     OVUserDefaults::standard().setObject(server.baseUrl(), OVBrisantObservationsBroker::ServerURLKey);
 
-    // The first update writes the label's text.
+    // The first update's reply writes the label's text.
     controller->updateWeather();
     ASSERT_TRUE(waitUntil([&] { return server.requestCount(endpoint) == 1; }, 10000));
     auto *label = qobject_cast<NBLastUpdatedTextField *>(controller->window()->lastUpdatedLabel());
     ASSERT_TRUE(label);
-    ASSERT_FALSE(label->text().isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return !label->text().isEmpty(); }, 10000));
     const int textWidth = label->fontMetrics().horizontalAdvance(label->text());
     ASSERT_LT(textWidth + 8, label->width()) << "the label is wider than its text";
 

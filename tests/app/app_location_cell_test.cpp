@@ -1,15 +1,19 @@
 // One row of the location list drawn into an image: where icon, temperature and city go, what
-// a location without observations shows, and the temperature unit read at every paint.
+// a location without observations shows, the temperature unit read at every paint, the texts
+// the row really draws, and the icon shown for a service icon name outside the icon set.
 #include "ViewTestSupport.h"
 #include "app/NBLocationCell.h"
 #include "core/NBPrefController.h"
 #include "core/NBRegisteredDefaults.h"
 #include "core/views/OVAttributedString.h"
 #include "core/views/OVNamedImage.h"
+#include "support/TextProbe.h"
 
 #include <gtest/gtest.h>
 
 #include <QPainter>
+
+#include <algorithm>
 
 namespace {
 
@@ -80,6 +84,66 @@ TEST(LocationCell, TemperatureUnitIsReadAtEveryPaint)
     NBPrefController::setSetting(1, NBSettingKey::temperatureUnits);
     EXPECT_EQ(paintedLocation(denver), paintedRow("Denver", "20°", icon));
     NBPrefController::setSetting(0, NBSettingKey::temperatureUnits);
+}
+
+// The texts the row draws for a location, left to right.
+QList<DrawnText> drawnLocation(const std::shared_ptr<OVWeatherLocation> &location)
+{
+    QList<DrawnText> texts = TextProbe::drawnTexts(kRow.size().toSize(), [&](QPainter &painter) {
+        NBLocationCell cell;
+        NBLocationCell::drawInteriorWithFrame(painter, cell.cellFrameForRow(kRow), location);
+    });
+    std::sort(texts.begin(), texts.end(),
+              [](const DrawnText &a, const DrawnText &b) { return a.rect.x() < b.rect.x(); });
+    return texts;
+}
+
+TEST(LocationCell, DrawsTheCityThenTheTemperatureInsideTheRow)
+{
+    ViewTestData data;
+    data.store(observation(68.0), "KDEN");
+    struct Case
+    {
+        const char *name;
+        std::shared_ptr<OVWeatherLocation> location;
+        int units;
+        QStringList texts;
+    };
+    const Case cases[] = {
+        {"Fahrenheit", placeFrom(denverDictionary()), 0, {"Denver", "68°"}},
+        {"Celsius", placeFrom(denverDictionary()), 1, {"Denver", "20°"}},
+        {"no observations", placeFrom(londonDictionary()), 0, {"London", QString(QChar(0x2014))}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        NBPrefController::setSetting(c.units, NBSettingKey::temperatureUnits);
+        const QList<DrawnText> drawn = drawnLocation(c.location);
+        QStringList texts;
+        for (const DrawnText &text : drawn) {
+            texts << text.text;
+            EXPECT_TRUE(kRow.contains(text.rect)) << text.text.toStdString();
+        }
+        EXPECT_EQ(texts, c.texts);
+    }
+    NBPrefController::setSetting(0, NBSettingKey::temperatureUnits);
+}
+
+TEST(LocationCell, AServiceIconOutsideTheIconSetShowsTheObservationsOwnWeather)
+{
+    ViewTestData data;
+    const auto denver = placeFrom(denverDictionary());
+    OVWeatherConditions rain = observation(50.0);
+    rain.setIconName("rain.png");
+    rain.setPrecipitationIntensity("-");
+    rain.setPrecipitationType("RA");
+    rain.setSkyCover("BKN030");
+    data.store(rain, "KDEN");
+    ASSERT_TRUE(OVNamedImage::imageNamed("rain.png").isNull());
+    const QString shown = denver->getCurrentData()->displayIconName();
+    EXPECT_TRUE(QStringList({"drizzle.png", "ndrizzle.png", "ra.png", "nra.png"}).contains(shown))
+        << shown.toStdString();
+    EXPECT_EQ(paintedLocation(denver), paintedRow("Denver", "50°", shown));
+    EXPECT_NE(paintedLocation(denver), paintedRow("Denver", "50°", "na"));
 }
 
 } // namespace

@@ -8,9 +8,11 @@
 #include "app/NBBaseView.h"
 #include "app/NBCurrentConditionsView.h"
 #include "app/NBTableView.h"
+#include "core/NBRegisteredDefaults.h"
 #include "core/views/OVGraphContainer.h"
 #include "platform/OVLog.h"
 #include "support/FixtureHttpServer.h"
+#include "support/TextProbe.h"
 #include "weather/OVBrisantObservationsBroker.h"
 
 #include <QLabel>
@@ -47,6 +49,8 @@ TEST_F(AppControllerTest, MainWindowAsAPersonSeesIt)
     const QString endpoint = OVBrisantObservationsBroker::EndpointPath;
     server.serveFile(endpoint, testDataPath("app/observations_two_locations.json"), "application/json");
     OVUserDefaults::standard().setObject(server.baseUrl(), OVBrisantObservationsBroker::ServerURLKey);
+    // Forecasts are not served here, but reads must never reach a public host.
+    OVUserDefaults::standard().setObject(server.baseUrl(), NBSettingKey::ndfdServerURL);
     saveLocations({portlandDictionary(), londonDictionary()});
     launch();
 
@@ -80,6 +84,16 @@ TEST_F(AppControllerTest, MainWindowAsAPersonSeesIt)
     EXPECT_GT(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
     EXPECT_EQ(base->headerTitle(), "Portland, Oregon, United States");
 
+    // What the list and the strip say: Portland's newest report is 45 °F with a 39 °F dew point
+    // and 1012.5 hPa (29.90 inHg); London's is 47 °F.
+    const QStringList listed = TextProbe::strings(*table);
+    for (const char *text : {"Portland", "45°", "London", "47°"})
+        EXPECT_TRUE(listed.contains(QString::fromUtf8(text))) << text << " in " << listed.join(" | ").toStdString();
+    const QStringList strip = TextProbe::strings(*base->currentConditionsView());
+    for (const char *text :
+         {"Temperature", "Pressure", "29.90 in", "Dewpoint", "39.0°", "Humidity", "Visibility", "10 miles"})
+        EXPECT_TRUE(strip.contains(QString::fromUtf8(text))) << text << " in " << strip.join(" | ").toStdString();
+
     const QImage first = grabAndSave(window, "main_window.png");
     const QPoint baseOrigin = base->mapTo(window, QPoint(0, 0));
     expectColour(first, baseOrigin + QPoint(5, 16), QColor(0, 181, 242), "header left of the title");
@@ -101,6 +115,19 @@ TEST_F(AppControllerTest, MainWindowAsAPersonSeesIt)
     expectColour(second, table->viewport()->mapTo(window, QPoint(2, lastRow.center().y())), QColor(100, 105, 107),
                  "selection in the selected row's margin");
     EXPECT_NE(first, second);
+
+    // At the window's minimum size every text of the strip lies fully inside it.
+    window->resize(window->minimumSize());
+    ASSERT_TRUE(waitUntil([&] { return window->size() == QSize(800, 560); }));
+    QTest::qWait(100);
+    NBCurrentConditionsView *conditions = base->currentConditionsView();
+    const QList<DrawnText> drawn = TextProbe::drawnTexts(*conditions);
+    EXPECT_EQ(drawn.size(), 14) << "strip width " << conditions->width();
+    for (const DrawnText &text : drawn) {
+        SCOPED_TRACE(text.text.toStdString());
+        EXPECT_TRUE(QRectF(conditions->rect()).contains(text.rect)) << "strip width " << conditions->width();
+        EXPECT_FALSE(text.text.contains(QChar(0x2026)));
+    }
 }
 
 } // namespace

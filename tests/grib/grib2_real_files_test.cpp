@@ -123,11 +123,14 @@ TEST(GRIB2RealFiles, MatchReferencePoints)
 
 TEST(GRIB2RealFiles, StatsDriverEqualsReferenceStats)
 {
+    if (std::string(GRIB2_STATS_PATH) == "false")
+        GTEST_SKIP() << "the stats driver is built only with the benchmarks";
     for (const std::string &row : csvRows("reference_stats.csv")) {
         const auto ref = splitFields(row, ',');
         SCOPED_TRACE(row);
         const std::string table = run(std::string(GRIB2_STATS_PATH) + " '" + dataPath(ref[0]) + "'");
         const auto lines = splitFields(table, '\n');
+        ASSERT_FALSE(lines.empty()) << "the stats driver wrote nothing";
         ASSERT_EQ(lines[0], "discipline\tcategory\tnumber\tname\tlevel\tnx\tny\tpresent\tmin\tmax\tmean");
         const std::size_t field = std::stoul(ref[1]);
         ASSERT_GT(lines.size(), field);

@@ -2,6 +2,7 @@
 // request bodies, the line-format reply, the section cache, malformed replies, overlapping
 // requests and failed loads.
 #include "core/NBRegisteredDefaults.h"
+#include "core/OVReloadNotifications.h"
 #include "platform/OVUserDefaults.h"
 #include "support/FakeClock.h"
 #include "support/FixtureHttpServer.h"
@@ -96,7 +97,9 @@ TEST_F(BrisantDataBrokerTest, PostsTheFormOfLocationsAndOfSections)
     server.serve(kPath, FixtureResponse::text(""));
     controller.setWeatherLocations({place(37.323, -122.032, "America/Los_Angeles", "KSJC"),
                                     place(51.50, -0.12), place(91.0, 10.0)});
+    NotificationWaiter loaded(OVNotifyForecastNeedsDisplay);
     controller.update();
+    ASSERT_TRUE(loaded.wait(10000)); // while it is in flight a section request would join it
     broker->updateSections({OVBrisantSection::surfaceAnalysis});
     ASSERT_TRUE(waitUntil([&] { return server.requestCount(kPath) == 2; }, 10000));
 
@@ -304,4 +307,70 @@ TEST(BrisantReplyParser, DecodesUtf8AndFallsBackToLatin1)
 {
     EXPECT_EQ(OVBrisantReplyParser::decode("58\xc2\xb0"), QString::fromUtf8("58°"));
     EXPECT_EQ(OVBrisantReplyParser::decode("58\xb0"), QString::fromUtf8("58°"));
+}
+
+TEST_F(BrisantDataBrokerTest, AReplyIsFiledUnderTheKeyItWasAskedForAndAskedForAgainWhenStale)
+{
+    const QString londonWithStation = kLondon + QStringLiteral(",ICAO,EGLL");
+    const auto london = place(51.50, -0.12, QString(), QStringLiteral("EGLL"));
+    ASSERT_EQ(london->brisantDescription(clock), londonWithStation);
+    controller.setWeatherLocations({london});
+    updateWith(fixture("two_locations.txt"));
+
+    EXPECT_EQ(broker->lastUpdatedForSection(londonWithStation), clock.now());
+    EXPECT_EQ(broker->dataArrayForSection(londonWithStation, OVBrisantSection::hourlyForecast).toList().size(), 2);
+    EXPECT_FALSE(broker->sectionsLoading().contains(londonWithStation));
+
+    // One update interval later a read of the place asks for it again.
+    clock.advance(7200);
+    NotificationWaiter loaded(OVNotifyForecastNeedsDisplay);
+    broker->hourlyForecastForLocation(*london);
+    ASSERT_TRUE(loaded.wait(10000));
+    ASSERT_EQ(server.requestCount(kPath), 2);
+    EXPECT_TRUE(server.requests().at(1).body.endsWith("&locations=" + londonWithStation.toLatin1()));
+}
+
+TEST_F(BrisantDataBrokerTest, ARefreshWhileAPassIsInFlightJoinsIt)
+{
+    const auto gate = std::make_shared<FixtureGate>();
+    server.route("POST", kPath, [&](const FixtureRequest &) {
+        FixtureResponse response = FixtureResponse::text(fixture("two_locations.txt"));
+        response.gate = gate;
+        return response;
+    });
+    controller.setWeatherLocations({place(51.50, -0.12)});
+    NotificationWaiter results(OVNotifyUpdateResult);
+    for (int i = 0; i < 5; ++i)
+        controller.update();
+    broker->checkIfNeedLoadSection(OVBrisantSection::surfaceAnalysis);
+    ASSERT_TRUE(waitUntil([&] { return server.requestCount(kPath) == 1; }, 10000));
+    waitUntil([] { return false; }, 300);
+    EXPECT_EQ(server.requestCount(kPath), 1);
+
+    gate->open();
+    ASSERT_TRUE(results.wait(10000));
+    EXPECT_FALSE(results.received().first().userInfo.contains(OVUpdateResultErrorKey));
+    EXPECT_TRUE(broker->sectionsLoading().isEmpty());
+    // After the pass has ended a forced reload starts a new one.
+    controller.update();
+    ASSERT_TRUE(waitUntil([&] { return server.requestCount(kPath) == 2; }, 10000));
+}
+
+TEST_F(BrisantDataBrokerTest, SavingPrunesSectionsOlderThanSevenDays)
+{
+    struct Case
+    {
+        const char *name;
+        qint64 ageSeconds;
+        bool kept;
+    };
+    const Case cases[] = {{"an hour", 3600, true}, {"7 days", 604800, true}, {"7 days + 1 s", 604801, false}};
+    for (const Case &c : cases)
+        broker->setLastUpdated(clock.now().addSecs(-c.ageSeconds), QString::fromLatin1(c.name));
+    broker->saveToPrefs();
+    const QVariantMap content = broker->content();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(content.contains(QString::fromLatin1(c.name)), c.kept);
+    }
 }

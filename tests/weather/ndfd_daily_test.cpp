@@ -110,6 +110,27 @@ TEST_F(DailyNDFDTest, CacheFileHoldsThePointForecastsUnderOneKey)
     EXPECT_EQ(restarted.pointForecasts().keys(), cache.keys());
 }
 
+TEST_F(DailyNDFDTest, SavingKeepsAPointForecastSevenDaysAndDropsItOneSecondLater)
+{
+    load(kTwelveHourly, denver);
+    const QStringList keys = client->pointForecasts().keys();
+    ASSERT_FALSE(keys.isEmpty());
+    struct Case
+    {
+        const char *name;
+        qint64 advanceSeconds;
+        bool kept;
+    };
+    for (const Case c : {Case{"7 days", 7 * 86400, true}, Case{"7 days + 1 s", 1, false}}) {
+        SCOPED_TRACE(c.name);
+        clock.advance(c.advanceSeconds);
+        client->saveToPrefs();
+        EXPECT_EQ(client->pointForecasts().keys(), c.kept ? keys : QStringList());
+        const QVariantMap saved = OVPropertyList::readFile(cachePath()).toMap();
+        EXPECT_EQ(saved.value("pointForecasts").toMap().keys(), c.kept ? keys : QStringList());
+    }
+}
+
 TEST_F(DailyNDFDTest, AReplyWithoutForecastsChangesNothing)
 {
     load(kTwelveHourly, denver);

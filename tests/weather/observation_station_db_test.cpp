@@ -164,3 +164,41 @@ TEST_F(StationDB, DayBucketLabelsAreLocalNoonAsRealInstants)
         EXPECT_DOUBLE_EQ(days[0].temperatureC(), 9);
     }
 }
+
+TEST_F(StationDB, DayBucketsAreBuiltForAZoneOnDemandAndGiveEachDaysMinimumAndMaximum)
+{
+    // Stored without a zone, so no buckets exist until a zone asks for them.
+    auto station = OVObservationStationDB::initWithPath(path());
+    station->insertWeatherConditions({record(utc(2024, 1, 2, 3), 1.5), record(utc(2024, 1, 2, 15), 9),
+                                      record(utc(2024, 1, 2, 22), 4), record(utc(2024, 1, 3, 5), -2),
+                                      record(utc(2024, 1, 3, 14), 6)});
+    ASSERT_TRUE(station->waitForMinMaxUpdates(10000));
+    ASSERT_EQ(shell(path(), "SELECT count(*) FROM min_max_cache;", true), "0");
+    const QTimeZone zone(0);
+    station->checkMinMaxValuesForTimeZone(zone);
+    EXPECT_EQ(
+        shell(path(), "SELECT temperature_c_min, temperature_c_max FROM min_max_cache ORDER BY entry_date;", true),
+        "1.5|9.0\n-2.0|6.0");
+
+    struct Case
+    {
+        const char *name;
+        QList<OVWeatherConditions> days;
+        QList<double> temperatures;
+    };
+    const Case cases[] = {
+        {"minima",
+         station->condensedMinWeatherConditionsWithStartDate(utc(2024, 1, 1), utc(2024, 1, 4), zone),
+         {1.5, -2}},
+        {"maxima", station->condensedMaxWeatherConditionsWithStartDate(utc(2024, 1, 1), utc(2024, 1, 4), zone), {9, 6}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QList<double> temperatures;
+        for (const OVWeatherConditions &day : c.days)
+            temperatures << day.temperatureC();
+        EXPECT_EQ(temperatures, c.temperatures);
+    }
+    EXPECT_EQ(station->earliestObservation(), utc(2024, 1, 2, 3));
+    EXPECT_EQ(station->lastUpdate(), utc(2024, 1, 3, 14));
+}

@@ -1,6 +1,7 @@
 // The observation client end to end: form POSTs to the fixture server, replies in the service's
 // JSON format, rows checked with the sqlite3 shell, and the location's history read back.
 #include "ObservationTestSupport.h"
+#include "core/OVReloadNotifications.h"
 #include "core/remote/OVURLManager.h"
 #include "platform/OVUserDefaults.h"
 #include "support/FakeClock.h"
@@ -239,4 +240,43 @@ TEST_F(ObservationsClient, WithoutAServerNothingIsSentAndOneLineIsLogged)
     EXPECT_EQ(log.lines().filter("No observation server is configured").size(), 1);
     waitUntil([] { return false; }, 200);
     EXPECT_EQ(server.requestCount(), 0);
+}
+
+TEST_F(ObservationsClient, ARefreshWhileARequestIsInFlightJoinsIt)
+{
+    const auto gate = std::make_shared<FixtureGate>();
+    server.route("POST", Broker::EndpointPath, [gate](const FixtureRequest &) {
+        FixtureResponse reply =
+            FixtureResponse::file(testDataPath("weather/observations/two_locations.json"), "application/json");
+        reply.gate = gate;
+        return reply;
+    });
+    NotificationWaiter results(OVNotifyUpdateResult);
+    for (int i = 0; i < 5; ++i)
+        controller.update();
+    client.updateLocations({locations[1]}); // covered by the request in flight
+    const auto boston = place(42.36, -71.01, "America/New_York", "KBOS");
+    client.updateLocations({boston}); // not covered: asked for once the first has ended
+    ASSERT_TRUE(waitUntil([&] { return server.requestCount() == 1; }));
+    waitUntil([] { return false; }, 300);
+    EXPECT_EQ(server.requestCount(), 1);
+
+    gate->open();
+    ASSERT_TRUE(results.wait(5000).has_value());
+    EXPECT_EQ(results.received().first().userInfo.value(OVUpdateResultServiceKey), "Observations");
+    EXPECT_FALSE(results.received().first().userInfo.contains(OVUpdateResultErrorKey));
+    ASSERT_TRUE(waitUntil([&] { return server.requestCount() == 2; }));
+    EXPECT_TRUE(server.requests().at(1).body.endsWith("locations=42.36,-71.01,-300,ICAO,KBOS"))
+        << server.requests().at(1).body.toStdString();
+}
+
+TEST_F(ObservationsClient, AFailedRequestIsReportedWithItsService)
+{
+    server.serve(Broker::EndpointPath, FixtureResponse::error(500));
+    NotificationWaiter results(OVNotifyUpdateResult);
+    controller.update();
+    const auto result = results.wait(5000);
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(result->userInfo.value(OVUpdateResultServiceKey), "Observations");
+    EXPECT_EQ(result->userInfo.value(OVUpdateResultErrorKey), "HTTP status 500");
 }

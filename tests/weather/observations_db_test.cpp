@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 using namespace ObservationTest;
 
 namespace {
@@ -156,4 +158,48 @@ TEST_F(ObservationsDB, ASingleStoredObservationIsNotCached)
     EXPECT_EQ(db.weatherConditionsForICAO("KONE", daysAgo(2), clock.now()).size(), 1);
     EXPECT_TRUE(db.cacheWeatherConditions().isEmpty());
     EXPECT_TRUE(db.cacheIcao().isEmpty());
+}
+
+TEST_F(ObservationsDB, CurrentConditionsNeverGoBackInTime)
+{
+    // KDEN's newest stored report is at clock.now() with 39 °C (SetUp). A late reply may carry
+    // an older report, or the same report again with other values.
+    struct Case
+    {
+        const char *name;
+        qint64 offsetSeconds;
+        double temperatureC;
+        double expectedC;
+    };
+    const Case cases[] = {
+        {"the previous day's report", -Day - 1800, -7, 39},
+        {"a report of the same time", 0, 1, 39},
+        {"one second newer", 1, 15, 15},
+        {"one second older than that", 0, -3, 15},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        db.insertWeatherConditions({record(clock.now().addSecs(c.offsetSeconds), c.temperatureC)}, "KDEN");
+        const auto current = db.latestConditionsForICAO("KDEN");
+        ASSERT_TRUE(current);
+        EXPECT_DOUBLE_EQ(current->temperatureC(), c.expectedC);
+    }
+    // The station file still keeps the older report.
+    const auto previousDay = db.weatherConditionsForICAO("KDEN", daysAgo(1.01), daysAgo(0.99));
+    EXPECT_TRUE(std::any_of(previousDay.begin(), previousDay.end(), [&](const OVWeatherConditions &r) {
+        return r.date() == daysAgo(1).addSecs(-1800) && r.temperatureC() == -7;
+    }));
+}
+
+TEST_F(ObservationsDB, ForwardersAnswerFromTheStationFile)
+{
+    // KBOS holds 48 hourly records ending now, temperature = index (0 .. 39, then 0 .. 7).
+    EXPECT_EQ(db.earliestObservationForICAO("KBOS"), clock.now().addSecs(-47 * 3600));
+    EXPECT_EQ(db.lastUpdateForICAO("KBOS"), clock.now());
+    EXPECT_FALSE(db.earliestObservationForICAO("KNONE").isValid());
+    const auto maximum = db.maxConditionsForICAO("KBOS", daysAgo(2), clock.now());
+    const auto minimum = db.minConditionsForICAO("KBOS", daysAgo(2), clock.now());
+    ASSERT_TRUE(maximum && minimum);
+    EXPECT_DOUBLE_EQ(maximum->temperatureC(), 39);
+    EXPECT_DOUBLE_EQ(minimum->temperatureC(), 0);
 }

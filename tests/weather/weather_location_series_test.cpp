@@ -4,6 +4,7 @@
 #include "support/FakeClock.h"
 #include "weather/OVForecastPeriod.h"
 #include "weather/OVWeatherConditions.h"
+#include "weather/OVWeatherIconImages.h"
 #include "weather/OVWeatherLocation.h"
 #include "weather/OVWeatherLocationSources.h"
 
@@ -40,12 +41,12 @@ public:
     QList<OVWeatherConditions> condensedMax(const QString &, const QDateTime &, const QDateTime &,
                                             const QTimeZone &) override
     {
-        return {};
+        return dailyMaxima;
     }
     QList<OVWeatherConditions> condensedMin(const QString &, const QDateTime &, const QDateTime &,
                                             const QTimeZone &) override
     {
-        return {};
+        return dailyMinima;
     }
 
     FakeClock fakeClock{utc(10, 20)};
@@ -54,6 +55,8 @@ public:
     QList<QVariantMap> service;
     std::optional<OVWeatherConditions> latest;
     QList<OVWeatherConditions> history;
+    QList<OVWeatherConditions> dailyMaxima;
+    QList<OVWeatherConditions> dailyMinima;
     QDateTime askedFrom;
     QDateTime askedTo;
 };
@@ -108,6 +111,8 @@ TEST_F(WeatherLocationSeriesTest, ChoosesNDFDUnlessItLacksValuesOrFallsShortBy17
         {"40 good against 50", 40, 45.0, 50, "ndfd"},
         {"40 good against 60", 40, 45.0, 60, "service"},
         {"44 good against 60", 44, 45.0, 60, "ndfd"},
+        {"43 good against 60", 43, 45.0, 60, "service"},
+        {"1 good against 18", 1, 45.0, 18, "service"},
         {"1 good against 17", 1, 45.0, 17, "ndfd"},
         {"all missing against 50", 40, OVNoValue, 50, "service"},
         {"40 good against none", 40, 45.0, 0, "ndfd"},
@@ -259,4 +264,31 @@ TEST(WeatherLocationSums, ProratesEachPeriodByItsShareOfTheRange)
                                                                "liquidPrecip"),
                     c.expected, 1e-6);
     }
+}
+
+TEST_F(WeatherLocationSeriesTest, AnIconNameOutsideTheIconSetFallsBackToTheObservationsOwnWeather)
+{
+    // The service names "rain.png", which the icon set does not have; the report itself says
+    // light rain under a broken sky.
+    OVWeatherConditions latest = observed(utc(10, 20).addSecs(-7200), 10.0, "rain.png");
+    latest.setPrecipitationIntensity("-");
+    latest.setPrecipitationType("RA");
+    latest.setSkyCover("BKN030");
+    sources->latest = latest;
+    sources->service = {{{"image", "skc"}, {"date", utc(10, 21)}}};
+    ASSERT_FALSE(OVWeatherIconImages::hasImage("rain.png"));
+    const QString icon = denver->currentConditionsIconName();
+    EXPECT_TRUE(QStringList({"drizzle.png", "ndrizzle.png", "ra.png", "nra.png"}).contains(icon)) << icon.toStdString();
+}
+
+TEST_F(WeatherLocationSeriesTest, DailyMaximaAndMinimaComeFromTheirOwnSeries)
+{
+    sources->dailyMaxima = {observed(utc(10, 12), 14.0)};
+    sources->dailyMinima = {observed(utc(10, 12), -3.0)};
+    const auto maxima = denver->getMaxDataFrom(utc(9, 0), utc(11, 0));
+    const auto minima = denver->getMinDataFrom(utc(9, 0), utc(11, 0));
+    ASSERT_EQ(maxima.size(), 1);
+    ASSERT_EQ(minima.size(), 1);
+    EXPECT_DOUBLE_EQ(maxima.first().temperatureC(), 14.0);
+    EXPECT_DOUBLE_EQ(minima.first().temperatureC(), -3.0);
 }

@@ -3,8 +3,10 @@
 #include "app/NBBaseView.h"
 
 #include "app/NBCurrentConditionsView.h"
+#include "app/NBForecastView.h"
 #include "app/NBMainPanels.h"
 #include "app/NBScheduler.h"
+#include "app/NBTimeView.h"
 #include "core/views/NBParentView.h"
 #include "core/NBPrefController.h"
 #include "core/views/OVAttributedString.h"
@@ -59,6 +61,7 @@ NBBaseView::~NBBaseView()
 
 void NBBaseView::awakeFromNib(NBScheduler &scheduler)
 {
+    mScheduler = &scheduler;
     scheduler.callAfter(kSetupDelay, this, [this] { setupViews(); });
     OVNotificationCenter &center = OVNotificationCenter::defaultCenter();
     center.addObserver(this, kNotifyNewCurrentLocation, [this](const OVNotification &) { refreshDisplay(); });
@@ -73,8 +76,14 @@ void NBBaseView::setupViews()
     if (hasPanels())
         return;
     mConditionsView = new NBCurrentConditionsView(this);
-    mForecastView = NBMainPanels::makeForecastView(this);
-    mTimeView = NBMainPanels::makeTimeView(this);
+    // The panels read the controller's clock; the scheduler outlives the window.
+    const auto now = [scheduler = mScheduler] {
+        return scheduler ? scheduler->now() : QDateTime::currentDateTimeUtc();
+    };
+    mForecastView = NBMainPanels::makeForecastView(this, now);
+    mTimeView = NBMainPanels::makeTimeView(this, now);
+    mForecastView->setCurrentLocation(mCurrentLocation);
+    mTimeView->setCurrentLocation(mCurrentLocation);
     mGraphContainer = NBMainPanels::makeGraphContainerView(this);
     mMapController = mMapFactory(this);
     const QRect initial(0, 0, 500, 500);
@@ -89,6 +98,15 @@ void NBBaseView::setupViews()
         panel->raise();
     mMapController->setCurrentLocation(OVWeatherController::sharedWeatherController().currentLocation(), false);
     update();
+}
+
+void NBBaseView::setCurrentLocation(const std::shared_ptr<OVWeatherLocation> &location)
+{
+    mCurrentLocation = location;
+    if (!hasPanels())
+        return;
+    mForecastView->setCurrentLocation(location);
+    mTimeView->setCurrentLocation(location);
 }
 
 QList<QWidget *> NBBaseView::panelViews() const
@@ -183,7 +201,7 @@ void NBBaseView::layoutPanels(bool allowAnimation)
             mMapController->setZoom(mMapController->zoom() * (layout.map.width() / currentWidth));
     }
 
-    for (QWidget *panel : {static_cast<QWidget *>(mConditionsView), mForecastView, mTimeView})
+    for (QWidget *panel : std::initializer_list<QWidget *>{mConditionsView, mForecastView, mTimeView})
         panel->setVisible(layout.upperShown);
     graphs->setVisible(layout.graphsShown);
     map->setVisible(layout.mapShown);

@@ -23,9 +23,12 @@
 #include <memory>
 
 class NBCurrentConditionsView;
+class NBForecastView;
 class NBScheduler;
+class NBTimeView;
 class OVGraphContainer;
 class OVMapPanel;
+class OVWeatherLocation;
 
 class NBBaseView : public QWidget, public OVMainViewModeHost
 {
@@ -65,6 +68,9 @@ public:
 
     /// Redraws this view and every panel.
     void refreshDisplay();
+    /// The location the forecast strip and the dial show, handed in by the controller whenever
+    /// it changes; kept for panels made later.
+    void setCurrentLocation(const std::shared_ptr<OVWeatherLocation> &location);
 
     bool splitviewInLiveResize() const { return mInLiveResize; }
     /// Ending a live resize redraws the view.
@@ -79,8 +85,8 @@ public:
     QRectF headerRect() const;
 
     NBCurrentConditionsView *currentConditionsView() const { return mConditionsView; }
-    QWidget *forecastView() const { return mForecastView; }
-    QWidget *timeView() const { return mTimeView; }
+    NBForecastView *forecastView() const { return mForecastView; }
+    NBTimeView *timeView() const { return mTimeView; }
     OVGraphContainer *graphContainerView() const { return mGraphContainer; }
     OVMapPanel *mapViewController() const { return mMapController.get(); }
     /// The move to a new display mode while it runs; null otherwise.
@@ -110,8 +116,10 @@ private:
     void drawRect(QPainter &painter, const QRectF &dirty);
 
     NBCurrentConditionsView *mConditionsView = nullptr;
-    QWidget *mForecastView = nullptr;
-    QWidget *mTimeView = nullptr;
+    NBForecastView *mForecastView = nullptr;
+    NBTimeView *mTimeView = nullptr;
+    NBScheduler *mScheduler = nullptr;
+    std::shared_ptr<OVWeatherLocation> mCurrentLocation;
     OVGraphContainer *mGraphContainer = nullptr;
     std::unique_ptr<OVMapPanel> mMapController;
     MapFactory mMapFactory;

@@ -6,6 +6,8 @@
 #include "app/NBMainWindow.h"
 #include "app/NBTableView.h"
 #include "core/views/NBScroller.h"
+#include "platform/OVNotificationCenter.h"
+#include "weather/OVWeatherLocation.h"
 
 void NBController::launchSetupMainViews()
 {
@@ -14,8 +16,15 @@ void NBController::launchSetupMainViews()
         table->setIntercellSpacing(QSizeF(7.0, 2.0));
         table->setVerticalScrollBar(new NBScroller(table));
     }
-    if (auto *base = qobject_cast<NBBaseView *>(mWindow->baseView()))
+    if (auto *base = qobject_cast<NBBaseView *>(mWindow->baseView())) {
         base->awakeFromNib(*mEnvironment.scheduler);
+        // The forecast strip and the dial are handed the current location, never ask for it.
+        base->setCurrentLocation(mWeatherController.currentLocation());
+        OVNotificationCenter::defaultCenter().addObserver(
+            base, QStringLiteral("OVNotifyNewCurrentLocation"), [base](const OVNotification &notification) {
+                base->setCurrentLocation(notification.object.value<std::shared_ptr<OVWeatherLocation>>());
+            });
+    }
 }
 
 void NBController::setCurrentLocationFromTable(NBTableView *table)

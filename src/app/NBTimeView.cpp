@@ -30,6 +30,18 @@ QVariantMap aligned(std::optional<QVariantMap> (*align)(const QString &))
     return align(QStringLiteral("standardTextInv")).value_or(QVariantMap());
 }
 
+/// Draws each line of `text` below the previous one, from the top of `rect`.
+void drawLines(QPainter &painter, OVAttributedString &label, const QString &text, const QRectF &rect)
+{
+    double y = rect.y();
+    for (const QString &line : text.split(QLatin1Char('\n'))) {
+        label.setString(line);
+        const double lineHeight = label.size().height();
+        label.drawInRect(painter, QRectF(rect.x(), y, rect.width(), std::min(lineHeight, rect.bottom() - y)));
+        y += lineHeight;
+    }
+}
+
 QColor storeColor(const char *key)
 {
     return NBPrefController::settingForKey(QLatin1String(key)).value<QColor>();
@@ -168,16 +180,15 @@ void NBTimeView::drawTimeLabels(QPainter &painter, const QDateTime &now, const S
     }
     const QVariantMap left = aligned(&NBPrefController::leftTextForBase);
     const QVariantMap rightAligned = aligned(&NBPrefController::rightTextForBase);
-    OVAttributedString text(OVLocalizedString("Local Time\n%1").arg(formattedTime(now)), left);
-    text.drawInRect(painter, QRectF(d.x() + 4, d.y() + 3, 72, 32));
+    OVAttributedString text(QString(), left);
+    drawLines(painter, text, OVLocalizedString("Local Time\n%1").arg(formattedTime(now)), QRectF(d.x() + 4, d.y() + 3, 72, 32));
     text.setString(formattedTime(day.sunrise));
     text.drawInRect(painter, QRectF(d.x() + 26, bottom - 33, 64, 18));
     text.setString(formattedTime(day.sunset));
     text.drawInRect(painter, QRectF(d.x() + 26, bottom - 18, 64, 18));
 
     text.setAttributes(rightAligned);
-    text.setString(dayLengthText(day));
-    text.drawInRect(painter, QRectF(right - 76, d.y() + 3, 72, 32));
+    drawLines(painter, text, dayLengthText(day), QRectF(right - 76, d.y() + 3, 72, 32));
     text.setString(formattedTime(day.moonrise));
     text.drawInRect(painter, QRectF(right - 89, bottom - 33, 64, 18));
     text.setString(formattedTime(day.moonset));

@@ -11,6 +11,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -208,9 +209,10 @@ void CalendarCell::setupDayArray()
 
 int CalendarCell::dayAtPoint(const QPointF &point) const
 {
-    const int column = int((point.x() - 5.0) / 17.0);
-    const int row = int((point.y() - 9.0) / 14.0);
-    // Left of the grid is outside it, not the Saturday of the row above.
+    // Rounded down, so a point left of or below the grid is outside it, never a cell of the
+    // first column or the bottom row (nor, further left, the Saturday of the row above).
+    const int column = int(std::floor((point.x() - 5.0) / 17.0));
+    const int row = int(std::floor((point.y() - 9.0) / 14.0));
     if (column < 0 || column > 6 || row < 0)
         return -1;
     const int index = column + 35 - 7 * row;

@@ -100,6 +100,16 @@ void NBBaseView::setupViews()
     update();
 }
 
+QWidget *NBBaseView::forecastView() const
+{
+    return mForecastView;
+}
+
+QWidget *NBBaseView::timeView() const
+{
+    return mTimeView;
+}
+
 void NBBaseView::setCurrentLocation(const std::shared_ptr<OVWeatherLocation> &location)
 {
     mCurrentLocation = location;

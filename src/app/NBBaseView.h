@@ -85,8 +85,8 @@ public:
     QRectF headerRect() const;
 
     NBCurrentConditionsView *currentConditionsView() const { return mConditionsView; }
-    NBForecastView *forecastView() const { return mForecastView; }
-    NBTimeView *timeView() const { return mTimeView; }
+    QWidget *forecastView() const;
+    QWidget *timeView() const;
     OVGraphContainer *graphContainerView() const { return mGraphContainer; }
     OVMapPanel *mapViewController() const { return mMapController.get(); }
     /// The move to a new display mode while it runs; null otherwise.

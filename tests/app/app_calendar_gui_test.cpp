@@ -153,6 +153,9 @@ TEST_F(CalendarInputTest, ChosenAndHighlightedDaysAreColoured)
 {
     calendar.setHighlightList({{2024, 3, 10}, {2024, 3, 21}, {2024, 4, 12}});
     calendar.setDay(12);
+    const std::unique_ptr<CalendarCell> copy = calendar.cell().copy();
+    EXPECT_EQ(copy->date(), (CalendarDate{2024, 3, 12}));
+    EXPECT_TRUE(copy->highlightList().isEmpty());
     const QImage image = calendar.grab().toImage();
     const QString path = testOutputPath(QStringLiteral("calendar.png"));
     EXPECT_TRUE(image.save(path));

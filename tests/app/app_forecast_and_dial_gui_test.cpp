@@ -50,8 +50,9 @@ TEST_F(AppControllerTest, ForecastStripAndDialInTheMainWindow)
     env.scheduler->advance(2.5); // the panels at 0.5 s, the first update at 2 s
     auto *base = window->findChild<NBBaseView *>("baseView");
     ASSERT_TRUE(base && base->hasPanels());
-    NBForecastView *strip = base->forecastView();
-    NBTimeView *dial = base->timeView();
+    auto *strip = qobject_cast<NBForecastView *>(base->forecastView());
+    auto *dial = qobject_cast<NBTimeView *>(base->timeView());
+    ASSERT_TRUE(strip && dial);
     EXPECT_EQ(strip, window->findChild<QWidget *>("forecastView"));
     EXPECT_EQ(dial, window->findChild<QWidget *>("timeView"));
     const auto denver = controller->monitoredLocations().at(0);

@@ -18,6 +18,7 @@ packages=(
   netcdf-bin libdap-bin
   libxml2-utils
   libqt6positioning6-plugins dbus-daemon
+  ncal xdotool
 )
 
 missing=()

@@ -3,8 +3,10 @@
 #include "app/NBBaseView.h"
 
 #include "app/NBCurrentConditionsView.h"
+#include "app/NBForecastView.h"
 #include "app/NBMainPanels.h"
 #include "app/NBScheduler.h"
+#include "app/NBTimeView.h"
 #include "core/OVDisplayNotifications.h"
 #include "core/views/NBParentView.h"
 #include "core/NBPrefController.h"
@@ -57,6 +59,7 @@ NBBaseView::~NBBaseView()
 
 void NBBaseView::awakeFromNib(NBScheduler &scheduler)
 {
+    mScheduler = &scheduler;
     scheduler.callAfter(kSetupDelay, this, [this] { setupViews(); });
     OVNotificationCenter &center = OVNotificationCenter::defaultCenter();
     center.addObserver(this, OVNotifyRedisplayEverything, [this](const OVNotification &) { refreshDisplay(); });
@@ -71,8 +74,14 @@ void NBBaseView::setupViews()
         return;
     mConditionsView = new NBCurrentConditionsView(this);
     mConditionsView->setCurrentLocation(mCurrentLocation);
-    mForecastView = NBMainPanels::makeForecastView(this);
-    mTimeView = NBMainPanels::makeTimeView(this);
+    // The panels read the controller's clock; the scheduler outlives the window.
+    const auto now = [scheduler = mScheduler] {
+        return scheduler ? scheduler->now() : QDateTime::currentDateTimeUtc();
+    };
+    mForecastView = NBMainPanels::makeForecastView(this, now);
+    mTimeView = NBMainPanels::makeTimeView(this, now);
+    mForecastView->setCurrentLocation(mCurrentLocation);
+    mTimeView->setCurrentLocation(mCurrentLocation);
     mGraphContainer = NBMainPanels::makeGraphContainerView(this);
     mMapController = mMapFactory(this);
     const QRect initial(0, 0, 500, 500);
@@ -89,11 +98,25 @@ void NBBaseView::setupViews()
     update();
 }
 
-void NBBaseView::setCurrentLocation(std::shared_ptr<OVWeatherLocation> location)
+QWidget *NBBaseView::forecastView() const
 {
-    mCurrentLocation = std::move(location);
+    return mForecastView;
+}
+
+QWidget *NBBaseView::timeView() const
+{
+    return mTimeView;
+}
+
+void NBBaseView::setCurrentLocation(const std::shared_ptr<OVWeatherLocation> &location)
+{
+    mCurrentLocation = location;
     if (mConditionsView)
         mConditionsView->setCurrentLocation(mCurrentLocation);
+    if (hasPanels()) {
+        mForecastView->setCurrentLocation(location);
+        mTimeView->setCurrentLocation(location);
+    }
     refreshDisplay();
 }
 
@@ -189,7 +212,7 @@ void NBBaseView::layoutPanels(bool allowAnimation)
             mMapController->setZoom(mMapController->zoom() * (layout.map.width() / currentWidth));
     }
 
-    for (QWidget *panel : {static_cast<QWidget *>(mConditionsView), mForecastView, mTimeView})
+    for (QWidget *panel : std::initializer_list<QWidget *>{mConditionsView, mForecastView, mTimeView})
         panel->setVisible(layout.upperShown);
     graphs->setVisible(layout.graphsShown);
     map->setVisible(layout.mapShown);

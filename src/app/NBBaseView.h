@@ -24,7 +24,9 @@
 #include <memory>
 
 class NBCurrentConditionsView;
+class NBForecastView;
 class NBScheduler;
+class NBTimeView;
 class OVGraphContainer;
 class OVMapPanel;
 class OVWeatherLocation;
@@ -55,8 +57,9 @@ public:
     /// Creates the panels, lays them out in mode 0 without animation and centres the map on
     /// the current location. Only the first call does anything.
     void setupViews();
-    /// The location the view shows (null for none); redraws the view and its panels.
-    void setCurrentLocation(std::shared_ptr<OVWeatherLocation> location);
+    /// The location the view and its panels show (null for none), handed in by the controller
+    /// whenever it changes; kept for panels made later. Redraws the view and its panels.
+    void setCurrentLocation(const std::shared_ptr<OVWeatherLocation> &location);
     std::shared_ptr<OVWeatherLocation> currentLocation() const { return mCurrentLocation; }
     bool hasPanels() const { return mConditionsView != nullptr; }
     /// The map panel factory `setupViews` uses (the placeholder map unless replaced).
@@ -85,8 +88,8 @@ public:
     QRectF headerRect() const;
 
     NBCurrentConditionsView *currentConditionsView() const { return mConditionsView; }
-    QWidget *forecastView() const { return mForecastView; }
-    QWidget *timeView() const { return mTimeView; }
+    QWidget *forecastView() const;
+    QWidget *timeView() const;
     OVGraphContainer *graphContainerView() const { return mGraphContainer; }
     OVMapPanel *mapViewController() const { return mMapController.get(); }
     /// The move to a new display mode while it runs; null otherwise.
@@ -117,8 +120,10 @@ private:
 
     std::shared_ptr<OVWeatherLocation> mCurrentLocation;
     NBCurrentConditionsView *mConditionsView = nullptr;
-    QWidget *mForecastView = nullptr;
-    QWidget *mTimeView = nullptr;
+    NBForecastView *mForecastView = nullptr;
+    NBTimeView *mTimeView = nullptr;
+    NBScheduler *mScheduler = nullptr;
+    std::shared_ptr<OVWeatherLocation> mCurrentLocation;
     OVGraphContainer *mGraphContainer = nullptr;
     std::unique_ptr<OVMapPanel> mMapController;
     MapFactory mMapFactory;

@@ -1,24 +1,31 @@
 // The panel factories of the main window's content view.
 #include "app/NBMainPanels.h"
 
+#include "app/NBForecastView.h"
 #include "app/NBPlaceholderGraphContainer.h"
 #include "app/NBPlaceholderMapController.h"
-#include "core/views/NBParentView.h"
+#include "app/NBTimeView.h"
+#include "weather/OVBrisantDataBroker.h"
+#include "weather/OVNDFD.h"
+#include "weather/OVWeatherLocation.h"
 
 namespace NBMainPanels {
 
-QWidget *makeForecastView(QWidget *parent)
+NBForecastView *makeForecastView(QWidget *parent, std::function<QDateTime()> now)
 {
-    auto *panel = new NBParentView(parent);
-    panel->setObjectName(QStringLiteral("forecastView"));
-    return panel;
+    NBForecastView::Sources sources;
+    sources.ndfd = [](const std::shared_ptr<OVWeatherLocation> &location) {
+        return OVNDFD::sharedNDFDClient().dayForecastForLocation(location);
+    };
+    sources.brisant = [](const OVLocation &location) {
+        return OVBrisantDataBroker::sharedBrisantClient().dailyForecastForLocation(location);
+    };
+    return new NBForecastView(std::move(sources), std::move(now), parent);
 }
 
-QWidget *makeTimeView(QWidget *parent)
+NBTimeView *makeTimeView(QWidget *parent, std::function<QDateTime()> now)
 {
-    auto *panel = new NBParentView(parent);
-    panel->setObjectName(QStringLiteral("timeView"));
-    return panel;
+    return new NBTimeView(&NBTimeView::astronomicalDay, std::move(now), parent);
 }
 
 OVGraphContainer *makeGraphContainerView(QWidget *parent)

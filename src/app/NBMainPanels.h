@@ -3,16 +3,23 @@
 // map are empty placeholders until their own code exists; each is swapped in here alone.
 #pragma once
 
+#include <QDateTime>
+
+#include <functional>
 #include <memory>
 
+class NBForecastView;
+class NBTimeView;
 class OVGraphContainer;
 class OVMapPanel;
 class QWidget;
 
 namespace NBMainPanels {
 
-QWidget *makeForecastView(QWidget *parent);
-QWidget *makeTimeView(QWidget *parent);
+/// The forecast strip over the shared NDFD and Brisant clients, and the sun and moon dial over
+/// OVSun and OVMoon; `now` is the controller's clock.
+NBForecastView *makeForecastView(QWidget *parent, std::function<QDateTime()> now);
+NBTimeView *makeTimeView(QWidget *parent, std::function<QDateTime()> now);
 /// The container's widget is a child of `parent`, which owns it.
 OVGraphContainer *makeGraphContainerView(QWidget *parent);
 /// The map's controller; its view is a child of `parent`.

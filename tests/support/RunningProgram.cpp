@@ -1,0 +1,109 @@
+// The program under test: process, window lookup, screenshots and xdotool input.
+#include "support/RunningProgram.h"
+
+#include "support/TestHelpers.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace {
+
+QString run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(5000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The X window id of a mapped window with exactly this title, or an empty string. (Qt also
+// makes an unmapped leader window that carries the title.)
+QString findWindow(const QString &title)
+{
+    const QRegularExpression line("^\\s*(0x[0-9a-f]+) \"" + QRegularExpression::escape(title) + "\"",
+                                  QRegularExpression::MultilineOption);
+    auto matches = line.globalMatch(run("xwininfo", {"-root", "-tree"}));
+    while (matches.hasNext()) {
+        const QString id = matches.next().captured(1);
+        if (run("xwininfo", {"-id", id}).contains("Map State: IsViewable"))
+            return id;
+    }
+    return QString();
+}
+
+void xdotool(const QStringList &arguments)
+{
+    QProcess::execute(QStringLiteral("xdotool"), arguments);
+}
+
+} // namespace
+
+bool RunningProgram::start(const QString &executable, const QStringList &arguments)
+{
+    mProcess.setProcessChannelMode(QProcess::ForwardedChannels);
+    mProcess.start(executable, arguments);
+    return mProcess.waitForStarted(10000);
+}
+
+QString RunningProgram::waitForWindow(const QString &title, int timeoutMs)
+{
+    waitUntil([&] { return !(mWindow = findWindow(title)).isEmpty(); }, timeoutMs);
+    return mWindow;
+}
+
+QImage RunningProgram::screenshot(const QString &path)
+{
+    QFile::remove(path);
+    if (mWindow.isEmpty()
+        || !waitUntil([&] { return QProcess::execute("import", {"-window", mWindow, path}) == 0 && QFile::exists(path); },
+                      10000))
+        return QImage();
+    return QImage(path);
+}
+
+QPoint RunningProgram::windowOrigin() const
+{
+    const QString info = run("xwininfo", {"-id", mWindow});
+    const auto x = QRegularExpression("Absolute upper-left X:\\s+(-?\\d+)").match(info);
+    const auto y = QRegularExpression("Absolute upper-left Y:\\s+(-?\\d+)").match(info);
+    return QPoint(x.captured(1).toInt(), y.captured(1).toInt());
+}
+
+void RunningProgram::drag(const QPoint &from, const QPoint &to)
+{
+    const QPoint origin = windowOrigin();
+    const QPoint start = origin + from;
+    xdotool({"mousemove", QString::number(start.x()), QString::number(start.y())});
+    QTest::qWait(100);
+    xdotool({"mousedown", "1"});
+    constexpr int kSteps = 10;
+    for (int step = 1; step <= kSteps; ++step) {
+        const QPoint at = start + (to - from) * step / kSteps;
+        xdotool({"mousemove", QString::number(at.x()), QString::number(at.y())});
+        QTest::qWait(30);
+    }
+    xdotool({"mouseup", "1"});
+    QTest::qWait(200);
+}
+
+void RunningProgram::wheel(const QPoint &at, int clicks)
+{
+    const QPoint point = windowOrigin() + at;
+    xdotool({"mousemove", QString::number(point.x()), QString::number(point.y())});
+    QTest::qWait(100);
+    // X buttons 4 and 5 are the wheel turned away from and towards the user.
+    for (int i = 0; i < std::abs(clicks); ++i) {
+        xdotool({"click", clicks > 0 ? "4" : "5"});
+        QTest::qWait(20);
+    }
+    QTest::qWait(200);
+}
+
+bool RunningProgram::terminate(int timeoutMs)
+{
+    mProcess.terminate();
+    if (!mProcess.waitForFinished(timeoutMs))
+        return false;
+    return mProcess.exitStatus() == QProcess::NormalExit && mProcess.exitCode() == 0;
+}

@@ -123,7 +123,6 @@ private:
     NBForecastView *mForecastView = nullptr;
     NBTimeView *mTimeView = nullptr;
     NBScheduler *mScheduler = nullptr;
-    std::shared_ptr<OVWeatherLocation> mCurrentLocation;
     OVGraphContainer *mGraphContainer = nullptr;
     std::unique_ptr<OVMapPanel> mMapController;
     MapFactory mMapFactory;

@@ -2,6 +2,7 @@
 // and tooltips.
 #include "app/NBForecastView.h"
 
+#include "core/OVDisplayNotifications.h"
 #include "core/NBPrefController.h"
 #include "core/NBRegisteredDefaults.h"
 #include "core/NSDateUtil.h"
@@ -33,7 +34,6 @@
 
 namespace {
 
-const QString kNotifyRedisplayEverything = QStringLiteral("OVNotifyRedisplayEverything");
 
 /// Rounds half away from zero in single precision, as the strip's coordinates are rounded.
 double roundedF(double value)
@@ -88,7 +88,7 @@ NBForecastView::NBForecastView(Sources sources, Clock clock, QWidget *parent)
     setObjectName(QStringLiteral("forecastView"));
     setCursor(Qt::OpenHandCursor);
     OVNotificationCenter &center = OVNotificationCenter::defaultCenter();
-    for (const QString &name : {OVNotifyForecastNeedsDisplay, kNotifyRedisplayEverything})
+    for (const QString &name : {OVNotifyForecastNeedsDisplay, OVNotifyRedisplayEverything})
         center.addObserver(this, name, [this](const OVNotification &) { refreshDisplay(); });
 }
 

@@ -1,6 +1,7 @@
 // The sun and moon dial: geometry, corner texts, rings, the moon's phase and the hand.
 #include "app/NBTimeView.h"
 
+#include "core/OVDisplayNotifications.h"
 #include "core/NBPrefController.h"
 #include "core/OVDateFormattingTool.h"
 #include "core/views/OVAttributedString.h"
@@ -9,6 +10,7 @@
 #include "core/views/OVYUp.h"
 #include "platform/OVLocalize.h"
 #include "platform/OVNotificationCenter.h"
+#include "weather/OVWeatherNotifications.h"
 #include "weather/OVMoon.h"
 #include "weather/OVSun.h"
 #include "weather/OVWeatherLocation.h"
@@ -21,8 +23,6 @@
 
 namespace {
 
-const QString kNotifyTimeNeedsDisplay = QStringLiteral("OVNotifyTimeNeedsDisplay");
-const QString kNotifyRedisplayEverything = QStringLiteral("OVNotifyRedisplayEverything");
 const QString kMissing = QString(QChar(0x2013));
 
 QVariantMap aligned(std::optional<QVariantMap> (*align)(const QString &))
@@ -71,7 +71,7 @@ NBTimeView::NBTimeView(SunMoonSource source, Clock clock, QWidget *parent)
     setObjectName(QStringLiteral("timeView"));
     setFlipped(true);
     OVNotificationCenter &center = OVNotificationCenter::defaultCenter();
-    for (const QString &name : {kNotifyTimeNeedsDisplay, kNotifyRedisplayEverything})
+    for (const QString &name : {OVNotifyTimeNeedsDisplay, OVNotifyRedisplayEverything})
         center.addObserver(this, name, [this](const OVNotification &) { refreshDisplay(); });
 }
 

@@ -184,12 +184,17 @@ private:
         FixtureHttpServer::Handler handler;
         {
             std::lock_guard lock(mShared->mutex);
-            mShared->requests.append(request);
             handler = mShared->routes.value({request.method, request.path});
             if (!handler)
                 handler = mShared->routes.value({QByteArray(), request.path});
         }
         const FixtureResponse response = handler ? handler(request) : FixtureResponse::error(404);
+        // Counted only once its handler has returned: a test that has seen the request may end,
+        // and with it whatever the handler captured by reference.
+        {
+            std::lock_guard lock(mShared->mutex);
+            mShared->requests.append(request);
+        }
         const bool closeAfter = request.headers.value("connection").toLower() == "close";
         QPointer<QTcpSocket> target(socket);
         auto send = [this, target, response, closeAfter] {

@@ -333,7 +333,7 @@ TEST_F(BrisantDataBrokerTest, AReplyIsFiledUnderTheKeyItWasAskedForAndAskedForAg
 TEST_F(BrisantDataBrokerTest, ARefreshWhileAPassIsInFlightJoinsIt)
 {
     const auto gate = std::make_shared<FixtureGate>();
-    server.route("POST", kPath, [&](const FixtureRequest &) {
+    server.route("POST", kPath, [gate](const FixtureRequest &) {
         FixtureResponse response = FixtureResponse::text(fixture("two_locations.txt"));
         response.gate = gate;
         return response;

@@ -275,3 +275,36 @@ TEST(GridFromReply, LevelIndexIsTheFirstNearest)
     EXPECT_EQ(OVOpenDAPAssistant::levelIndexForLevel(std::vector<double>{}, 500.0), 0u);
     EXPECT_EQ(OVOpenDAPAssistant::levelIndexForLevel(std::nullopt, 500.0), 0u);
 }
+
+TEST_F(Assistant, PreparingAndRefreshing)
+{
+    const auto collection = OVOpenDAPAssistant::collectionWithType(20);
+    BlockCounter first;
+    OVOpenDAPAssistant::prepareCollection(collection, false, first.block());
+    ASSERT_TRUE(first.waitFor(1));
+    ASSERT_TRUE(collection->ready());
+    service->http.clearRequests();
+
+    // Ready: no new discovery unless forced.
+    BlockCounter prepared;
+    OVOpenDAPAssistant::prepareCollection(collection, false, prepared.block());
+    ASSERT_TRUE(prepared.waitFor(1));
+    EXPECT_EQ(service->http.requestCount("/dods/gfs_0p25/"), 0);
+    OVOpenDAPAssistant::prepareCollection(collection, true, prepared.block());
+    ASSERT_TRUE(prepared.waitFor(2));
+    EXPECT_EQ(service->http.requestCount("/dods/gfs_0p25/"), 1);
+
+    OVOpenDAPAssistant::prepareCollection(nullptr, false, prepared.block());
+    OVOpenDAPAssistant::prepareSource(nullptr, false, prepared.block());
+    EXPECT_TRUE(log.contains("[OVOpenDAPAssistant prepareCollection] collection is required."));
+    EXPECT_TRUE(log.contains("[OVOpenDAPAssistant prepareSource] source is required."));
+
+    // A refresh reads the listings again and loads the newest run's documents.
+    service->http.clearRequests();
+    OVOpenDAPAssistant::refreshCollectionSourceLists();
+    EXPECT_TRUE(waitUntil([] {
+        return service->http.requestCount("/dods/gfs_0p25/gfs20240319/gfs_0p25_18z.das") > 0;
+    }));
+    EXPECT_EQ(service->http.requestCount("/dods/gfs_0p25/"), 1);
+    EXPECT_EQ(prepared.calls(), 2);
+}

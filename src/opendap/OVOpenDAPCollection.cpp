@@ -168,7 +168,9 @@ void OVOpenDAPCollection::gatherDataWithCompletionBlock(CompletionBlock block)
 void OVOpenDAPCollection::gatherDataPostProcessing(const OVNotification &notification)
 {
     const OVURLPtr request = notification.object.value<OVURLPtr>();
-    if (!request)
+    // Products that share a listing (the NAM regions) see each other's pages; only a running
+    // discovery takes them, so an idle collection never builds a run list nobody asked for.
+    if (!request || !isLoading())
         return;
     // A failed request (transport, or HTTP 400 and up) brings no page, whatever its bytes.
     const QByteArray data = request->errorOccurred() ? QByteArray() : request->getData();

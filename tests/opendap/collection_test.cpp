@@ -277,3 +277,20 @@ TEST_F(Collection, CallersDuringADiscoveryJoinIt)
     EXPECT_EQ(immediate.calls(), 1);
     EXPECT_TRUE(log.contains("[OVOpenDAPCollection gatherData] Attempting to collect data without a url defined."));
 }
+
+TEST_F(Collection, AnIdleCollectionIgnoresPagesOfAnotherOnTheSameListing)
+{
+    const auto conus = OVOpenDAPCollection::collectionOfType(40, &service.manager);
+    const auto alaska = OVOpenDAPCollection::collectionOfType(44, &service.manager);
+    ASSERT_TRUE(discover(alaska));
+    ASSERT_EQ(alaska->sources().size(), 1u);
+    EXPECT_EQ(alaska->sources().front()->baseURLString(),
+              service.http.baseUrl() + "/dods/nam/nam20240319/nam_ak_00z");
+    EXPECT_EQ(alaska->sources().front()->title(), "NAM 12km Alaska run at 2024-03-19 00:00:00 +0000");
+    EXPECT_FALSE(conus->ready());
+    EXPECT_TRUE(conus->sources().empty());
+
+    ASSERT_TRUE(discover(conus));
+    ASSERT_EQ(conus->sources().size(), 1u);
+    EXPECT_EQ(conus->sources().front()->baseURLString(), service.http.baseUrl() + "/dods/nam/nam20240319/nam_00z");
+}

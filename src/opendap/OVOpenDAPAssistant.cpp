@@ -117,8 +117,7 @@ void OVOpenDAPAssistant::prepareCollection(const OVOpenDAPCollectionPtr &collect
         OVDispatch::global(std::move(block));
 }
 
-void OVOpenDAPAssistant::prepareSource(const OVOpenDAPSourcePtr &source, bool forceRefresh,
-                                       std::function<void()> block)
+void OVOpenDAPAssistant::prepareSource(const OVOpenDAPSourcePtr &source, bool forceRefresh, std::function<void()> block)
 {
     if (!source) {
         OVLog(QStringLiteral("[OVOpenDAPAssistant prepareSource] source is required."));
@@ -167,9 +166,9 @@ void OVOpenDAPAssistant::requestDimensionDataForArgument(const QString &argument
             // The axes as every import queued by the documents left them, not as they stand now.
             std::optional<OVOpenDAPValueDescription> axis;
             if (const auto axes = found->importedArgumentDescriptions()) {
-                const auto named = std::find_if(axes->begin(), axes->end(), [&](const OVOpenDAPValueDescription &entry) {
-                    return entry.name() == argument;
-                });
+                const auto named =
+                    std::find_if(axes->begin(), axes->end(),
+                                 [&](const OVOpenDAPValueDescription &entry) { return entry.name() == argument; });
                 if (named != axes->end())
                     axis = *named;
             }
@@ -196,8 +195,7 @@ void OVOpenDAPAssistant::requestDimensionDataForArgument(const QString &argument
     });
 }
 
-OVOpenDAPAssistant::Levels OVOpenDAPAssistant::cacheQueryDimensionData(const QString &argument,
-                                                                       const QString &variable,
+OVOpenDAPAssistant::Levels OVOpenDAPAssistant::cacheQueryDimensionData(const QString &argument, const QString &variable,
                                                                        const QDateTime &modelRunTime,
                                                                        int64_t collectionType)
 {
@@ -230,15 +228,13 @@ QString OVOpenDAPAssistant::cacheKeyOfDimensionData(const QString &argument, con
 // --- Grids ---------------------------------------------------------------------------------------
 
 void OVOpenDAPAssistant::requestGridForVariable(const QString &variable, const QDateTime &modelRunTime,
-                                                const QDateTime &forecastTime, int64_t collectionType,
-                                                GridBlock block)
+                                                const QDateTime &forecastTime, int64_t collectionType, GridBlock block)
 {
     requestGridForVariable(variable, 0.0, modelRunTime, forecastTime, collectionType, std::move(block));
 }
 
 void OVOpenDAPAssistant::requestGridForVariable(const QString &variable, double level, const QDateTime &modelRunTime,
-                                                const QDateTime &forecastTime, int64_t collectionType,
-                                                GridBlock block)
+                                                const QDateTime &forecastTime, int64_t collectionType, GridBlock block)
 {
     const OVOpenDAPCollectionPtr collection = collectionWithType(collectionType);
     if (!collection) {
@@ -306,8 +302,8 @@ size_t OVOpenDAPAssistant::levelIndexForLevel(const Levels &levels, double level
 std::shared_ptr<OVGrid> OVOpenDAPAssistant::gridFromReply(const std::vector<double> &values,
                                                           const OVOpenDAPSource::Axes &axes, double missingValue)
 {
-    if (axes.longitudeSize < 1 || axes.latitudeSize < 1
-        || values.size() != uint64_t(axes.longitudeSize) * uint64_t(axes.latitudeSize)) {
+    if (axes.longitudeSize < 1 || axes.latitudeSize < 1 ||
+        values.size() != uint64_t(axes.longitudeSize) * uint64_t(axes.latitudeSize)) {
         OVLog(QStringLiteral("[OVOpenDAPAssistant requestGridForVariable:] The reply holds %1 values for a grid of "
                              "%2 x %3 points.")
                   .arg(values.size())
@@ -326,7 +322,8 @@ std::shared_ptr<OVGrid> OVOpenDAPAssistant::gridFromReply(const std::vector<doub
     const double resolution = axes.longitudeResolution;
     const bool wholeCircle = resolution > 0.0 && double(columns) * resolution >= 360.0 - resolution / 2.0;
     if (wholeCircle && east > 180.0 && east != axes.longitudeMin) {
-        const float splitFraction = float((180.0 - axes.longitudeMin) / (east - axes.longitudeMin) * double(columns - 1));
+        const float splitFraction =
+            float((180.0 - axes.longitudeMin) / (east - axes.longitudeMin) * double(columns - 1));
         const auto split = int64_t(std::lround(splitFraction));
         if (split > 0 && split < int64_t(columns)) {
             rotateRows(grid, columns, size_t(split));

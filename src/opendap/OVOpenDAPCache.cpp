@@ -135,18 +135,20 @@ bool OVOpenDAPCache::openStore()
         const auto version = database->selectStringArrayWithQuery(QStringLiteral("PRAGMA user_version"));
         if (version && version->value(0) == QString::number(kSchemaVersion)) {
             opened = database->tableExists(QStringLiteral("OVOpenDAPCachedGrid"));
-        } else if (version && version->value(0) == u"0" && !database->tableExists(QStringLiteral("OVOpenDAPCachedGrid"))) {
-            opened = database->doQuery(QStringLiteral("BEGIN")) && database->doQuery(kCreateTable)
-                     && database->doQuery(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion))
-                     && database->doQuery(QStringLiteral("COMMIT"));
+        } else if (version && version->value(0) == u"0" &&
+                   !database->tableExists(QStringLiteral("OVOpenDAPCachedGrid"))) {
+            opened = database->doQuery(QStringLiteral("BEGIN")) && database->doQuery(kCreateTable) &&
+                     database->doQuery(QStringLiteral("PRAGMA user_version = %1").arg(kSchemaVersion)) &&
+                     database->doQuery(QStringLiteral("COMMIT"));
             if (!opened)
                 database->doQuery(QStringLiteral("ROLLBACK"));
         }
     }
     if (!opened) {
         const QString error = database ? errorText(*database) : QStringLiteral("no path");
-        OVLog(QStringLiteral("[OVOpenDAPCache setCacheDirectory] Couldn't initialize persistentStoreCoordinator: %1, %2")
-                  .arg(error, storePath));
+        OVLog(
+            QStringLiteral("[OVOpenDAPCache setCacheDirectory] Couldn't initialize persistentStoreCoordinator: %1, %2")
+                .arg(error, storePath));
         if (database)
             database->closeDatabaseConnection();
         return false;
@@ -297,8 +299,8 @@ std::shared_ptr<OVGrid> OVOpenDAPCache::queryFirst(const QString &condition, con
 // Called with the database lock held.
 std::shared_ptr<OVGrid> OVOpenDAPCache::gridFromRecord(OVSQLite3DB &database, const Record &record)
 {
-    const QString path = gridDataPath(record.variable, record.levelIndex, record.modelRunTime, record.timeIndex,
-                                      record.collectionType);
+    const QString path =
+        gridDataPath(record.variable, record.levelIndex, record.modelRunTime, record.timeIndex, record.collectionType);
     auto grid = OVGrid::make({}, record.rect, record.columns, record.rows);
     QFile file(path);
     const QByteArray data = !path.isNull() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -307,11 +309,11 @@ std::shared_ptr<OVGrid> OVOpenDAPCache::gridFromRecord(OVSQLite3DB &database, co
     // The values are gone or damaged: the record answers nothing any more.
     OVLog(QStringLiteral("[OVOpenDAPCache queryGrid] Dropping the record of the unreadable value file %1").arg(path));
     database.doQuery(QStringLiteral("DELETE FROM OVOpenDAPCachedGrid WHERE queryVariableName = ? AND "
-                                      "queryLevelIndex = ? AND queryModelRunTime = ? AND queryTimeIndex = ? AND "
-                                      "queryCollectionType = ?"),
-                       {record.variable, QString::number(record.levelIndex),
-                        OVSQLite3DB::stringForDate(record.modelRunTime), QString::number(record.timeIndex),
-                        QString::number(record.collectionType)});
+                                    "queryLevelIndex = ? AND queryModelRunTime = ? AND queryTimeIndex = ? AND "
+                                    "queryCollectionType = ?"),
+                     {record.variable, QString::number(record.levelIndex),
+                      OVSQLite3DB::stringForDate(record.modelRunTime), QString::number(record.timeIndex),
+                      QString::number(record.collectionType)});
     return nullptr;
 }
 
@@ -327,8 +329,8 @@ void OVOpenDAPCache::deleteGridsOlderThan(const QDateTime &date)
     const QString before = OVSQLite3DB::stringForDate(date);
     const auto oldFiles = database.selectStringArrayWithQuery(
         QStringLiteral("SELECT cacheFilePath FROM OVOpenDAPCachedGrid WHERE queryModelRunTime < ?"), {before});
-    if (!oldFiles
-        || !database.doQuery(QStringLiteral("DELETE FROM OVOpenDAPCachedGrid WHERE queryModelRunTime < ?"), {before})) {
+    if (!oldFiles ||
+        !database.doQuery(QStringLiteral("DELETE FROM OVOpenDAPCachedGrid WHERE queryModelRunTime < ?"), {before})) {
         OVLog(QStringLiteral("[OVOpenDAPCache deleteGridsOlderThan] Couldn't save managed object context: %1, %2")
                   .arg(errorText(database), before));
         return;
@@ -338,7 +340,8 @@ void OVOpenDAPCache::deleteGridsOlderThan(const QDateTime &date)
             QFile::remove(path);
     }
     // Files no record names: left by a crash between writing a file and storing its record.
-    const auto kept = database.selectStringArrayWithQuery(QStringLiteral("SELECT cacheFilePath FROM OVOpenDAPCachedGrid"));
+    const auto kept =
+        database.selectStringArrayWithQuery(QStringLiteral("SELECT cacheFilePath FROM OVOpenDAPCachedGrid"));
     if (!kept)
         return;
     QSet<QString> named;

@@ -38,15 +38,12 @@ QStringList capturesIn(const QString &html, const QString &pattern)
 
 // --- Making --------------------------------------------------------------------------------------
 
-std::shared_ptr<OVOpenDAPCollection> OVOpenDAPCollection::collectionWithName(const QString &name,
-                                                                             const QString &shortName,
-                                                                             const QString &detail, const QString &url,
-                                                                             const QString &uriToDateFormat,
-                                                                             OVURLManager *urlManager)
+std::shared_ptr<OVOpenDAPCollection>
+OVOpenDAPCollection::collectionWithName(const QString &name, const QString &shortName, const QString &detail,
+                                        const QString &url, const QString &uriToDateFormat, OVURLManager *urlManager)
 {
-    std::shared_ptr<OVOpenDAPCollection> collection(
-        new OVOpenDAPCollection(name, shortName, detail, url, uriToDateFormat,
-                                urlManager ? *urlManager : OVURLManager::sharedURLManager()));
+    std::shared_ptr<OVOpenDAPCollection> collection(new OVOpenDAPCollection(
+        name, shortName, detail, url, uriToDateFormat, urlManager ? *urlManager : OVURLManager::sharedURLManager()));
     OVOpenDAPThreading::observeDataLoaded(collection);
     return collection;
 }
@@ -201,8 +198,8 @@ void OVOpenDAPCollection::gatherDataPost3()
     QString next;
     {
         std::lock_guard lock(mMutex);
-        const bool enough = mNumberOfRecentSourcesToGather != 0
-                            && int64_t(mSourcesLoading.size()) >= mNumberOfRecentSourcesToGather;
+        const bool enough =
+            mNumberOfRecentSourcesToGather != 0 && int64_t(mSourcesLoading.size()) >= mNumberOfRecentSourcesToGather;
         if (!enough && !mLinksToCheck.isEmpty())
             next = mLinksToCheck.first();
     }
@@ -253,8 +250,8 @@ void OVOpenDAPCollection::closeDiscovery()
         loading = mSourcesLoading;
         // The same newest run: nothing changed, and the runs with their loaded documents stay.
         // No run at all: the last good list stays too.
-        unchanged = loading.empty()
-                    || (!mSources.empty() && mSources.front()->baseURLString() == loading.front()->baseURLString());
+        unchanged = loading.empty() ||
+                    (!mSources.empty() && mSources.front()->baseURLString() == loading.front()->baseURLString());
     }
     if (!unchanged) {
         for (const OVOpenDAPSourcePtr &run : loading) {

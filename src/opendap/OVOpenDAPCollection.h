@@ -39,9 +39,10 @@ public:
 
     /// A collection with these values, downloading through `urlManager` (the shared one by
     /// default; it must outlive the collection).
-    static std::shared_ptr<OVOpenDAPCollection>
-    collectionWithName(const QString &name, const QString &shortName, const QString &detail, const QString &url,
-                       const QString &uriToDateFormat, OVURLManager *urlManager = nullptr);
+    static std::shared_ptr<OVOpenDAPCollection> collectionWithName(const QString &name, const QString &shortName,
+                                                                   const QString &detail, const QString &url,
+                                                                   const QString &uriToDateFormat,
+                                                                   OVURLManager *urlManager = nullptr);
     /// The built-in product of that type number, its URL under the configured model-data
     /// server; null for any other number.
     static std::shared_ptr<OVOpenDAPCollection> collectionOfType(int64_t type, OVURLManager *urlManager = nullptr);

@@ -16,11 +16,10 @@ QString excludingAllBut(const QStringList &family, const QString &own)
     return u'(' + others.join(u'|') + u')';
 }
 
-const QStringList kNAM = {"nam1hr",         "nam_[0-9]", "nam_ak", "nam_alaskanest", "nam_conusnest",
-                          "nam_crb",        "nam_hawaiinest", "nam_na", "nam_pac",   "nam_priconest"};
-const QStringList kHIRES = {"hiresw_akarw",   "hiresw_aknmm",   "hiresw_conusarw", "hiresw_conusnmm",
-                            "hiresw_guamarw", "hiresw_guamnmm", "hiresw_hiarw",    "hiresw_hinmm",
-                            "hiresw_prarw",   "hiresw_prnmm"};
+const QStringList kNAM = {"nam1hr",  "nam_[0-9]",      "nam_ak", "nam_alaskanest", "nam_conusnest",
+                          "nam_crb", "nam_hawaiinest", "nam_na", "nam_pac",        "nam_priconest"};
+const QStringList kHIRES = {"hiresw_akarw",   "hiresw_aknmm", "hiresw_conusarw", "hiresw_conusnmm", "hiresw_guamarw",
+                            "hiresw_guamnmm", "hiresw_hiarw", "hiresw_hinmm",    "hiresw_prarw",    "hiresw_prnmm"};
 
 // GFS, NAM, RAP, HRRR and HIRES: "<folder><prefix>yyyyMMdd/<run>HHz" below /dods/<folder>.
 QString dayRunPattern(const QString &folder, const QString &dayPrefix, const QString &runPrefix)
@@ -99,7 +98,8 @@ std::vector<Product> makeTable()
         nam(43, QStringLiteral("Caribbean"), QStringLiteral("nam_crb_"), QStringLiteral("nam_crb")),
         nam(44, QStringLiteral("Alaska"), QStringLiteral("nam_ak_"), QStringLiteral("nam_ak")),
         {60, QStringLiteral("RAP"), QStringLiteral("RAP"), QStringLiteral("NOMADS Rapid Refresh"),
-         QStringLiteral("/dods/rap/"), dayRunPattern(QStringLiteral("rap"), QStringLiteral("rap"), QStringLiteral("rap_")),
+         QStringLiteral("/dods/rap/"),
+         dayRunPattern(QStringLiteral("rap"), QStringLiteral("rap"), QStringLiteral("rap_")),
          QStringLiteral("(rap32|rap_f)"), QStringLiteral("RAP")},
         {61, QStringLiteral("RAP 32km North America"), QStringLiteral("RAP"),
          QStringLiteral("NOMADS Rapid Refresh 32km North America"), QStringLiteral("/dods/rap/"),

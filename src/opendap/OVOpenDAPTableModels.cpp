@@ -10,8 +10,8 @@ namespace {
 
 bool isTopLevelRow(const QModelIndex &index, qsizetype count)
 {
-    return index.isValid() && !index.parent().isValid() && index.column() == 0 && index.row() >= 0
-           && index.row() < count;
+    return index.isValid() && !index.parent().isValid() && index.column() == 0 && index.row() >= 0 &&
+           index.row() < count;
 }
 
 } // namespace
@@ -68,11 +68,11 @@ QString OVOpenDAPLevelTableController::textForRow(int row) const
 {
     if (mLevels.size() == 1) {
         // A variable without a vertical axis: its name tells the level ("..._30_0mb", "...10m").
-        const QString fallback = mVariableName.endsWith(QStringLiteral("sfc")) ? QStringLiteral("Surface")
-                                                                               : QStringLiteral("Default");
-        const QString named = ExtRegexAdditions::stringByMatching(
-            mVariableName, QStringLiteral("(\\d[\\d_]+mb?$)"), UREGEX_CASE_INSENSITIVE,
-            ERXRange{0, uint64_t(mVariableName.size())}, 1);
+        const QString fallback =
+            mVariableName.endsWith(QStringLiteral("sfc")) ? QStringLiteral("Surface") : QStringLiteral("Default");
+        const QString named = ExtRegexAdditions::stringByMatching(mVariableName, QStringLiteral("(\\d[\\d_]+mb?$)"),
+                                                                  UREGEX_CASE_INSENSITIVE,
+                                                                  ERXRange{0, uint64_t(mVariableName.size())}, 1);
         return named.isEmpty() ? fallback : QString(named).replace(u'_', u'-');
     }
     if (row < 0 || size_t(row) >= mLevels.size())

@@ -21,8 +21,7 @@
 
 namespace {
 
-std::shared_ptr<OVGrid> requestGrid(const QString &variable, double level, const QDateTime &forecastTime,
-                                    int64_t type)
+std::shared_ptr<OVGrid> requestGrid(const QString &variable, double level, const QDateTime &forecastTime, int64_t type)
 {
     std::mutex mutex;
     std::shared_ptr<OVGrid> answer;

@@ -162,8 +162,8 @@ TEST_F(Assistant, AGlobalGridStartsAtMinus180WithNorthOnTop)
     for (int row = 0; row < 5; ++row) {
         for (int column = 0; column < 8; ++column) {
             SCOPED_TRACE(testing::Message() << "row " << row << " column " << column);
-            const int y = 4 - row;            // north first
-            const int x = (column + 4) % 8;   // the old column 4 (180 degrees) first
+            const int y = 4 - row;          // north first
+            const int x = (column + 4) % 8; // the old column 4 (180 degrees) first
             const double served = gradsTmpprs(1, 2, y, x);
             const double expected = served == double(9.999e20f) ? -1000.0 : served;
             missing += expected == -1000.0;
@@ -302,9 +302,8 @@ TEST_F(Assistant, PreparingAndRefreshing)
     // A refresh reads the listings again and loads the newest run's documents.
     service->http.clearRequests();
     OVOpenDAPAssistant::refreshCollectionSourceLists();
-    EXPECT_TRUE(waitUntil([] {
-        return service->http.requestCount("/dods/gfs_0p25/gfs20240319/gfs_0p25_18z.das") > 0;
-    }));
+    EXPECT_TRUE(
+        waitUntil([] { return service->http.requestCount("/dods/gfs_0p25/gfs20240319/gfs_0p25_18z.das") > 0; }));
     EXPECT_EQ(service->http.requestCount("/dods/gfs_0p25/"), 1);
     EXPECT_EQ(prepared.calls(), 2);
 }

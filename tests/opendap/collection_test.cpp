@@ -205,8 +205,8 @@ TEST_F(Collection, AFailedDayPageEndsTheDiscoveryAndKeepsTheRuns)
 
     service.http.serve("/dods/gfs_0p25/gfs20240319", FixtureResponse::error(404));
     ASSERT_TRUE(discover(collection));
-    EXPECT_TRUE(log.contains("[OVOpenDAPCollection gatherDataPost4] Failed to get data from " +
-                             service.http.baseUrl() + "/dods/gfs_0p25/gfs20240319"));
+    EXPECT_TRUE(log.contains("[OVOpenDAPCollection gatherDataPost4] Failed to get data from " + service.http.baseUrl() +
+                             "/dods/gfs_0p25/gfs20240319"));
     EXPECT_EQ(collection->sources(), first);
     EXPECT_EQ(service.http.requestCount("/dods/gfs_0p25/gfs20240318"), 1);
     EXPECT_FALSE(collection->isLoading());
@@ -284,8 +284,7 @@ TEST_F(Collection, AnIdleCollectionIgnoresPagesOfAnotherOnTheSameListing)
     const auto alaska = OVOpenDAPCollection::collectionOfType(44, &service.manager);
     ASSERT_TRUE(discover(alaska));
     ASSERT_EQ(alaska->sources().size(), 1u);
-    EXPECT_EQ(alaska->sources().front()->baseURLString(),
-              service.http.baseUrl() + "/dods/nam/nam20240319/nam_ak_00z");
+    EXPECT_EQ(alaska->sources().front()->baseURLString(), service.http.baseUrl() + "/dods/nam/nam20240319/nam_ak_00z");
     EXPECT_EQ(alaska->sources().front()->title(), "NAM 12km Alaska run at 2024-03-19 00:00:00 +0000");
     EXPECT_FALSE(conus->ready());
     EXPECT_TRUE(conus->sources().empty());

@@ -61,7 +61,8 @@ TEST_F(GridCache, AStoredGridComesBackWithItsValuesAndASinglePrecisionRect)
     OVOpenDAPCache cache;
     cache.setCacheDirectory(folder.path());
     ASSERT_TRUE(cache.cacheReady());
-    EXPECT_EQ(cache.gridDataPath("tmp2m", 2, utc(19, 6), 3, 20), folder.filePath("Grids/20_20240319060000_3_tmp2m_2.data"));
+    EXPECT_EQ(cache.gridDataPath("tmp2m", 2, utc(19, 6), 3, 20),
+              folder.filePath("Grids/20_20240319060000_3_tmp2m_2.data"));
 
     const auto grid = sampleGrid(270.25);
     cache.insertGrid(*grid, "tmp2m", 2, utc(19, 6), 3, 20);
@@ -208,8 +209,8 @@ TEST_F(GridCache, AFullDiskLeavesNoValueFileAndKeepsTheOlderRecords)
         vfs.setMode(SQLiteFaultVFS::Mode::Pass);
 
         EXPECT_EQ(log.lines().filter("[OVOpenDAPCache insertGrid] Couldn't save managed object context: ").size(), 2);
-        EXPECT_EQ(valueFiles(), (QStringList{"Grids/20_20240318000000_0_tmp2m_0.data",
-                                             "Grids/20_20240319000000_0_tmp2m_0.data"}));
+        EXPECT_EQ(valueFiles(),
+                  (QStringList{"Grids/20_20240318000000_0_tmp2m_0.data", "Grids/20_20240319000000_0_tmp2m_0.data"}));
         EXPECT_EQ(cache.queryGrid("tmp2m", 0, utc(18, 0), 0, 20)->values(), sampleGrid(1)->values());
         EXPECT_EQ(cache.queryGrid("tmp2m", 0, utc(19, 0), 0, 20)->values(), sampleGrid(2)->values());
         EXPECT_FALSE(cache.queryGrid("tmp2m", 0, utc(19, 6), 0, 20));
@@ -245,10 +246,10 @@ TEST_F(GridCache, VariableNamesThatCannotNameAFileAreNotCached)
     }
     EXPECT_EQ(log.lines().filter("[OVOpenDAPCache insertGrid] Not caching variable").size(), 5);
     EXPECT_TRUE(valueFiles().isEmpty());
-    EXPECT_EQ(runTool("sqlite3", {folder.filePath("cache/OpenDAP_Cache.sqlite"),
-                                  "SELECT count(*) FROM OVOpenDAPCachedGrid"})
-                  .trimmed(),
-              "0");
+    EXPECT_EQ(
+        runTool("sqlite3", {folder.filePath("cache/OpenDAP_Cache.sqlite"), "SELECT count(*) FROM OVOpenDAPCachedGrid"})
+            .trimmed(),
+        "0");
 
     cache.insertGrid(*sampleGrid(1), "UGRD-10m_above_ground", 0, utc(19, 0), 0, 20);
     EXPECT_TRUE(cache.queryGrid("UGRD-10m_above_ground", 0, utc(19, 0), 0, 20));

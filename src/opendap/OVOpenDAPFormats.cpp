@@ -306,6 +306,15 @@ QString variableValueFromLine(const QString &line)
     return trimmedOf(line.mid(second + 1), u";\" ");
 }
 
+QString asciiText(const QByteArray &data)
+{
+    if (data.isEmpty())
+        return QString();
+    if (std::any_of(data.begin(), data.end(), [](char c) { return static_cast<unsigned char>(c) > 0x7F; }))
+        return QString();
+    return QString::fromLatin1(data);
+}
+
 QDateTime parseDate(const QString &text)
 {
     static constexpr std::array<QStringView, 12> months = {u"jan", u"feb", u"mar", u"apr", u"may", u"jun",

@@ -83,6 +83,9 @@ QString variableNameFromLine(const QString &line);
 /// The text behind the second blank or tab, trimmed of semicolons, double quotes and blanks;
 /// null when the line has fewer than two separators or one of them ends it.
 QString variableValueFromLine(const QString &line);
+/// A downloaded document or listing as ASCII text; null when there is none or it holds other
+/// bytes.
+QString asciiText(const QByteArray &data);
 /// A GrADS time "HHzDDmonYYYY" in GMT; invalid for any other text or an unknown month.
 QDateTime parseDate(const QString &text);
 

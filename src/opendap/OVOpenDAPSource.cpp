@@ -29,16 +29,6 @@ bool isAxisName(const QString &name)
     return name == u"lat" || name == u"lon" || name == u"time" || name == u"lev" || name == u"NC_GLOBAL";
 }
 
-// The document as ASCII text; null when there is none or it holds other bytes.
-QString asciiText(const QByteArray &data)
-{
-    if (data.isEmpty())
-        return QString();
-    if (std::any_of(data.begin(), data.end(), [](char c) { return static_cast<unsigned char>(c) > 0x7F; }))
-        return QString();
-    return QString::fromLatin1(data);
-}
-
 // The nearest index of `value` on an axis starting at `minimum` in steps of `resolution`.
 int64_t nearestIndex(double value, double minimum, double resolution, int64_t size)
 {
@@ -147,7 +137,7 @@ void OVOpenDAPSource::gatherDataPostProcessing(const OVNotification &notificatio
 
 void OVOpenDAPSource::documentArrived(Document document, const QByteArray &data, bool failed)
 {
-    const QString text = failed ? QString() : asciiText(data);
+    const QString text = failed ? QString() : OVOpenDAPFormats::asciiText(data);
     const bool accepted = !text.isNull() && (document == DAS ? parseDAS(text) : parseDDS(text));
     const DocumentText &names = kDocuments[document];
 

@@ -1,5 +1,5 @@
 // Projections: the points the map draws at, and the tiles that cover them.
-#include "map/OVMapProjection.h"
+#include "map/projection/OVMapProjection.h"
 
 #include "support/TestHelpers.h"
 

@@ -331,10 +331,11 @@ void DAP2FixtureServer::setSwitches(const QString &path, const Switches &switche
     mSwitches.insert(path, switches);
 }
 
-void DAP2FixtureServer::serveDataset(const QString &name, const QString &folder)
+void DAP2FixtureServer::serveDataset(const QString &name, const QString &folder, const QString &urlPath)
 {
+    const QString base = urlPath.isEmpty() ? u'/' + name : urlPath;
     for (const QString kind : {QStringLiteral("dds"), QStringLiteral("das"), QStringLiteral("dods")}) {
-        const QString path = QStringLiteral("/%1.%2").arg(name, kind);
+        const QString path = QStringLiteral("%1.%2").arg(base, kind);
         const QString file = QStringLiteral("%1/%2.%3").arg(folder, name, kind);
         mHttp.route("", path, [this, path, file, kind, folder, name](const FixtureRequest &request) {
             return answer(path,

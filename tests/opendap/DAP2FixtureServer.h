@@ -36,8 +36,9 @@ public:
 
     explicit DAP2FixtureServer(FixtureHttpServer &http);
 
-    /// Serves `name`.dds, .das and .dods from the files `folder`/`name`.*.
-    void serveDataset(const QString &name, const QString &folder);
+    /// Serves `name`.dds, .das and .dods from the files `folder`/`name`.*, at "/`name`.*" or,
+    /// when given, at "`urlPath`.*" (a run's path on a listing server).
+    void serveDataset(const QString &name, const QString &folder, const QString &urlPath = QString());
     /// Switches for one document path, for example "/ingrid.das".
     void setSwitches(const QString &path, const Switches &switches);
     QString baseUrl(const QString &name) const;

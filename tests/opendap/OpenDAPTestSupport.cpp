@@ -2,7 +2,11 @@
 
 #include "support/TestHelpers.h"
 
+#include <gtest/gtest.h>
+
+#include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 QByteArray opendapFixture(const QString &name)
 {
@@ -29,6 +33,20 @@ QMap<QString, QStringList> dmpValues(const QByteArray &listing)
     return values;
 }
 
+QString runTool(const QString &program, const QStringList &arguments)
+{
+    const QString path = QStandardPaths::findExecutable(program);
+    if (path.isEmpty()) {
+        ADD_FAILURE() << program.toStdString() << " is not installed (scripts/setup-deps.sh)";
+        return QString();
+    }
+    QProcess process;
+    process.start(path, arguments);
+    EXPECT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
 double gradsTmpprs(int t, int z, int y, int x)
 {
     if ((7 * t + 5 * z + 3 * y + x) % 23 == 5)
@@ -40,6 +58,9 @@ double gradsTime(int t)
 {
     return 738964.0 + 0.125 * t;
 }
+
+#include "core/NBRegisteredDefaults.h"
+#include "platform/OVUserDefaults.h"
 
 #include <QUrl>
 
@@ -81,6 +102,26 @@ QStringList DAP2Service::dataConstraints(const QString &dataset) const
             constraints << QUrl::fromPercentEncoding(request.query.toLatin1());
     }
     return constraints;
+}
+
+void DAP2Service::serveListing(const QString &urlPath, const QString &file)
+{
+    QByteArray page = opendapFixture(QStringLiteral("grads/listings/") + file);
+    page.replace("@SERVER@", http.baseUrl().toLatin1());
+    http.serve(urlPath, FixtureResponse::text(page, "text/html"));
+}
+
+void DAP2Service::serveModelServer()
+{
+    serveListing(QStringLiteral("/dods/gfs_0p25/"), QStringLiteral("gfs_0p25.html"));
+    serveListing(QStringLiteral("/dods/gfs_0p25/gfs20240318"), QStringLiteral("gfs20240318.html"));
+    serveListing(QStringLiteral("/dods/gfs_0p25/gfs20240319"), QStringLiteral("gfs20240319.html"));
+    serveListing(QStringLiteral("/dods/nam/"), QStringLiteral("nam.html"));
+    serveListing(QStringLiteral("/dods/nam/nam20240319"), QStringLiteral("nam20240319.html"));
+    const QString grads = testDataPath(QStringLiteral("opendap/grads"));
+    dap.serveDataset(QStringLiteral("gfs_0p25_00z"), grads, QStringLiteral("/dods/gfs_0p25/gfs20240319/gfs_0p25_00z"));
+    dap.serveDataset(QStringLiteral("nam_ak_00z"), grads, QStringLiteral("/dods/nam/nam20240319/nam_ak_00z"));
+    OVUserDefaults::standard().setObject(http.baseUrl(), NBSettingKey::modelDataServerURL);
 }
 
 bool BlockCounter::waitFor(int count, int timeoutMs) const

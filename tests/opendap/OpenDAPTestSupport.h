@@ -19,6 +19,10 @@ inline std::span<const unsigned char> bytesOf(const QByteArray &bytes)
 /// The values of each variable in the "data:" part of an ncdump listing, as printed.
 QMap<QString, QStringList> dmpValues(const QByteArray &listing);
 
+/// Runs an independent tool (ncdump, sqlite3) with the arguments; its standard output, or a
+/// failed test.
+QString runTool(const QString &program, const QStringList &arguments);
+
 /// The GrADS-shaped dataset's values at indexes of time, lev, lat and lon.
 double gradsTmpprs(int t, int z, int y, int x);
 double gradsTime(int t);
@@ -51,6 +55,13 @@ struct DAP2Service
     OVOpenDAPSourcePtr gatheredSource(const QString &dataset);
     /// The decoded constraints of the .dods requests for `dataset`, in order.
     QStringList dataConstraints(const QString &dataset) const;
+    /// Serves the listing page grads/listings/`file` at `urlPath`, its links pointing here.
+    void serveListing(const QString &urlPath, const QString &file);
+    /// Serves the product and day pages of GFS 0.25° (days 18 and 19; day 17 stays unserved)
+    /// and of NAM (day 19), the
+    /// GrADS-shaped datasets as the runs gfs20240319/gfs_0p25_00z and nam20240319/nam_ak_00z,
+    /// and makes this server the model-data server of the collections.
+    void serveModelServer();
 
     FixtureHttpServer http;
     DAP2FixtureServer dap{http};

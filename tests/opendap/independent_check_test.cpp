@@ -13,21 +13,6 @@
 
 namespace {
 
-// Runs the program with the arguments; its standard output, or a failed test.
-QString runTool(const QString &program, const QStringList &arguments)
-{
-    const QString path = QStandardPaths::findExecutable(program);
-    if (path.isEmpty()) {
-        ADD_FAILURE() << program.toStdString() << " is not installed (scripts/setup-deps.sh)";
-        return QString();
-    }
-    QProcess process;
-    process.start(path, arguments);
-    EXPECT_TRUE(process.waitForFinished(60000));
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 QString dataPart(const QString &listing)
 {
     const qsizetype data = listing.indexOf(QStringLiteral("\ndata:\n"));

@@ -1,4 +1,4 @@
-#include "map/OVMapProjection.h"
+#include "map/projection/OVMapProjection.h"
 
 #include "platform/OVLog.h"
 

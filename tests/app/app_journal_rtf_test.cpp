@@ -277,3 +277,15 @@ TEST(JournalRTF, AnotherReaderSeesTheTextAndTable)
     EXPECT_EQ(table->rows(), 2);
     EXPECT_TRUE(table->cellAt(0, 0).firstCursorPosition().block().text().contains(QStringLiteral("Label:")));
 }
+
+TEST(JournalRTF, TruncatedEntriesReadSafely)
+{
+    // A file cut short at any byte (a full disk, a crash while copying) reads without a crash,
+    // as a document or as a refusal, never as anything in between.
+    const QByteArray rtf = NBRTFWriter::write(*richDocument());
+    for (qsizetype length = 0; length <= rtf.size(); ++length) {
+        const NBRTFReadResult result = NBRTFReader::read(rtf.left(length));
+        if (length >= 5)
+            EXPECT_TRUE(std::holds_alternative<std::unique_ptr<QTextDocument>>(result)) << "length " << length;
+    }
+}

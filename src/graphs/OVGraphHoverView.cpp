@@ -124,26 +124,43 @@ void OVGraphHoverView::paintEvent(QPaintEvent *)
     paint(painter);
 }
 
+double OVGraphHoverView::pointerX() const
+{
+    return float(roundHalfAway(mX + kSideRoom));
+}
+
+QRectF OVGraphHoverView::bubbleBodyRect() const
+{
+    const QRectF v = rect();
+    const QSizeF content = bubbleContentSize();
+    const double px = pointerX();
+    // At least 12 wide, never wider than the view allows, and kept 2 inside either edge.
+    const double bw = std::min(std::max(12.0, content.width() + 10.0) + 6.0, v.width() - 6.0);
+    double bx = std::max(2.0, px - roundHalfAway(bw * 0.5));
+    if (bx + bw > v.width() - 2.0)
+        bx = v.width() - bw - 2.0;
+    const double top = mDrawBubbleOnBottom ? v.height() - content.height() : v.y() + 1.0;
+    const double bottom = mDrawBubbleOnBottom ? v.height() - 2.0 : v.y() + content.height() - 2.0;
+    return QRectF(bx, top, bw, bottom - top);
+}
+
 void OVGraphHoverView::paint(QPainter &painter)
 {
     painter.setRenderHint(QPainter::Antialiasing, true);
     const QRectF v = rect();
     const QSizeF content = bubbleContentSize();
-    const double cw = content.width();
     const double ch = content.height();
-    const double px = float(roundHalfAway(mX + kSideRoom));
-
-    const double bw = std::min(std::max(12.0, cw + 10.0) + 6.0, v.width() - 6.0);
-    double bx = std::max(2.0, px - roundHalfAway(bw * 0.5));
-    if (bx + bw > v.width() - 2.0)
-        bx = v.width() - bw - 2.0;
+    const double px = pointerX();
+    const QRectF body = bubbleBodyRect();
+    const double bx = body.x();
+    const double bw = body.width();
 
     // The bubble: a rounded body with a pointer triangle toward the graph.
     QPainterPath bubble;
-    const double top = mDrawBubbleOnBottom ? v.height() - ch : v.y() + 1.0;
-    const double bottom = mDrawBubbleOnBottom ? v.height() - 2.0 : v.y() + ch - 2.0;
-    const double left = bx;
-    const double right = bx + bw;
+    const double top = body.top();
+    const double bottom = body.bottom();
+    const double left = body.left();
+    const double right = body.right();
     const double d = 2 * kCorner;
     bubble.moveTo(left + kCorner, top);
     if (mDrawBubbleOnBottom) {

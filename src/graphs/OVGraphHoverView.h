@@ -70,6 +70,11 @@ public:
     /// it, or below it when there is no room above and `checkForBubbleSpace` is set.
     QRect frameForGraphView(const QWidget &graph);
 
+    /// The pointer's x in the view (x + 11, rounded).
+    double pointerX() const;
+    /// The bubble's body (without its pointer triangle) for the present texts and size.
+    QRectF bubbleBodyRect() const;
+
     /// Draws the read-out into any painter, in the view's coordinates.
     void paint(QPainter &painter);
 

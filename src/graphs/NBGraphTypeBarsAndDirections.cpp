@@ -4,6 +4,8 @@
 #include "graphs/NBGraphSeries.h"
 #include "graphs/NBGraphTypeStrategies.h"
 #include "graphs/NBGraphTypeSupport.h"
+#include "graphs/OVCylindricalGraphLegendView.h"
+#include "graphs/OVCylindricalGraphView.h"
 #include "graphs/OVGraphLegendView.h"
 #include "graphs/OVGraphView.h"
 #include "platform/OVLocalize.h"
@@ -148,7 +150,7 @@ public:
     void updateScale(NBMultiGraphPart &part) override
     {
         OVGraphView &graph = *part.graph();
-        const double mean = NBGraphSeries::meanDirection(graph.dataPoints(), part.startDate(), part.endDate());
+        const double mean = windowMean(part);
         std::vector<OVGraphDataPoint> points = graph.dataPoints();
         NBGraphSeries::wrapDirections(points, mean);
         graph.setDataPoints(std::move(points));
@@ -162,6 +164,11 @@ public:
     }
 
 protected:
+    /// The mean of the window's directions.
+    static double windowMean(NBMultiGraphPart &part)
+    {
+        return NBGraphSeries::meanDirection(part.graph()->dataPoints(), part.startDate(), part.endDate());
+    }
     static void setLabels(NBMultiGraphPart &part)
     {
         part.rightLabel()->setText(OVLocalizedString("Wind Direction"));
@@ -171,6 +178,79 @@ protected:
     {
         part.setLeftText(
             QString::asprintf(OVLocalizedString("Average Direction: %.0f\u00B0").toUtf8().constData(), mean));
+    }
+};
+
+// The same directions on the cylinder: no wrapping (the cylinder unwraps the series itself),
+// the legend labels one turn, and the cylinder turns so that the mean faces the viewer.
+class CylindricalDirectionGraph final : public DirectionGraph
+{
+public:
+    void setup(NBMultiGraphPart &part) override
+    {
+        OVGraphView &old = *part.graph();
+        auto *graph = new OVCylindricalGraphView;
+        graph->setGeometry(old.geometry());
+        NBMultiGraphPart::applySharedGraphSettings(*graph, part.legend());
+        graph->setStroke(true);
+        graph->setForegroundColor(QColor());
+        graph->setSmoothed(true);
+        graph->setStrokeColor(settingColor("OVNimbrelColorBlue"));
+        graph->setCylinderColor(settingColor("backgroundColor"));
+        graph->setGraphXMode(1);
+        graph->setStrokeWidth(3.0);
+
+        OVGraphLegendView &oldLegend = *part.legend();
+        auto *legend = new OVCylindricalGraphLegendView;
+        legend->setGeometry(oldLegend.geometry());
+        legend->setYBorderColor(QColor());
+        legend->setBorderWidth(oldLegend.borderWidth());
+        legend->setYGridColor(oldLegend.yGridColor());
+        legend->setDrawYLegend(oldLegend.drawYLegend());
+        legend->setMinYLegendWidth(oldLegend.minYLegendWidth());
+        legend->setGraphXMode(1);
+        legend->setXBorderColor(QColor());
+        legend->setXGridColor(oldLegend.xGridColor());
+        legend->setMinDate(oldLegend.minDate());
+        legend->setMaxDate(oldLegend.maxDate());
+        legend->setDrawXLegend(true);
+        legend->setCustomYLegend(OVCustomYLegend{
+            {0.0f, QStringLiteral("N")},    {45.0f, QStringLiteral("NE")}, {90.0f, QStringLiteral("E")},
+            {135.0f, QStringLiteral("SE")}, {180.0f, QStringLiteral("S")}, {225.0f, QStringLiteral("SW")},
+            {270.0f, QStringLiteral("W")},  {315.0f, QStringLiteral("NW")}});
+
+        part.replaceGraph(graph);
+        part.replaceLegend(legend);
+        legend->setGeometryFromGraphView(graph);
+        setLabels(part);
+    }
+
+    void updateData(NBMultiGraphPart &part) override
+    {
+        DirectionGraph::updateData(part);
+        copyGeometry(part);
+    }
+
+    void updateScale(NBMultiGraphPart &part) override
+    {
+        const double mean = windowMean(part);
+        setRanges(part, OVGraphRangeMake(mean - 180.0, mean + 180.0), OVGraphRangeMake(-0.1, 360.1));
+        setMeanLabel(part, mean);
+        if (part.type() != NBGraphTypeCylindricalWindDirection)
+            return;
+        const double offset = std::fmod(part.delegate()->verticalOffset() + mean, 360.0);
+        if (auto *graph = qobject_cast<OVCylindricalGraphView *>(part.graph()))
+            graph->setVerticalOffset(offset);
+        if (auto *legend = qobject_cast<OVCylindricalGraphLegendView *>(part.legend()))
+            legend->setVerticalOffset(offset);
+    }
+
+private:
+    static void copyGeometry(NBMultiGraphPart &part)
+    {
+        auto *legend = qobject_cast<OVCylindricalGraphLegendView *>(part.legend());
+        if (legend)
+            legend->setGeometryFromGraphView(qobject_cast<OVCylindricalGraphView *>(part.graph()));
     }
 };
 
@@ -192,8 +272,7 @@ std::unique_ptr<NBGraphTypeStrategy> windDirection()
 }
 std::unique_ptr<NBGraphTypeStrategy> cylindricalWindDirection()
 {
-    // Until the cylinder is drawn, the flat direction graph stands in for it.
-    return std::make_unique<DirectionGraph>();
+    return std::make_unique<CylindricalDirectionGraph>();
 }
 
 } // namespace NBGraphTypes

@@ -9,6 +9,8 @@
 #include "core/views/OVNamedImage.h"
 #include "graphs/NBGraphSeries.h"
 #include "graphs/NBGraphTypeStrategy.h"
+#include "graphs/OVCylindricalGraphLegendView.h"
+#include "graphs/OVCylindricalGraphView.h"
 #include "graphs/OVGraphHoverView.h"
 #include "graphs/OVGraphLegendView.h"
 #include "graphs/OVGraphView.h"
@@ -122,19 +124,24 @@ void NBMultiGraphPart::setup()
     mLegend->setMaxDate(now);
     mLegend->setDrawXLegend(true);
 
-    mGraph->setSmoothed(true);
-    mGraph->setPlot(false);
-    mGraph->setExtendTheData(false);
-    mGraph->setGraphXMode(1);
-    mGraph->setAutoScale(false);
-    mGraph->setInverted(false);
-    mGraph->setDrawForegroundWhenNoData(false);
-    mGraph->setStroke(false);
-    mGraph->setOverlayViews({mLegend});
+    applySharedGraphSettings(*mGraph, mLegend);
 
     if (mStrategy)
         mStrategy->setup(*this);
     layoutContents();
+}
+
+void NBMultiGraphPart::applySharedGraphSettings(OVGraphView &graph, OVGraphLegendView *legend)
+{
+    graph.setSmoothed(true);
+    graph.setPlot(false);
+    graph.setExtendTheData(false);
+    graph.setGraphXMode(1);
+    graph.setAutoScale(false);
+    graph.setInverted(false);
+    graph.setDrawForegroundWhenNoData(false);
+    graph.setStroke(false);
+    graph.setOverlayViews({legend});
 }
 
 void NBMultiGraphPart::updateGraphData()
@@ -216,6 +223,9 @@ void NBMultiGraphPart::layoutContents()
 
 void NBMultiGraphPart::afterGraphLayout()
 {
+    auto *legend = qobject_cast<OVCylindricalGraphLegendView *>(mLegend);
+    if (legend)
+        legend->setGeometryFromGraphView(qobject_cast<OVCylindricalGraphView *>(mGraph));
 }
 
 QRect NBMultiGraphPart::overlayFrame() const

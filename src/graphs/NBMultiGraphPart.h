@@ -94,6 +94,8 @@ public:
     /// Swaps in another graph or legend (the cylindrical pair), keeping the stacking order.
     void replaceGraph(OVGraphView *graph);
     void replaceLegend(OVGraphLegendView *legend);
+    /// The graph settings every type starts from (line, dates, fixed scale, the legend above).
+    static void applySharedGraphSettings(OVGraphView &graph, OVGraphLegendView *legend);
     /// The panel's "left label" text.
     void setLeftText(const QString &text);
 

@@ -284,14 +284,19 @@ void NBMultiGraphPart::updateStatusOverlay(const QString &text)
     auto *opacity = qobject_cast<QGraphicsOpacityEffect *>(mStatusOverlay->graphicsEffect());
     if (!opacity)
         return;
+    // Once opaque the overlay needs no effect: it draws straight into the panel.
+    OVFilledView *overlay = mStatusOverlay;
     if (mFadeMilliseconds <= 0) {
-        opacity->setOpacity(1.0);
+        overlay->setGraphicsEffect(nullptr);
         return;
     }
-    auto *fade = new QPropertyAnimation(opacity, "opacity", mStatusOverlay);
+    auto *fade = new QPropertyAnimation(opacity, "opacity", opacity);
     fade->setDuration(mFadeMilliseconds);
     fade->setEndValue(1.0);
-    fade->start(QAbstractAnimation::DeleteWhenStopped);
+    // The effect owns the animation: it goes once the animation has returned.
+    connect(fade, &QPropertyAnimation::finished, overlay,
+            [overlay] { overlay->setGraphicsEffect(nullptr); }, Qt::QueuedConnection);
+    fade->start();
 }
 
 void NBMultiGraphPart::replaceGraph(OVGraphView *graph)

@@ -10,6 +10,8 @@
 
 #include <QHash>
 
+#include <cmath>
+
 #include <memory>
 
 inline QDateTime utcAt(int day, int hour, int minute = 0, int second = 0)
@@ -83,4 +85,44 @@ inline QVariantMap period(const QString &key, double value, const QDateTime &dat
 {
     return QVariantMap{{key, value}, {QStringLiteral("startDate"), date},
                        {QStringLiteral("endDate"), date.addSecs(3600 * hours)}};
+}
+
+/// Two days of hourly weather around the sources' clock (10 November 12:00 UTC): observations
+/// for the day before, forecasts for the day after, every quantity the graph types read.
+inline void fillTwoDays(FakeGraphSources &sources)
+{
+    const QDateTime now = sources.fakeClock.now();
+    for (int hour = -24; hour <= 0; ++hour) {
+        const QDateTime date = now.addSecs(hour * 3600);
+        OVWeatherConditions c;
+        c.setDate(date);
+        c.setTemperatureC(8.0 + 7.0 * std::sin(hour * 0.26));
+        c.setDewpointC(-2.0 + 2.0 * std::sin(hour * 0.1));
+        c.setWindSpeedKnots(8.0 + 5.0 * std::sin(hour * 0.3));
+        c.setGustSpeedKnots(hour % 3 == 0 ? 18.0 + 4.0 * std::sin(hour * 0.3) : -1000.0);
+        c.setWindDirection(std::fmod(330.0 + hour * -6.0 + 360.0, 360.0));
+        c.setPressureMB(1012.0 + 6.0 * std::sin(hour * 0.12));
+        c.setH1PrecipitationInches(hour > -10 && hour < -4 ? 0.02 * (hour + 10) : 0.0);
+        c.setSkyCover(hour % 4 == 0 ? QStringLiteral("OVC020") : QStringLiteral("SCT050"));
+        sources.history.append(c);
+    }
+    auto add = [&](const QString &key, double value, const QDateTime &date, int hours) {
+        sources.series[key].append(period(key, value, date, hours));
+    };
+    for (int hour = 1; hour <= 30; ++hour) {
+        const QDateTime date = now.addSecs(hour * 3600);
+        add(QStringLiteral("hourlyt"), 46.0 + 12.0 * std::sin(hour * 0.26), date, 1);
+        add(QStringLiteral("dewpoint"), 28.0 + 3.0 * std::sin(hour * 0.2), date, 1);
+        add(QStringLiteral("windSpeed"), 10.0 + 6.0 * std::sin(hour * 0.2), date, 1);
+        add(QStringLiteral("gustSpeed"), 20.0 + 6.0 * std::sin(hour * 0.2), date, 1);
+        add(QStringLiteral("windDirection"), std::fmod(330.0 + hour * 8.0, 360.0), date, 1);
+        add(QStringLiteral("humidity"), 50.0 + 30.0 * std::sin(hour * 0.2), date, 1);
+        add(QStringLiteral("cloudCover"), 40.0 + 40.0 * std::sin(hour * 0.15), date, 1);
+        add(QStringLiteral("popFromIcon"), 30.0 + 25.0 * std::sin(hour * 0.15), date, 1);
+        add(QStringLiteral("waveHeight"), 3.0 + 2.0 * std::sin(hour * 0.2), date, 1);
+        if (hour % 6 == 1) {
+            add(QStringLiteral("liquidPrecip"), 0.05 * (hour % 4), date, 6);
+            add(QStringLiteral("snowPrecip"), 0.4 * (hour % 5), date, 6);
+        }
+    }
 }

@@ -12,6 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ImageCompare.h"
+#include "support/TestHelpers.h"
+#include "support/draw_test_util.h"
+
 #include <QLabel>
 
 namespace {
@@ -38,6 +42,10 @@ protected:
     {
         NBPrefController::resetStore();
         NBPrefController::initSettings();
+        // Stored settings outlive a store: every case starts from the default units.
+        for (const char *key : {"temperatureUnits", "windSpeedUnits", "pressureUnits", "heightUnits"})
+            NBPrefController::setSetting(0, QLatin1String(key));
+        NBPrefController::setStatusMessage(QString());
         sources = std::make_shared<FakeGraphSources>();
         container.location = fakeLocation(sources);
     }
@@ -335,4 +343,42 @@ TEST_F(GraphPartTest, ATypeOutsideTheTableDoesNothing)
     OVGraphHoverView hover;
     part->updateHover(hover, 10);
     EXPECT_EQ(hover.label()->string(), QStringLiteral("No Data"));
+}
+
+TEST_F(GraphPartTest, ImagesOfTheElevenTypesAndTheStatusOverlay)
+{
+    fillTwoDays(*sources);
+    const char *names[] = {"type_00_temperature", "type_01_wind_speed",  "type_02_wind_direction",
+                           "type_03_cylinder",    "type_04_pressure",    "type_05_humidity",
+                           "type_06_precipitation", "type_07_cloud_cover", "type_08_snowfall",
+                           "type_09_wave_height", "type_10_pop"};
+    for (int type = 0; type < NBGraphTypeCount; ++type) {
+        SCOPED_TRACE(names[type]);
+        const auto part = makePart(type);
+        part->show();
+        part->updateGraphData();
+        EXPECT_EQ(part->statusOverlay(), nullptr);
+        const QImage image = renderWidget(*part);
+        EXPECT_TRUE(imageMatches(image, QStringLiteral("graphs/") + QLatin1String(names[type]),
+                                 {3, image.width() * image.height() / 300}));
+    }
+    container.location = nullptr;
+    const auto part = makePart(NBGraphTypeTemperature);
+    part->show();
+    const QImage image = renderWidget(*part);
+    EXPECT_TRUE(imageMatches(image, QStringLiteral("graphs/status_overlay"), {3, image.width() * image.height() / 300}));
+}
+
+TEST_F(GraphPartTest, StatusOverlayFadesInAndThenDrawsWithoutAnEffect)
+{
+    container.location = nullptr;
+    auto part = std::make_unique<NBMultiGraphPart>();
+    part->resize(600, 155);
+    part->setDelegate(&container);
+    part->setGraphType(NBGraphTypeTemperature);
+    part->setStatusFadeMilliseconds(30);
+    part->updateGraphData();
+    ASSERT_NE(part->statusOverlay(), nullptr);
+    EXPECT_NE(part->statusOverlay()->graphicsEffect(), nullptr) << "starts transparent";
+    EXPECT_TRUE(waitUntil([&] { return part->statusOverlay()->graphicsEffect() == nullptr; }, 3000));
 }

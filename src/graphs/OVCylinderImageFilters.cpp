@@ -50,6 +50,16 @@ Pixel sample(const QImage &image, double x, double y)
     return mix(sampleRow(image, x, y0), sampleRow(image, x, y0 + 1), fy - y0);
 }
 
+// Whether a row holds nothing but transparent pixels (the stroked faces are mostly empty).
+bool rowIsEmpty(const QImage &image, int y)
+{
+    const auto *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+    for (int x = 0; x < image.width(); ++x)
+        if (row[x] != 0)
+            return false;
+    return true;
+}
+
 QImage premultiplied(const QImage &image)
 {
     return image.format() == QImage::Format_ARGB32_Premultiplied
@@ -71,6 +81,10 @@ QImage OVHorizontalArchFilter::outputImage() const
         const double p = std::clamp((y + 0.5 - half) / half, -1.0, 1.0);
         const double shift = std::cos(std::asin(p)) * mBulgePixels;
         auto *row = reinterpret_cast<QRgb *>(output.scanLine(y));
+        if (rowIsEmpty(input, y)) {
+            std::fill(row, row + input.width(), QRgb(0));
+            continue;
+        }
         for (int x = 0; x < input.width(); ++x)
             row[x] = pack(sampleRow(input, x + 0.5 - shift, y));
     }
@@ -96,6 +110,16 @@ QImage OVResizeInCenterFilter::outputImage() const
     for (int y = 0; y < input.height(); ++y) {
         const double sourceY = h / 2.0 + (y + 0.5 - h / 2.0) * sy;
         auto *row = reinterpret_cast<QRgb *>(output.scanLine(y));
+        // An unchanged height reads whole rows: the vertical interpolation weight is 0.
+        if (sy == 1.0) {
+            if (rowIsEmpty(input, y)) {
+                std::fill(row, row + input.width(), QRgb(0));
+                continue;
+            }
+            for (int x = 0; x < input.width(); ++x)
+                row[x] = pack(sampleRow(input, w / 2.0 + (x + 0.5 - w / 2.0) * sx, y));
+            continue;
+        }
         for (int x = 0; x < input.width(); ++x)
             row[x] = pack(sample(input, w / 2.0 + (x + 0.5 - w / 2.0) * sx, sourceY));
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "graphs/NBGraphType.h"
+#include "graphs/NBMultiGraphPart.h"
 #include "support/FakeClock.h"
 #include "weather/OVWeatherConditions.h"
 #include "weather/OVWeatherLocation.h"
@@ -125,4 +126,16 @@ inline void fillTwoDays(FakeGraphSources &sources)
             add(QStringLiteral("snowPrecip"), 0.4 * (hour % 5), date, 6);
         }
     }
+}
+
+/// A 600 x 155 panel of a type for the container, loaded, without fade.
+inline std::unique_ptr<NBMultiGraphPart> loadedPanel(NBMultiGraphPartDelegate &container, int type)
+{
+    auto part = std::make_unique<NBMultiGraphPart>();
+    part->setStatusFadeMilliseconds(0);
+    part->resize(600, 155);
+    part->setDelegate(&container);
+    part->setGraphType(type);
+    part->updateGraphData();
+    return part;
 }

@@ -50,16 +50,7 @@ protected:
         container.location = fakeLocation(sources);
     }
 
-    std::unique_ptr<NBMultiGraphPart> makePart(int type)
-    {
-        auto part = std::make_unique<NBMultiGraphPart>();
-        part->setStatusFadeMilliseconds(0);
-        part->resize(600, 155);
-        part->setDelegate(&container);
-        part->setGraphType(type);
-        part->updateGraphData();
-        return part;
-    }
+    std::unique_ptr<NBMultiGraphPart> makePart(int type) { return loadedPanel(container, type); }
 
     static std::vector<double> ys(const NBMultiGraphPart &part)
     {

@@ -22,6 +22,10 @@ namespace {
 
 // libplist keeps dates as seconds since 2001-01-01 00:00:00 UTC.
 const qint64 kPlistEpochUnixSeconds = 978307200;
+// The dates the library stores and reads back unchanged: its 32-bit seconds from 2001, less the
+// very ends, where its XML reader lands one second off.
+const qint64 kFirstDateSeconds = qint64(std::numeric_limits<int32_t>::min()) + 1;
+const qint64 kLastDateSeconds = qint64(std::numeric_limits<int32_t>::max()) - 1;
 
 struct PlistDeleter
 {
@@ -174,8 +178,7 @@ std::optional<QVariant> toVariant(plist_t node, int depth, QString &problem)
         // A damaged binary date can carry a fraction beyond a second either way; the result is
         // kept within the range the writer can store, as the writer does.
         const qint64 msec = std::clamp<qint64>(qint64(sec) * 1000 + usec / 1000,
-                                               qint64(std::numeric_limits<int32_t>::min()) * 1000,
-                                               qint64(std::numeric_limits<int32_t>::max()) * 1000);
+                                               kFirstDateSeconds * 1000, kLastDateSeconds * 1000);
         return QVariant(QDateTime::fromMSecsSinceEpoch(kPlistEpochUnixSeconds * 1000 + msec, Qt::UTC));
     }
     case PLIST_ARRAY: {
@@ -256,8 +259,8 @@ plist_t fromVariant(const QVariant &value)
         // The library keeps 32-bit seconds from 2001 (about 1933 to 2069). A date beyond that
         // range (such as a "distant past" marker) is kept at the nearest end rather than wrapped
         // into an unrelated year.
-        if (sec < std::numeric_limits<int32_t>::min() || sec > std::numeric_limits<int32_t>::max()) {
-            sec = std::clamp<qint64>(sec, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
+        if (sec < kFirstDateSeconds || sec > kLastDateSeconds) {
+            sec = std::clamp<qint64>(sec, kFirstDateSeconds, kLastDateSeconds);
             OVDebugLog(QStringLiteral("[OVPropertyList toXml] Date %1 is outside the property-list range; stored as %2.")
                            .arg(value.toDateTime().toString(Qt::ISODate))
                            .arg(QDateTime::fromSecsSinceEpoch(kPlistEpochUnixSeconds + sec, Qt::UTC).toString(Qt::ISODate)));

@@ -30,7 +30,8 @@ inline void ensureApplication()
 }
 
 /// A value as a property-list file keeps it: dates to the whole second (rounded down) and
-/// within the 32-bit seconds from 2001 that libplist stores (a date beyond stays at that end).
+/// within the 32-bit seconds from 2001 that libplist stores, less one at each end (a date
+/// beyond stays at that end).
 inline QVariant asStored(const QVariant &value)
 {
     switch (value.typeId()) {
@@ -38,7 +39,7 @@ inline QVariant asStored(const QVariant &value)
         constexpr qint64 epoch = 978307200; // 2001-01-01 in Unix seconds
         const qint64 ms = value.toDateTime().toMSecsSinceEpoch();
         const qint64 seconds = std::clamp<qint64>((ms - (((ms % 1000) + 1000) % 1000)) / 1000 - epoch,
-                                                  INT32_MIN, INT32_MAX);
+                                                  qint64(INT32_MIN) + 1, qint64(INT32_MAX) - 1);
         return QDateTime::fromSecsSinceEpoch(seconds + epoch, Qt::UTC);
     }
     case QMetaType::QVariantList: {

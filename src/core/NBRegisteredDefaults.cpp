@@ -89,6 +89,10 @@ QVariantMap table()
         {QStringLiteral("OVBrisantObservationsServerURL"), QString()},
         {QString(NBSettingKey::brisantDataServerURL), QStringLiteral("")},
         {QString(NBSettingKey::brisantServerKey), QStringLiteral("Wq4Ne8Rt2Yb6Um0Io3Pa7Sd5Fg9Hj1Kl")},
+        // The map's imagery and terrain tile servers: none configured, so the map asks nothing
+        // (radar and satellite stay empty, terrain comes only from the resources).
+        {QString(NBSettingKey::mapImageryServerURL), QString()},
+        {QString(NBSettingKey::mapTerrainServerURL), QString()},
     };
 }
 

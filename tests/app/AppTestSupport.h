@@ -6,7 +6,9 @@
 
 #include "app/NBController.h"
 #include "app/NBControllerEnvironment.h"
+#include "core/NBRegisteredDefaults.h"
 #include "core/OVLocationDB.h"
+#include "platform/OVUserDefaults.h"
 #include "support/TestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -114,6 +116,21 @@ public:
 private:
     QNetworkInformation::Reachability mState = QNetworkInformation::Reachability::Online;
 };
+
+/// Points every service host the application asks (NDFD, model data, Brisant, the map's imagery
+/// and terrain servers) at `baseUrl`, a fixture server's, so no app test reaches a public server
+/// once the application's panels and the map's layers ask for data. A host the test stored
+/// itself is kept.
+inline void storeServiceHosts(const QString &baseUrl)
+{
+    OVUserDefaults &defaults = OVUserDefaults::standard();
+    for (const QLatin1String key : {NBSettingKey::ndfdServerURL, NBSettingKey::modelDataServerURL,
+                                    NBSettingKey::brisantDataServerURL, NBSettingKey::mapImageryServerURL,
+                                    NBSettingKey::mapTerrainServerURL})
+        if (!defaults.hasStoredValue(key))
+            defaults.setObject(baseUrl, key);
+    defaults.synchronize();
+}
 
 /// The fixture location database (tests/data/core/locationdb), built once per process.
 inline std::shared_ptr<OVLocationDB> fixtureLocationDatabase()

@@ -5,6 +5,7 @@
 #include "app/NBNotifications.h"
 #include "app/NBSleepWakeMonitor.h"
 #include "app/NBUpdateManager.h"
+#include "app/NBVersionCheck.h"
 #include "app/Reachability.h"
 #include "core/NBControllerSettings.h"
 #include "core/NBPrefController.h"
@@ -41,7 +42,6 @@
 
 namespace {
 
-const QString kProductWebAddress = QStringLiteral("https://nimbrel.org/core/");
 const QString kFirstLaunchWindow = QStringLiteral("firstLaunchWindow");
 
 constexpr qint64 kMinimumUpdateInterval = 1800;
@@ -110,7 +110,10 @@ NBController *NBController::instance()
 
 QString NBController::userAgent()
 {
-    return QStringLiteral("Nimbrel Core/%1 (Linux; %2)").arg(QStringLiteral(NIMBREL_VERSION), kProductWebAddress);
+    const QString site = OVUserDefaults::standard().stringForKey(NBSettingKey::productWebURL).trimmed();
+    if (site.isEmpty())
+        return QStringLiteral("Nimbrel Core/%1 (Linux)").arg(QStringLiteral(NIMBREL_VERSION));
+    return QStringLiteral("Nimbrel Core/%1 (Linux; %2)").arg(QStringLiteral(NIMBREL_VERSION), site);
 }
 
 qint64 NBController::updateInterval()
@@ -234,6 +237,7 @@ void NBController::applicationDidFinishLaunching()
     mLastRedisplayTime = QDateTime();
     mTicker = mEnvironment.scheduler->callEvery(kTickerInterval, this, [this] { tick(); });
     mEnvironment.scheduler->callAfter(kFirstTickDelay, this, [this] { tick(); });
+    checkServerForUpdates();
     NBUpdateManager::shared();
 }
 
@@ -331,6 +335,13 @@ void NBController::launchCheckReachability()
                                                       [this](const OVNotification &) { reachabilityChanged(); });
     mReachability = Reachability::reachabilityForInternetConnection(mEnvironment.reachabilitySource());
     mReachability->startNotifier();
+}
+
+void NBController::checkServerForUpdates()
+{
+    if (!mVersionCheck)
+        mVersionCheck = new NBVersionCheck(mEnvironment.alerts, mWindow.get(), this);
+    mVersionCheck->checkServerForUpdates();
 }
 
 // --- Shutdown -----------------------------------------------------------------------------------

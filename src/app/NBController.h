@@ -26,6 +26,7 @@ class NBLocationController;
 class NBMainWindow;
 class NBSleepWakeMonitor;
 class NBTableView;
+class NBVersionCheck;
 class OVObservationsDB;
 class Reachability;
 struct OVNotification;
@@ -44,7 +45,8 @@ public:
     /// The live controller; null when none exists (it is never made on demand).
     static NBController *instance();
 
-    /// The User-Agent of every request: "Nimbrel Core/<version> (Linux; <product web address>)".
+    /// The User-Agent of every request: "Nimbrel Core/<version> (Linux; <NBProductWebURL>)",
+    /// or "Nimbrel Core/<version> (Linux)" when no product address is set.
     static QString userAgent();
     /// The `updateFrequency` setting in seconds, clamped to 1800..21600.
     static qint64 updateInterval();
@@ -99,6 +101,10 @@ public:
     /// The machine's position when no location was restored: the nearest known place is added,
     /// or the add panel opens when there is none or the position cannot be had.
     void checkCoreLocation();
+
+    /// Asks the download server for the latest version once (see NBVersionCheck).
+    void checkServerForUpdates();
+    NBVersionCheck *versionCheck() const { return mVersionCheck; }
 
     static bool systemJustWokeUp();
     static void setSystemJustWokeUp(bool wokeUp);
@@ -169,4 +175,5 @@ private:
     NBSleepWakeMonitor *mSleepWakeMonitor = nullptr;
     std::unique_ptr<OVObservationsDB> mObservationsDatabase;
     QGeoPositionInfoSource *mClManager = nullptr;
+    NBVersionCheck *mVersionCheck = nullptr;
 };

@@ -33,6 +33,12 @@ inline constexpr QLatin1String modelDataServerURL{"OVModelDataServerURL"};
 inline constexpr QLatin1String statusServerURL{"NBStatusServerURL"};
 /// Scheme and host of the download server that names the latest version; empty: none is asked.
 inline constexpr QLatin1String downloadServerURL{"NBDownloadServerURL"};
+/// Scheme and host of the product's web site ("/" its page, "/help/" its help); empty: none.
+inline constexpr QLatin1String productWebURL{"NBProductWebURL"};
+/// The product's social-media page; empty: none.
+inline constexpr QLatin1String productSocialURL{"NBProductSocialURL"};
+/// The support mail address; empty: none.
+inline constexpr QLatin1String supportEmail{"NBSupportEmail"};
 } // namespace NBSettingKey
 
 namespace NBRegisteredDefaults {

@@ -178,6 +178,7 @@ void NBController::awakeFromNib()
     mWindow->locationInfoView()->setBackgroundColor(QColor(100, 105, 107));
     launchSetupLocationTable();
     launchSetupMainViews();
+    launchSetupMenus();
     launchSetupNotifications();
     mCompletedInit = true;
 }
@@ -195,6 +196,10 @@ void NBController::launchSetupNotifications()
     center.addObserver(this, OVNotifyForecastNeedsDisplay, [this](const OVNotification &) { refreshLocationTable(); });
     center.addObserver(this, OVNotifyURLManagerChange, [this](const OVNotification &) { urlManagerNotification(); });
     center.addObserver(this, OVNotifyUpdateResult, [this](const OVNotification &n) { updateResult(n); });
+    connect(&OVUserDefaults::standard(), &OVUserDefaults::valueChanged, this, [this](const QString &key) {
+        if (key == QLatin1String("NBShowTemperatureInDock") || key == NBSettingKey::temperatureUnits)
+            updateDockTile();
+    });
 }
 
 void NBController::launchSetupMainWindow()
@@ -450,6 +455,8 @@ void NBController::setMonitoredLocations(const OVWeatherLocationList &locations)
     }
     mWeatherController.setCurrentLocation(current);
     OVNotificationCenter::defaultCenter().post(OVNotifyMapGeneratorNeedsDisplay, QVariant::fromValue(static_cast<QObject *>(this)));
+    menuNeedsUpdate();
+    updateDockTile();
 }
 
 void NBController::addMonitoredLocation(const std::shared_ptr<OVWeatherLocation> &location)
@@ -463,6 +470,8 @@ void NBController::refreshLocationTable()
 {
     if (mLocationController)
         mLocationController->reloadData();
+    menuNeedsUpdate();
+    updateDockTile();
 }
 
 void NBController::urlManagerNotification()

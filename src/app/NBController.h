@@ -22,7 +22,11 @@
 
 #include <memory>
 
+class NBDockTile;
 class NBLocationController;
+class QAction;
+class QMenu;
+class QSystemTrayIcon;
 class NBMainWindow;
 class NBSleepWakeMonitor;
 class NBTableView;
@@ -106,6 +110,30 @@ public:
     void checkServerForUpdates();
     NBVersionCheck *versionCheck() const { return mVersionCheck; }
 
+    // Menus and dock tile (NBControllerMenus.cpp).
+    /// A new menu of the monitored locations. For the tray (`tray` given) the items do
+    /// nothing; for the menu bar they carry tag n (1-based) in their data, Ctrl+n for n <= 8,
+    /// the current location's check and the observation's icon.
+    QMenu *applicationDockMenu(QSystemTrayIcon *tray);
+    /// Replaces the locations submenu by a fresh menu of the monitored locations.
+    void menuNeedsUpdate();
+    /// Tag n in 1..count makes location n-1 current and selects its row; others do nothing.
+    void emptyAction(int tag);
+    /// The View and Help menu actions, by the action's object name.
+    void actionHandler(QAction *sender);
+    /// Graph items follow their settings; expand and contract follow `graphWidthDays`.
+    void validateMenuItems();
+    /// Asks, then removes the location at the selected row.
+    void removeLocation();
+    /// Asks "Remove <city>?"; on "Remove" drops that row and its per-location settings.
+    void removeLocationAtIndex(qint64 index);
+    /// The badge: the first location's temperature, cleared for an empty list, unchanged
+    /// while it has no observation.
+    void updateDockTile();
+    /// The menu bar action of that object name; null when there is none.
+    QAction *menuAction(const QString &name) const;
+    NBDockTile *dockTile() const { return mDockTile; }
+
     static bool systemJustWokeUp();
     static void setSystemJustWokeUp(bool wokeUp);
     /// Set while the system is going to sleep; cleared after waking.
@@ -137,6 +165,8 @@ private:
     /// The list's action, spacing and scroller, and the content view's delayed set-up.
     void launchSetupMainViews();
     void launchSetupNotifications();
+    void launchSetupMenus();
+    QMenu *buildMenu(const QString &title, const QList<std::pair<const char *, QString>> &items);
     void launchSetupMainWindow();
     bool launchCheckNimbrelCoreMigrationNeeded();
     bool launchSetupPaths();
@@ -176,4 +206,5 @@ private:
     std::unique_ptr<OVObservationsDB> mObservationsDatabase;
     QGeoPositionInfoSource *mClManager = nullptr;
     NBVersionCheck *mVersionCheck = nullptr;
+    NBDockTile *mDockTile = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "app/NBLocationController.h"
 #include "app/NBMainWindow.h"
 #include "app/NBNotifications.h"
+#include "app/NBSecondaryWindows.h"
 #include "app/NBSleepWakeMonitor.h"
 #include "app/NBUpdateManager.h"
 #include "app/NBVersionCheck.h"
@@ -180,6 +181,7 @@ void NBController::awakeFromNib()
     launchSetupMainViews();
     launchSetupMenus();
     launchSetupNotifications();
+    launchSetupSplitView();
     mCompletedInit = true;
 }
 
@@ -236,6 +238,7 @@ void NBController::applicationDidFinishLaunching()
         return;
     launchSetupDatabases();
     launchSetupLocations();
+    launchShowSecondaryWindowsIfNeeded();
     launchCheckReachability();
     mAppDidFinishLaunching = true;
     mLastUpdateTime = QDateTime();
@@ -383,6 +386,8 @@ void NBController::tick()
 
 void NBController::updateWeather()
 {
+    if (mSecondaryWindows)
+        mSecondaryWindows->setActivityStatus(OVLocalizedString("Updating Weather Data"));
     if (mWindow) {
         mWindow->progressBar()->setValue(1);
         mWindow->progressBar()->show();
@@ -427,6 +432,8 @@ void NBController::updateProgressBar()
     }
     if (mWindow)
         mWindow->progressBar()->hide();
+    if (mSecondaryWindows)
+        mSecondaryWindows->setActivityStatus(OVLocalizedString("Idle"));
 }
 
 // --- Locations ----------------------------------------------------------------------------------
@@ -477,6 +484,8 @@ void NBController::refreshLocationTable()
 void NBController::urlManagerNotification()
 {
     setUrlsManaged(OVURLManager::sharedURLManager().managedURLStatus());
+    if (mSecondaryWindows)
+        mSecondaryWindows->setUrlsManaged(mUrlsManaged);
 }
 
 // --- Network ------------------------------------------------------------------------------------

@@ -24,6 +24,7 @@
 
 class NBDockTile;
 class NBLocationController;
+class NBSecondaryWindows;
 class QAction;
 class QMenu;
 class QSystemTrayIcon;
@@ -134,6 +135,16 @@ public:
     QAction *menuAction(const QString &name) const;
     NBDockTile *dockTile() const { return mDockTile; }
 
+    // Secondary windows and split view (NBControllerWindows.cpp).
+    void openActivityPanel() override;
+    void openPrefsWindow();
+    void openAboutBox();
+    void openWeatherJournal();
+    void openHelp();
+    /// The sheet telling that the product is discontinued; "Learn More" opens its page.
+    void openFutureUpdates();
+    NBSecondaryWindows *secondaryWindows() const { return mSecondaryWindows; }
+
     static bool systemJustWokeUp();
     static void setSystemJustWokeUp(bool wokeUp);
     /// Set while the system is going to sleep; cleared after waking.
@@ -166,6 +177,9 @@ private:
     void launchSetupMainViews();
     void launchSetupNotifications();
     void launchSetupMenus();
+    void launchSetupSplitView();
+    void launchShowSecondaryWindowsIfNeeded();
+    void saveSplitViewState();
     QMenu *buildMenu(const QString &title, const QList<std::pair<const char *, QString>> &items);
     void launchSetupMainWindow();
     bool launchCheckNimbrelCoreMigrationNeeded();
@@ -207,4 +221,5 @@ private:
     QGeoPositionInfoSource *mClManager = nullptr;
     NBVersionCheck *mVersionCheck = nullptr;
     NBDockTile *mDockTile = nullptr;
+    NBSecondaryWindows *mSecondaryWindows = nullptr;
 };

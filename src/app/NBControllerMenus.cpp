@@ -148,6 +148,12 @@ void NBController::launchSetupMenus()
     connect(menuAction(QStringLiteral("menuNimbrelQuit")), &QAction::triggered, qApp, &QCoreApplication::quit);
     connect(menuAction(QStringLiteral("menuRemoveLocation")), &QAction::triggered, this, &NBController::removeLocation);
     connect(menuAction(QStringLiteral("menuAddLocation")), &QAction::triggered, mLocationController, &NBLocationController::openAddPanel);
+    const std::pair<const char *, void (NBController::*)()> windows[] = {
+        {"menuNimbrelAbout", &NBController::openAboutBox},          {"menuPreferences", &NBController::openPrefsWindow},
+        {"menuOpenActivityPanel", &NBController::openActivityPanel}, {"menuOpenJournal", &NBController::openWeatherJournal},
+        {"menuHelp", &NBController::openHelp},                      {"menuFutureUpdates", &NBController::openFutureUpdates}};
+    for (const auto &[outlet, open] : windows)
+        connect(menuAction(QString::fromLatin1(outlet)), &QAction::triggered, this, open);
     connect(menuAction(QStringLiteral("menuWindowToggleFullscreen")), &QAction::triggered, this, [this] {
         mWindow->setWindowState(mWindow->windowState() ^ Qt::WindowFullScreen);
     });

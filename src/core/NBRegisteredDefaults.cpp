@@ -84,6 +84,10 @@ QVariantMap table()
         // No real status or download server exists: empty hosts send nothing.
         {QStringLiteral("NBStatusServerURL"), QString()},
         {QStringLiteral("NBDownloadServerURL"), QString()},
+        // Nor do a product web site, social-media page or support address: nothing is opened.
+        {QString(NBSettingKey::productWebURL), QString()},
+        {QString(NBSettingKey::productSocialURL), QString()},
+        {QString(NBSettingKey::supportEmail), QString()},
         // The Brisant services: scheme and host of each (none configured: nothing is sent) and
         // the access key the Brisant clients share.
         {QStringLiteral("OVBrisantObservationsServerURL"), QString()},

@@ -100,7 +100,20 @@ public:
     {
         alerts.push_back({false, title, message, button});
     }
+    /// Recorded with its buttons joined by "|"; answered at once with the next scripted
+    /// answer (a button's text), else with the first button.
+    void ask(QWidget *, const QString &title, const QString &message, const QStringList &buttons,
+             std::function<void(int chosen)> answered) override
+    {
+        alerts.push_back({false, title, message, buttons.join(QLatin1Char('|'))});
+        const QString answer = answers.empty() ? buttons.value(0) : answers.front();
+        if (!answers.empty())
+            answers.erase(answers.begin());
+        if (answered && buttons.contains(answer))
+            answered(int(buttons.indexOf(answer)));
+    }
     std::vector<RecordedAlert> alerts;
+    std::vector<QString> answers;
 };
 
 class SwitchableNetwork final : public NBReachabilitySource

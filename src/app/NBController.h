@@ -92,6 +92,8 @@ public:
     /// The list's action: the clicked row's location, else the selected row's, else none
     /// becomes current. A null table does nothing.
     void setCurrentLocationFromTable(NBTableView *table);
+    /// Selects `row` of the list and makes its location current; a row outside does nothing.
+    void selectLocationRow(int row);
     /// Asks every forecast and observation client to reload the monitored location at `row`.
     void reloadLocationAtRow(int row);
     void urlManagerNotification();
@@ -180,6 +182,7 @@ private:
     void launchSetupSplitView();
     void launchShowSecondaryWindowsIfNeeded();
     void saveSplitViewState();
+    NBSecondaryWindows *secondaryWindowsMade();
     QMenu *buildMenu(const QString &title, const QList<std::pair<const char *, QString>> &items);
     void launchSetupMainWindow();
     bool launchCheckNimbrelCoreMigrationNeeded();

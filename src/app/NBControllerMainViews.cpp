@@ -22,6 +22,11 @@ void NBController::launchSetupMainViews()
     if (auto *table = qobject_cast<NBTableView *>(mWindow->locationTable())) {
         table->setAction([this](NBTableView *sender) { setCurrentLocationFromTable(sender); });
         table->setIntercellSpacing(QSizeF(7.0, 2.0));
+        // Rows move by drag; the model moves the location itself, so the view copies.
+        table->setDragDropMode(QAbstractItemView::DragDrop);
+        table->setDefaultDropAction(Qt::CopyAction);
+        table->setDragDropOverwriteMode(false);
+        table->setDropIndicatorShown(true);
         table->setVerticalScrollBar(new NBScroller(table));
         connect(table, &NBTableView::reloadLocationAtIndex, this, &NBController::reloadLocationAtRow);
         connect(table, &NBTableView::addLocationRequested, mLocationController, &NBLocationController::openAddPanel);
@@ -59,4 +64,12 @@ void NBController::setCurrentLocationFromTable(NBTableView *table)
     if (row < 0)
         row = table->selectedRow();
     mWeatherController.setCurrentLocation(row < 0 ? nullptr : mLocationController->objectValue(row));
+}
+
+void NBController::selectLocationRow(int row)
+{
+    if (row < 0 || row >= mMonitoredLocations.size())
+        return;
+    selectRow(row);
+    mWeatherController.setCurrentLocation(mMonitoredLocations.at(row));
 }

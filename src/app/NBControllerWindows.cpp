@@ -91,40 +91,37 @@ void NBController::launchShowSecondaryWindowsIfNeeded()
         openWeatherJournal();
 }
 
-void NBController::openActivityPanel()
+NBSecondaryWindows *NBController::secondaryWindowsMade()
 {
     if (!mSecondaryWindows)
         mSecondaryWindows = new NBSecondaryWindows(this);
-    mSecondaryWindows->setUrlsManaged(mUrlsManaged);
+    return mSecondaryWindows;
+}
+
+void NBController::openActivityPanel()
+{
+    secondaryWindowsMade()->setUrlsManaged(mUrlsManaged);
     mSecondaryWindows->openActivityPanel();
 }
 
 void NBController::openPrefsWindow()
 {
-    if (!mSecondaryWindows)
-        mSecondaryWindows = new NBSecondaryWindows(this);
-    mSecondaryWindows->openPrefsWindow();
+    secondaryWindowsMade()->openPrefsWindow();
 }
 
 void NBController::openAboutBox()
 {
-    if (!mSecondaryWindows)
-        mSecondaryWindows = new NBSecondaryWindows(this);
-    mSecondaryWindows->openAboutBox();
+    secondaryWindowsMade()->openAboutBox();
 }
 
 void NBController::openWeatherJournal()
 {
-    if (!mSecondaryWindows)
-        mSecondaryWindows = new NBSecondaryWindows(this);
-    mSecondaryWindows->openWeatherJournal();
+    secondaryWindowsMade()->openWeatherJournal();
 }
 
 void NBController::openHelp()
 {
-    if (!mSecondaryWindows)
-        mSecondaryWindows = new NBSecondaryWindows(this);
-    mSecondaryWindows->openHelp();
+    secondaryWindowsMade()->openHelp();
 }
 
 void NBController::openFutureUpdates()

@@ -33,6 +33,22 @@ public:
     /// The index of this very location object in the list; 0 when absent or the list is empty.
     int rowOfLocation(const std::shared_ptr<OVWeatherLocation> &location) const;
 
+    // Reordering by drag: one row moves; its index travels as ASCII text under the private
+    // format "zipcodeType". Drops go between rows only.
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    Qt::DropActions supportedDropActions() const override { return Qt::MoveAction | Qt::CopyAction; }
+    QStringList mimeTypes() const override;
+    /// The first dragged row's index; nothing for no rows.
+    QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    /// Refuses drops onto a row (`parent` valid).
+    bool canDropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
+                         const QModelIndex &parent) const override;
+    /// Moves the dragged location to the gap before `row` (below the rows: `row` = count, or
+    /// -1) and makes it current. A text that is not wholly a decimal index, or an index or
+    /// row out of range, is refused.
+    bool dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
+                      const QModelIndex &parent) override;
+
     /// Shows the list as it is now.
     void reloadData();
     /// Opens the panel for adding a location. The entry panels are not built yet: it only logs.

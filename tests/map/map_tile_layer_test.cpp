@@ -2,6 +2,9 @@
 // settings as a float, and the base's refusal to bind tiles.
 #include "map/gl/OVMapTileLayer.h"
 
+#include "map/OVMapLayerFactory.h"
+#include "map/gl/OVMapTerrainTileLayer.h"
+
 #include "support/TestHelpers.h"
 #include "support/TileMapController.h"
 
@@ -76,6 +79,34 @@ TEST_F(MapTileLayer, VisibleTilesFollowTheViewAndTheCounts)
     EXPECT_EQ(tiles[2].geoRect, OVGeoRectMake(0.0, 180.0, 90.0, 270.0));
     controller.mapView = nullptr;
     EXPECT_EQ(layer.visibleTiles().size(), 1) << "no view: the all-zero rectangle";
+}
+
+TEST_F(MapTileLayer, TheFactoryBuildsTerrainLevelsFromTheirConfiguration)
+{
+    OVMapLayerFactory factory;
+    OVMapTerrainTileLayer::registerWithFactory(factory);
+    OVMapLayerConfiguration configuration;
+    configuration.kind = OVMapLayerKind::TerrainTiles;
+    configuration.elevation = OVMapElevation::kTerrainCoarsest;
+    configuration.numXTiles = 32;
+    configuration.numYTiles = 16;
+    configuration.textureInternalFormat = OVMapTextureFormat::kCompressedRGB;
+    configuration.sourceURLFormat = QStringLiteral("http://127.0.0.1:1/gen2-nb/05/16384/@x_@y.jpg");
+    configuration.localCacheDirectory = QStringLiteral("/tmp/terrain/16384");
+    const auto built = std::dynamic_pointer_cast<OVMapTerrainTileLayer>(factory.build(configuration, &controller, loader));
+    ASSERT_TRUE(built);
+    EXPECT_EQ(built->numXTiles(), 32);
+    EXPECT_EQ(built->numYTiles(), 16);
+    EXPECT_EQ(built->textureInternalFormat(), OVMapTextureFormat::kCompressedRGB);
+    EXPECT_EQ(built->elevation(), OVMapElevation::kTerrainCoarsest);
+    EXPECT_EQ(built->urlStringForTile(12, 5), QStringLiteral("http://127.0.0.1:1/gen2-nb/05/16384/12_5.jpg"));
+    EXPECT_EQ(built->cachedPathForTile(12, 5), QStringLiteral("/tmp/terrain/16384/12_5.data"));
+    EXPECT_FALSE(built->preferenceKeyForAlpha());
+
+    configuration.localCacheDirectory.clear();
+    const auto uncached = std::dynamic_pointer_cast<OVMapTerrainTileLayer>(factory.build(configuration, &controller, loader));
+    ASSERT_TRUE(uncached);
+    EXPECT_FALSE(uncached->cachedPathForTile(0, 0)) << "an empty folder is no cache";
 }
 
 } // namespace

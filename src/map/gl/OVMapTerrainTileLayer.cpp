@@ -1,6 +1,8 @@
 #include "map/gl/OVMapTerrainTileLayer.h"
 
 #include "map/OVMapControllerInterface.h"
+#include "map/OVMapLayerConfiguration.h"
+#include "map/OVMapLayerFactory.h"
 #include "map/OVMapSupportedView.h"
 #include "platform/OVLog.h"
 #include "platform/OVNotificationCenter.h"
@@ -45,6 +47,29 @@ OVMapTerrainTileLayer::OVMapTerrainTileLayer(OVMapControllerInterface *mapContro
     OVNotificationCenter::defaultCenter().addObserver(this, OVURLFinishedLoading, [this](const OVNotification &note) {
         downloadFinished(note.object.value<OVURLPtr>());
     });
+}
+
+void OVMapTerrainTileLayer::registerWithFactory(OVMapLayerFactory &factory)
+{
+    factory.registerBuilder(OVMapLayerKind::TerrainTiles, &OVMapTerrainTileLayer::makeForConfiguration);
+}
+
+std::shared_ptr<OVMapTerrainTileLayer>
+OVMapTerrainTileLayer::makeForConfiguration(const OVMapLayerConfiguration &configuration,
+                                            OVMapControllerInterface *mapController,
+                                            const std::shared_ptr<OVTextureLoader> &loader)
+{
+    auto layer = std::make_shared<OVMapTerrainTileLayer>(mapController, loader);
+    layer->setNumXTiles(configuration.numXTiles);
+    layer->setNumYTiles(configuration.numYTiles);
+    layer->setAlpha(configuration.alpha);
+    if (!configuration.preferenceKeyForAlpha.isEmpty())
+        layer->setPreferenceKeyForAlpha(configuration.preferenceKeyForAlpha);
+    layer->setTextureInternalFormat(configuration.textureInternalFormat);
+    layer->setSourceURLFormat(configuration.sourceURLFormat);
+    if (!configuration.localCacheDirectory.isEmpty())
+        layer->setLocalCacheDirectory(configuration.localCacheDirectory);
+    return layer;
 }
 
 OVMapTerrainTileLayer::~OVMapTerrainTileLayer()

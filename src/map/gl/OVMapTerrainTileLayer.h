@@ -36,6 +36,8 @@
 #include <memory>
 #include <optional>
 
+class OVMapLayerFactory;
+struct OVMapLayerConfiguration;
 class QObject;
 
 class OVMapTerrainTileLayer final : public OVMapTileLayer
@@ -48,6 +50,13 @@ public:
                           const OVClock &clock = OVClock::system());
     /// Cancels the running downloads; none of their callbacks runs afterwards.
     ~OVMapTerrainTileLayer() override;
+
+    /// Makes the factory build this layer for the terrain levels (OVMapLayerKind::TerrainTiles).
+    static void registerWithFactory(OVMapLayerFactory &factory);
+    /// A layer set up from a level's configuration (tile counts, source, cache folder, format).
+    static std::shared_ptr<OVMapTerrainTileLayer> makeForConfiguration(const OVMapLayerConfiguration &configuration,
+                                                                       OVMapControllerInterface *mapController,
+                                                                       const std::shared_ptr<OVTextureLoader> &loader);
 
     bool prepareTile(int64_t column, int64_t row) override;
 

@@ -18,6 +18,8 @@
 #include "core/OVReloadNotifications.h"
 #include "core/remote/OVURL.h"
 #include "core/remote/OVURLManager.h"
+#include "map/OVMapLayerFactory.h"
+#include "map/gl/OVMapTerrainTileLayer.h"
 #include "platform/OVLocalize.h"
 #include "platform/OVLog.h"
 #include "platform/OVNotificationCenter.h"
@@ -85,6 +87,7 @@ NBController::NBController(NBControllerEnvironment environment, QObject *parent)
 {
     gInstance = this;
     OVWeatherLocation::registerLocationFactory();
+    OVMapTerrainTileLayer::registerWithFactory(OVMapLayerFactory::shared());
     launchSetupPreferences();
     OVURL::setUserAgent(userAgent());
     launchSetupSleepWakeNotifications();

@@ -154,9 +154,13 @@ TEST_F(TextureRegistry, ALookupMarksTheItemUsed)
 
 TEST_F(TextureRegistry, APendingKeyIsRefusedUntilReleased)
 {
+    EXPECT_FALSE(registry.isKeyPending(QStringLiteral("tile")));
     EXPECT_TRUE(registry.queueKey(QStringLiteral("tile")));
+    EXPECT_TRUE(registry.isKeyPending(QStringLiteral("tile")));
+    EXPECT_FALSE(registry.isKeyPending(QStringLiteral("other")));
     EXPECT_FALSE(registry.queueKey(QStringLiteral("tile")));
     registry.dequeueKey(QStringLiteral("tile"));
+    EXPECT_FALSE(registry.isKeyPending(QStringLiteral("tile")));
     EXPECT_TRUE(registry.queueKey(QStringLiteral("tile")));
 }
 

@@ -193,6 +193,12 @@ void OVTextureRegistry::dequeueKey(const QString &key)
     mPendingKeys.remove(key);
 }
 
+bool OVTextureRegistry::isKeyPending(const QString &key) const
+{
+    std::lock_guard lock(mMutex);
+    return mPendingKeys.contains(key);
+}
+
 uint64_t OVTextureRegistry::pixelSizeOfFormat(uint32_t internalFormat)
 {
     switch (internalFormat) {

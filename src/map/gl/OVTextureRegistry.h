@@ -56,6 +56,8 @@ public:
     /// Marks a key pending; false when it already was.
     bool queueKey(const QString &key);
     void dequeueKey(const QString &key);
+    /// Whether a load of the key is pending (queued and not yet registered or failed).
+    bool isKeyPending(const QString &key) const;
     /// Bytes per pixel charged for an internal format; 0 for a format outside the table.
     static uint64_t pixelSizeOfFormat(uint32_t internalFormat);
     uint64_t textureMemoryUsed() const;

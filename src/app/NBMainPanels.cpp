@@ -2,9 +2,9 @@
 #include "app/NBMainPanels.h"
 
 #include "app/NBForecastView.h"
-#include "app/NBPlaceholderGraphContainer.h"
 #include "app/NBPlaceholderMapController.h"
 #include "app/NBTimeView.h"
+#include "graphs/NBMultiGraphContainerView.h"
 #include "weather/OVBrisantDataBroker.h"
 #include "weather/OVNDFD.h"
 #include "weather/OVWeatherLocation.h"
@@ -30,7 +30,7 @@ NBTimeView *makeTimeView(QWidget *parent, std::function<QDateTime()> now)
 
 OVGraphContainer *makeGraphContainerView(QWidget *parent)
 {
-    return new NBPlaceholderGraphContainer(parent);
+    return new NBMultiGraphContainerView(parent);
 }
 
 std::unique_ptr<OVMapPanel> makeMapViewController(QWidget *parent)

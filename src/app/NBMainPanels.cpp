@@ -2,8 +2,8 @@
 #include "app/NBMainPanels.h"
 
 #include "app/NBForecastView.h"
-#include "app/NBPlaceholderGraphContainer.h"
 #include "app/NBTimeView.h"
+#include "graphs/NBMultiGraphContainerView.h"
 #include "map/NBMapViewController.h"
 #include "weather/OVBrisantDataBroker.h"
 #include "weather/OVNDFD.h"
@@ -32,7 +32,7 @@ NBTimeView *makeTimeView(QWidget *parent, std::function<QDateTime()> now)
 
 OVGraphContainer *makeGraphContainerView(QWidget *parent)
 {
-    return new NBPlaceholderGraphContainer(parent);
+    return new NBMultiGraphContainerView(parent);
 }
 
 void prepareWindowForMap(QWidget *host)

@@ -55,6 +55,10 @@ public:
     QLabel *rightLabel() const { return mRightLabel; }
     QLabel *leftLabel() const { return mLeftLabel; }
 
+    /// 1 while the container shows the panel, 0 while it is hidden (sliding out or gone).
+    double alpha() const { return mAlpha; }
+    void setAlpha(double alpha) { mAlpha = alpha; }
+
     int type() const { return mType; }
     /// The raw number only; `setGraphType` also sets the panel up.
     void setType(int type) { mType = type; }
@@ -113,6 +117,7 @@ private:
     const OVClock &clock() const;
 
     int mType = -1;
+    double mAlpha = 1.0;
     NBMultiGraphPartDelegate *mDelegate = nullptr;
     std::unique_ptr<NBGraphTypeStrategy> mStrategy;
     OVGraphView *mGraph = nullptr;

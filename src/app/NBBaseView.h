@@ -62,7 +62,7 @@ public:
     void setCurrentLocation(const std::shared_ptr<OVWeatherLocation> &location);
     std::shared_ptr<OVWeatherLocation> currentLocation() const { return mCurrentLocation; }
     bool hasPanels() const { return mConditionsView != nullptr; }
-    /// The map panel factory `setupViews` uses (the placeholder map unless replaced).
+    /// The map panel factory `setupViews` uses (the OpenGL map unless replaced).
     void setMapFactory(MapFactory factory) { mMapFactory = std::move(factory); }
 
     // OVMainViewModeHost

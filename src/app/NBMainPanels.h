@@ -1,6 +1,5 @@
 // Where the main window's content view gets its panels: one factory per panel, each making the
-// panel as a child of the content view. A panel whose code does not exist yet is an empty
-// placeholder; each is swapped in here alone.
+// panel as a child of the content view, so a panel is swapped in here alone.
 #pragma once
 
 #include <QDateTime>

@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace {
 
@@ -66,6 +67,44 @@ TEST(MapLinesParse, AMissingOrEmptyFileIsHandedOverEmptyAndLoggedOnce)
         layer.draw(); // no view, no context: nothing happens
         EXPECT_FALSE(layer.verticesReady());
         EXPECT_EQ(log.lines().filter(path).size(), 1);
+    }
+}
+
+} // namespace
+
+namespace {
+
+QByteArray runScript(const QString &topology, const QString &output)
+{
+    QProcess node;
+    node.start(QStringLiteral("node"), {QStringLiteral(NIMBREL_MAPDATA_WORK "/make-boundaries.mjs"), topology,
+                                        QStringLiteral("countries"), output});
+    EXPECT_TRUE(node.waitForFinished(60000));
+    EXPECT_EQ(node.exitCode(), 0) << node.readAllStandardError().toStdString();
+    return readTestFile(output);
+}
+
+TEST(MapBoundaryScript, KeepsSharedBordersOnceAndDropsCoastsAndDateLineCrossings)
+{
+    const QString topology = testDataPath(QStringLiteral("map/lines/topo_two_squares.json"));
+    const QByteArray first = runScript(topology, testOutputPath(QStringLiteral("first_boundaries.txt")));
+    const QByteArray second = runScript(topology, testOutputPath(QStringLiteral("second_boundaries.txt")));
+    EXPECT_EQ(first, readTestFile(testDataPath(QStringLiteral("map/lines/expected_boundaries.txt"))));
+    EXPECT_EQ(first, second);
+}
+
+TEST(MapBoundaryScript, TheBuiltFilesParseToEveryFourFieldLine)
+{
+    for (const char *name : {"boundaries_i.txt", "states_i.txt"}) {
+        SCOPED_TRACE(name);
+        const QByteArray text = readTestFile(QStringLiteral(NIMBREL_APP_DIR "/") + QLatin1String(name));
+        ASSERT_FALSE(text.isEmpty());
+        const QRegularExpression segment(QStringLiteral("^[^ ]+ [^ ]+ [^ ]+ [^ ]+$"));
+        qsizetype lines = 0;
+        for (const QByteArray &line : text.split('\n'))
+            lines += segment.match(QString::fromLatin1(line)).hasMatch() ? 1 : 0;
+        EXPECT_GT(lines, 1000);
+        EXPECT_EQ(qsizetype(OVMapLinesLayer::parseBoundaryText(text).size()), 2 * lines);
     }
 }
 

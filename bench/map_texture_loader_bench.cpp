@@ -5,8 +5,8 @@
 // registry charges per tile for the internal format.
 //
 // Needs an X display with OpenGL: xvfb-run -a -s "-screen 0 1600x1000x24" ./map_texture_loader_bench
+#include "MapBenchGL.h"
 #include "map/gl/OVTextureLoader.h"
-#include "platform/OVOpenGLFormat.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -61,27 +61,11 @@ QByteArray bgraPixels()
     return QByteArray(reinterpret_cast<const char *>(image.constBits()), qsizetype(image.sizeInBytes()));
 }
 
-struct GLSetup
-{
-    GLSetup()
-    {
-        surface.setFormat(QSurfaceFormat::defaultFormat());
-        surface.create();
-        context.setFormat(QSurfaceFormat::defaultFormat());
-        context.create();
-        context.makeCurrent(&surface);
-        gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_2_1>(&context);
-    }
-    QOffscreenSurface surface;
-    QOpenGLContext context;
-    QOpenGLFunctions_2_1 *gl = nullptr;
-};
-
-GLSetup *gGLSetup = nullptr; // made and destroyed in main, while the application lives
+using GLSetup = MapBenchGL;
 
 GLSetup &glSetup()
 {
-    return *gGLSetup;
+    return MapBenchGL::shared();
 }
 
 void setCounters(benchmark::State &state, int32_t internalFormat)
@@ -174,16 +158,5 @@ BENCHMARK_CAPTURE(BM_PlainTexImage, compressed_rgb, GL_COMPRESSED_RGB)->Unit(ben
 
 int main(int argc, char **argv)
 {
-    ::setenv("QT_QPA_PLATFORM", "xcb", 0);
-    OVOpenGLFormat::configureBeforeApplication();
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    auto setup = std::make_unique<GLSetup>();
-    gGLSetup = setup.get();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    gGLSetup = nullptr;
-    return 0;
+    return MapBenchGL::run(argc, argv);
 }

@@ -3,8 +3,10 @@
 #include "app/NBLocationController.h"
 #include "app/NBMainWindow.h"
 #include "app/NBNotifications.h"
+#include "app/NBSecondaryWindows.h"
 #include "app/NBSleepWakeMonitor.h"
 #include "app/NBUpdateManager.h"
+#include "app/NBVersionCheck.h"
 #include "app/Reachability.h"
 #include "core/NBControllerSettings.h"
 #include "core/NBPrefController.h"
@@ -41,7 +43,6 @@
 
 namespace {
 
-const QString kProductWebAddress = QStringLiteral("https://nimbrel.org/core/");
 const QString kFirstLaunchWindow = QStringLiteral("firstLaunchWindow");
 
 constexpr qint64 kMinimumUpdateInterval = 1800;
@@ -110,7 +111,10 @@ NBController *NBController::instance()
 
 QString NBController::userAgent()
 {
-    return QStringLiteral("Nimbrel Core/%1 (Linux; %2)").arg(QStringLiteral(NIMBREL_VERSION), kProductWebAddress);
+    const QString site = OVUserDefaults::standard().stringForKey(NBSettingKey::productWebURL).trimmed();
+    if (site.isEmpty())
+        return QStringLiteral("Nimbrel Core/%1 (Linux)").arg(QStringLiteral(NIMBREL_VERSION));
+    return QStringLiteral("Nimbrel Core/%1 (Linux; %2)").arg(QStringLiteral(NIMBREL_VERSION), site);
 }
 
 qint64 NBController::updateInterval()
@@ -175,7 +179,9 @@ void NBController::awakeFromNib()
     mWindow->locationInfoView()->setBackgroundColor(QColor(100, 105, 107));
     launchSetupLocationTable();
     launchSetupMainViews();
+    launchSetupMenus();
     launchSetupNotifications();
+    launchSetupSplitView();
     mCompletedInit = true;
 }
 
@@ -192,6 +198,10 @@ void NBController::launchSetupNotifications()
     center.addObserver(this, OVNotifyForecastNeedsDisplay, [this](const OVNotification &) { refreshLocationTable(); });
     center.addObserver(this, OVNotifyURLManagerChange, [this](const OVNotification &) { urlManagerNotification(); });
     center.addObserver(this, OVNotifyUpdateResult, [this](const OVNotification &n) { updateResult(n); });
+    connect(&OVUserDefaults::standard(), &OVUserDefaults::valueChanged, this, [this](const QString &key) {
+        if (key == QLatin1String("NBShowTemperatureInDock") || key == NBSettingKey::temperatureUnits)
+            updateDockTile();
+    });
 }
 
 void NBController::launchSetupMainWindow()
@@ -228,12 +238,14 @@ void NBController::applicationDidFinishLaunching()
         return;
     launchSetupDatabases();
     launchSetupLocations();
+    launchShowSecondaryWindowsIfNeeded();
     launchCheckReachability();
     mAppDidFinishLaunching = true;
     mLastUpdateTime = QDateTime();
     mLastRedisplayTime = QDateTime();
     mTicker = mEnvironment.scheduler->callEvery(kTickerInterval, this, [this] { tick(); });
     mEnvironment.scheduler->callAfter(kFirstTickDelay, this, [this] { tick(); });
+    checkServerForUpdates();
     NBUpdateManager::shared();
 }
 
@@ -333,6 +345,13 @@ void NBController::launchCheckReachability()
     mReachability->startNotifier();
 }
 
+void NBController::checkServerForUpdates()
+{
+    if (!mVersionCheck)
+        mVersionCheck = new NBVersionCheck(mEnvironment.alerts, mWindow.get(), this);
+    mVersionCheck->checkServerForUpdates();
+}
+
 // --- Shutdown -----------------------------------------------------------------------------------
 
 void NBController::applicationWillTerminate()
@@ -367,6 +386,8 @@ void NBController::tick()
 
 void NBController::updateWeather()
 {
+    if (mSecondaryWindows)
+        mSecondaryWindows->setActivityStatus(OVLocalizedString("Updating Weather Data"));
     if (mWindow) {
         mWindow->progressBar()->setValue(1);
         mWindow->progressBar()->show();
@@ -411,6 +432,8 @@ void NBController::updateProgressBar()
     }
     if (mWindow)
         mWindow->progressBar()->hide();
+    if (mSecondaryWindows)
+        mSecondaryWindows->setActivityStatus(OVLocalizedString("Idle"));
 }
 
 // --- Locations ----------------------------------------------------------------------------------
@@ -439,6 +462,8 @@ void NBController::setMonitoredLocations(const OVWeatherLocationList &locations)
     }
     mWeatherController.setCurrentLocation(current);
     OVNotificationCenter::defaultCenter().post(OVNotifyMapGeneratorNeedsDisplay, QVariant::fromValue(static_cast<QObject *>(this)));
+    menuNeedsUpdate();
+    updateDockTile();
 }
 
 void NBController::addMonitoredLocation(const std::shared_ptr<OVWeatherLocation> &location)
@@ -452,11 +477,15 @@ void NBController::refreshLocationTable()
 {
     if (mLocationController)
         mLocationController->reloadData();
+    menuNeedsUpdate();
+    updateDockTile();
 }
 
 void NBController::urlManagerNotification()
 {
     setUrlsManaged(OVURLManager::sharedURLManager().managedURLStatus());
+    if (mSecondaryWindows)
+        mSecondaryWindows->setUrlsManaged(mUrlsManaged);
 }
 
 // --- Network ------------------------------------------------------------------------------------

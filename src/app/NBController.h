@@ -22,10 +22,16 @@
 
 #include <memory>
 
+class NBDockTile;
 class NBLocationController;
+class NBSecondaryWindows;
+class QAction;
+class QMenu;
+class QSystemTrayIcon;
 class NBMainWindow;
 class NBSleepWakeMonitor;
 class NBTableView;
+class NBVersionCheck;
 class OVObservationsDB;
 class Reachability;
 struct OVNotification;
@@ -44,7 +50,8 @@ public:
     /// The live controller; null when none exists (it is never made on demand).
     static NBController *instance();
 
-    /// The User-Agent of every request: "Nimbrel Core/<version> (Linux; <product web address>)".
+    /// The User-Agent of every request: "Nimbrel Core/<version> (Linux; <NBProductWebURL>)",
+    /// or "Nimbrel Core/<version> (Linux)" when no product address is set.
     static QString userAgent();
     /// The `updateFrequency` setting in seconds, clamped to 1800..21600.
     static qint64 updateInterval();
@@ -100,6 +107,44 @@ public:
     /// or the add panel opens when there is none or the position cannot be had.
     void checkCoreLocation();
 
+    /// Asks the download server for the latest version once (see NBVersionCheck).
+    void checkServerForUpdates();
+    NBVersionCheck *versionCheck() const { return mVersionCheck; }
+
+    // Menus and dock tile (NBControllerMenus.cpp).
+    /// A new menu of the monitored locations. For the tray (`tray` given) the items do
+    /// nothing; for the menu bar they carry tag n (1-based) in their data, Ctrl+n for n <= 8,
+    /// the current location's check and the observation's icon.
+    QMenu *applicationDockMenu(QSystemTrayIcon *tray);
+    /// Replaces the locations submenu by a fresh menu of the monitored locations.
+    void menuNeedsUpdate();
+    /// Tag n in 1..count makes location n-1 current and selects its row; others do nothing.
+    void emptyAction(int tag);
+    /// The View and Help menu actions, by the action's object name.
+    void actionHandler(QAction *sender);
+    /// Graph items follow their settings; expand and contract follow `graphWidthDays`.
+    void validateMenuItems();
+    /// Asks, then removes the location at the selected row.
+    void removeLocation();
+    /// Asks "Remove <city>?"; on "Remove" drops that row and its per-location settings.
+    void removeLocationAtIndex(qint64 index);
+    /// The badge: the first location's temperature, cleared for an empty list, unchanged
+    /// while it has no observation.
+    void updateDockTile();
+    /// The menu bar action of that object name; null when there is none.
+    QAction *menuAction(const QString &name) const;
+    NBDockTile *dockTile() const { return mDockTile; }
+
+    // Secondary windows and split view (NBControllerWindows.cpp).
+    void openActivityPanel() override;
+    void openPrefsWindow();
+    void openAboutBox();
+    void openWeatherJournal();
+    void openHelp();
+    /// The sheet telling that the product is discontinued; "Learn More" opens its page.
+    void openFutureUpdates();
+    NBSecondaryWindows *secondaryWindows() const { return mSecondaryWindows; }
+
     static bool systemJustWokeUp();
     static void setSystemJustWokeUp(bool wokeUp);
     /// Set while the system is going to sleep; cleared after waking.
@@ -131,6 +176,11 @@ private:
     /// The list's action, spacing and scroller, and the content view's delayed set-up.
     void launchSetupMainViews();
     void launchSetupNotifications();
+    void launchSetupMenus();
+    void launchSetupSplitView();
+    void launchShowSecondaryWindowsIfNeeded();
+    void saveSplitViewState();
+    QMenu *buildMenu(const QString &title, const QList<std::pair<const char *, QString>> &items);
     void launchSetupMainWindow();
     bool launchCheckNimbrelCoreMigrationNeeded();
     bool launchSetupPaths();
@@ -169,4 +219,7 @@ private:
     NBSleepWakeMonitor *mSleepWakeMonitor = nullptr;
     std::unique_ptr<OVObservationsDB> mObservationsDatabase;
     QGeoPositionInfoSource *mClManager = nullptr;
+    NBVersionCheck *mVersionCheck = nullptr;
+    NBDockTile *mDockTile = nullptr;
+    NBSecondaryWindows *mSecondaryWindows = nullptr;
 };

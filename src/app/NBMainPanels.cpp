@@ -3,11 +3,13 @@
 
 #include "app/NBForecastView.h"
 #include "app/NBPlaceholderGraphContainer.h"
-#include "app/NBPlaceholderMapController.h"
 #include "app/NBTimeView.h"
+#include "map/NBMapViewController.h"
 #include "weather/OVBrisantDataBroker.h"
 #include "weather/OVNDFD.h"
 #include "weather/OVWeatherLocation.h"
+
+#include <QOpenGLWidget>
 
 namespace NBMainPanels {
 
@@ -33,9 +35,20 @@ OVGraphContainer *makeGraphContainerView(QWidget *parent)
     return new NBPlaceholderGraphContainer(parent);
 }
 
+void prepareWindowForMap(QWidget *host)
+{
+    if (!NBMapView::openGLAvailable())
+        return;
+    if (host->findChild<QOpenGLWidget *>(QStringLiteral("mapWindowMarker"), Qt::FindDirectChildrenOnly))
+        return;
+    auto *marker = new QOpenGLWidget(host);
+    marker->setObjectName(QStringLiteral("mapWindowMarker"));
+    marker->hide();
+}
+
 std::unique_ptr<OVMapPanel> makeMapViewController(QWidget *parent)
 {
-    return std::make_unique<NBPlaceholderMapController>(parent);
+    return std::make_unique<NBMapViewController>(parent);
 }
 
 } // namespace NBMainPanels

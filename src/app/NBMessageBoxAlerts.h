@@ -9,4 +9,6 @@ class NBMessageBoxAlerts final : public NBAlertService
 public:
     void runCritical(const QString &title, const QString &message) override;
     void showAlert(const QString &title, const QString &message, const QString &button) override;
+    void ask(QWidget *window, const QString &title, const QString &message, const QStringList &buttons,
+             std::function<void(int chosen)> answered) override;
 };

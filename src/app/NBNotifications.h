@@ -1,7 +1,5 @@
-// Names of the notifications the application posts.
+// Names of the notifications the application posts. The map's is declared with the display
+// notifications, where the map, which cannot see the application, reads it.
 #pragma once
 
-#include <QString>
-
-/// The map should regenerate its image (object: the controller).
-inline const QString OVNotifyMapGeneratorNeedsDisplay = QStringLiteral("OVNotifyMapGeneratorNeedsDisplay");
+#include "core/OVDisplayNotifications.h"

@@ -84,11 +84,19 @@ QVariantMap table()
         // No real status or download server exists: empty hosts send nothing.
         {QStringLiteral("NBStatusServerURL"), QString()},
         {QStringLiteral("NBDownloadServerURL"), QString()},
+        // Nor do a product web site, social-media page or support address: nothing is opened.
+        {QString(NBSettingKey::productWebURL), QString()},
+        {QString(NBSettingKey::productSocialURL), QString()},
+        {QString(NBSettingKey::supportEmail), QString()},
         // The Brisant services: scheme and host of each (none configured: nothing is sent) and
         // the access key the Brisant clients share.
         {QStringLiteral("OVBrisantObservationsServerURL"), QString()},
         {QString(NBSettingKey::brisantDataServerURL), QStringLiteral("")},
         {QString(NBSettingKey::brisantServerKey), QStringLiteral("Wq4Ne8Rt2Yb6Um0Io3Pa7Sd5Fg9Hj1Kl")},
+        // The map's imagery and terrain tile servers: none configured, so the map asks nothing
+        // (radar and satellite stay empty, terrain comes only from the resources).
+        {QString(NBSettingKey::mapImageryServerURL), QString()},
+        {QString(NBSettingKey::mapTerrainServerURL), QString()},
     };
 }
 

@@ -33,6 +33,16 @@ inline constexpr QLatin1String modelDataServerURL{"OVModelDataServerURL"};
 inline constexpr QLatin1String statusServerURL{"NBStatusServerURL"};
 /// Scheme and host of the download server that names the latest version; empty: none is asked.
 inline constexpr QLatin1String downloadServerURL{"NBDownloadServerURL"};
+/// Scheme and host of the map imagery server (radar, satellite, attribution); empty: none.
+inline constexpr QLatin1String mapImageryServerURL{"OVMapImageryServerURL"};
+/// Scheme and host of the map's terrain tile server; empty: only bundled terrain levels.
+inline constexpr QLatin1String mapTerrainServerURL{"OVMapTerrainServerURL"};
+/// Scheme and host of the product's web site ("/" its page, "/help/" its help); empty: none.
+inline constexpr QLatin1String productWebURL{"NBProductWebURL"};
+/// The product's social-media page; empty: none.
+inline constexpr QLatin1String productSocialURL{"NBProductSocialURL"};
+/// The support mail address; empty: none.
+inline constexpr QLatin1String supportEmail{"NBSupportEmail"};
 } // namespace NBSettingKey
 
 namespace NBRegisteredDefaults {

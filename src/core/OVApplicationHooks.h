@@ -22,6 +22,8 @@ public:
     virtual void redisplayMainWindow() = 0;
     /// Makes the journal window reread the values it shows.
     virtual void updateJournalValues() = 0;
+    /// Opens the activity panel, or closes it when it is open (the map's control panel asks).
+    virtual void openActivityPanel() {}
 
     /// Makes `hooks` the shell's hooks (null removes them).
     static void install(std::shared_ptr<OVApplicationHooks> hooks);

@@ -84,6 +84,25 @@ std::unique_ptr<Statement> prepareAndBind(sqlite3 *db, const QString &sql,
     return statement;
 }
 
+// Failures that mean a change did not reach the file whatever the statement (a full disk, a
+// read-only or damaged file, an I/O error): the user needs to see these, with SQLite's reason.
+bool losesWrite(int result)
+{
+    switch (result & 0xff) {
+    case SQLITE_FULL:
+    case SQLITE_READONLY:
+    case SQLITE_IOERR:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_NOMEM:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool isCommit(const QString &sql)
 {
     const QString word = sql.trimmed().section(QLatin1Char(' '), 0, 0).toUpper();
@@ -239,8 +258,11 @@ bool OVSQLite3DB::doQuery(const QString &sql, const QStringList &bindParams)
                   .arg(sql, error));
         return false;
     }
-    OVDebugLog(QStringLiteral("[OVSQLite3DB doQuery] Failed to execute query: %1.  Error: %2")
-                   .arg(sql, error));
+    const QString line = QStringLiteral("[OVSQLite3DB doQuery] Failed to execute query: %1.  Error: %2").arg(sql, error);
+    if (losesWrite(result))
+        OVLog(line);
+    else
+        OVDebugLog(line);
     return false;
 }
 
@@ -437,6 +459,33 @@ bool OVSQLite3DB::insertDictionaryArray(const QList<QVariantMap> &dictionaries,
     for (const QString &key : dictionaries.first().keys())
         keyMap.insert(key, key);
     return insertObjectArray(dictionaries, keyMap, table);
+}
+
+OVSQLite3DB::FileCheck OVSQLite3DB::quickCheck(QString *problem)
+{
+    std::lock_guard lock(mLock);
+    if (!mDatabase)
+        return FileCheck::Unknown;
+    const auto failed = [&](int result) {
+        if (problem)
+            *problem = errorText(mDatabase);
+        const int primary = result & 0xff;
+        return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB ? FileCheck::Damaged : FileCheck::Unknown;
+    };
+    Statement statement(mDatabase, QStringLiteral("PRAGMA quick_check"));
+    if (!statement.prepared())
+        return failed(sqlite3_errcode(mDatabase));
+    QStringList findings;
+    int result;
+    while ((result = sqlite3_step(statement.get())) == SQLITE_ROW)
+        findings.append(statement.text(0));
+    if (result != SQLITE_DONE)
+        return failed(result);
+    if (findings == QStringList{QStringLiteral("ok")})
+        return FileCheck::Sound;
+    if (problem)
+        *problem = findings.value(0);
+    return FileCheck::Damaged;
 }
 
 std::optional<QStringList> OVSQLite3DB::columnsInTable(const QString &table)

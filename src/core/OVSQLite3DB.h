@@ -126,16 +126,37 @@ public:
     /// insertObjectArray with the keys of the first dictionary as column names.
     bool insertDictionaryArray(const QList<QVariantMap> &dictionaries, const QString &table);
 
+    /// What "PRAGMA quick_check" found: Sound ("ok"), Damaged (it listed problems, or SQLite
+    /// called the file corrupt or not a database), or Unknown (it could not run: closed
+    /// connection, busy, I/O error).
+    enum class FileCheck { Sound, Damaged, Unknown };
+    /// Runs the quick check over the whole file; `problem` receives SQLite's first finding or
+    /// error message when the file is not sound.
+    FileCheck quickCheck(QString *problem = nullptr);
+
     /// Column names from "pragma table_info"; nullopt when the table has none.
     std::optional<QStringList> columnsInTable(const QString &table);
     bool tableExists(const QString &table);
     bool indexExists(const QString &index);
 
-    /// "yyyyMMddHHmmss" in UTC, or "0" for an invalid date or a year outside 1900..2099.
+    /// The instants a date text can hold, 1900-01-01 00:00:00 to 2099-12-31 23:59:59 UTC: one
+    /// range for the writer, the readers and the range queries.
+    static QDateTime earliestStorableDate();
+    static QDateTime latestStorableDate();
+    static bool isStorableDate(const QDateTime &date);
+    /// "yyyyMMddHHmmss" in UTC, or "0" for an invalid date or one outside the storable range.
     static QString stringForDate(const QDateTime &date);
-    /// The instant of a date text (UTC); invalid when the text is no date. Well-formed texts
-    /// are read digit by digit with lenient components (day 30 of February is 1 March).
+    /// A range query's bound as date text: the date clamped into the storable range, so a bound
+    /// beyond it still selects every stored row on its side. "0" for an invalid date.
+    static QString stringForBound(const QDateTime &date);
+    /// The instant of a date text (UTC); invalid when the text is no date or names one outside
+    /// the storable range. Well-formed texts are read digit by digit with lenient components
+    /// (day 30 of February is 1 March).
     static QDateTime dateForString(const QString &text);
+    /// The instant of a date text that arrives from elsewhere (a report's time): valid only when
+    /// the text names a real calendar date in the storable range, that is, when it is exactly
+    /// what stringForDate() writes for that instant.
+    static QDateTime exactDateForString(const QString &text);
     /// The zone's current offset from GMT as the integer HHMMSS, floored for negative offsets
     /// (-3:30 gives "-37000").
     static QString offsetStringForTimeZone(const QTimeZone &zone);

@@ -10,6 +10,7 @@
 
 #include <unicode/smpdtfmt.h>
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 
@@ -121,19 +122,39 @@ DateTextCache &dateTextCache()
 
 } // namespace
 
+QDateTime OVSQLite3DB::earliestStorableDate()
+{
+    return QDateTime(QDate(1900, 1, 1), QTime(0, 0), QTimeZone::utc());
+}
+
+QDateTime OVSQLite3DB::latestStorableDate()
+{
+    return QDateTime(QDate(2099, 12, 31), QTime(23, 59, 59, 999), QTimeZone::utc());
+}
+
+bool OVSQLite3DB::isStorableDate(const QDateTime &date)
+{
+    return date.isValid() && date >= earliestStorableDate() && date <= latestStorableDate();
+}
+
 QString OVSQLite3DB::stringForDate(const QDateTime &date)
 {
-    if (!date.isValid())
+    if (!isStorableDate(date))
         return QStringLiteral("0");
     const QDateTime utc = date.toUTC();
     const QDate day = utc.date();
     const QTime time = utc.time();
-    if (day.year() < 1900 || day.year() > 2099)
-        return QStringLiteral("0");
     char text[15];
     std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", day.year(), day.month(), day.day(),
                   time.hour(), time.minute(), time.second());
     return QString::fromLatin1(text, 14);
+}
+
+QString OVSQLite3DB::stringForBound(const QDateTime &date)
+{
+    if (!date.isValid())
+        return QStringLiteral("0");
+    return stringForDate(std::clamp(date, earliestStorableDate(), latestStorableDate()));
 }
 
 QDateTime OVSQLite3DB::dateForString(const QString &text)
@@ -143,9 +164,16 @@ QDateTime OVSQLite3DB::dateForString(const QString &text)
     std::optional<QDateTime> date = digitDate(text);
     if (!date)
         date = fallbackFormatter().parse(text);
-    if (date->isValid())
-        dateTextCache().insert(text, *date);
+    if (!isStorableDate(*date))
+        return QDateTime();
+    dateTextCache().insert(text, *date);
     return *date;
+}
+
+QDateTime OVSQLite3DB::exactDateForString(const QString &text)
+{
+    const QDateTime date = dateForString(text);
+    return date.isValid() && stringForDate(date) == text ? date : QDateTime();
 }
 
 QString OVSQLite3DB::offsetStringForTimeZone(const QTimeZone &zone)

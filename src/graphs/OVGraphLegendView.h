@@ -60,6 +60,7 @@ public:
     /// The clock of the present-moment line and of "Today" in day names; the system clock by
     /// default. Not owned; must outlive the view.
     void setClock(const OVClock *clock);
+    const OVClock &clock() const { return *mClock; }
 
     int graphXMode() const { return mGraphXMode; }
     void setGraphXMode(int mode);
@@ -133,7 +134,7 @@ public:
 
     // Layout, in view coordinates (the bands stack from the top-left corner).
     QRectF xLabelRect() const;
-    QRectF xLegendRect() const;
+    virtual QRectF xLegendRect() const;
     QRectF yLabelRect() const;
     QRectF yLegendRect() const;
     /// The data area: right of the value band, below the date band.
@@ -146,7 +147,7 @@ public:
     double yInterval() const;
 
     double xForDate(const QDateTime &date) const { return xForDate(date, yLegendRect()); }
-    double xForDate(const QDateTime &date, const QRectF &yLegendRect) const;
+    virtual double xForDate(const QDateTime &date, const QRectF &yLegendRect) const;
     double xForValue(double value) const;
     double yForValue(double value) const;
 
@@ -161,8 +162,8 @@ public:
     static bool dateIsInArray(const QDateTime &date, const std::vector<QDateTime> &dates);
 
     void paint(QPainter &painter) override;
-    void renderXLegend(QPainter &painter);
-    void renderYLegend(QPainter &painter);
+    virtual void renderXLegend(QPainter &painter);
+    virtual void renderYLegend(QPainter &painter);
     void renderXLabel(QPainter &painter);
     void renderYLabel(QPainter &painter);
 

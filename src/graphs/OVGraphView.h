@@ -121,7 +121,7 @@ public:
     const std::vector<OVGraphDataPoint> &dataPoints() const { return mDataPoints; }
     /// Takes the points (sorted by time in date mode), rescales when `autoScale`, marks the
     /// positions dirty.
-    void setDataPoints(std::vector<OVGraphDataPoint> points);
+    virtual void setDataPoints(std::vector<OVGraphDataPoint> points);
     const std::vector<OVGraphDataPoint> &splinePoints() const { return mSplinePoints; }
     bool xPointsDirty() const { return mXPointsDirty; }
 
@@ -161,7 +161,7 @@ public:
     /// Invalid without a window.
     QDateTime dateForX(double x) const;
     double xForValue(double value) const;
-    double yForValue(double value) const;
+    virtual double yForValue(double value) const;
     /// The main series `y` under a view x, interpolated, as a view y.
     double yForX(double x);
 
@@ -189,7 +189,7 @@ public:
     // Drawing and read-outs.
     void paint(QPainter &painter) override;
     void drawBackgroundForXRange(QPainter &painter, const OVGraphRange &xRange);
-    void drawGraphForXRange(QPainter &painter, const OVGraphRange &xRange);
+    virtual void drawGraphForXRange(QPainter &painter, const OVGraphRange &xRange);
     void drawMinMax(QPainter &painter);
     void drawHover(QPainter &painter);
     /// The texts the read-outs show (without their bubbles).
@@ -197,7 +197,7 @@ public:
     QString hoverText(const OVGraphDataPoint &point);
     /// The point under a view x: in bar mode the bar that spans it, otherwise the nearest point
     /// (the earlier of two equally near); none outside the data.
-    std::optional<OVGraphDataPoint> closestDataToX(double x);
+    virtual std::optional<OVGraphDataPoint> closestDataToX(double x);
 
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;

@@ -7,11 +7,64 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTimeZone>
 
 namespace {
 
 std::mutex gStandardMutex;
 std::unique_ptr<OVUserDefaults> gStandard;
+
+// The settings file writes a date inside a list or map in an old stream format that keeps its
+// wall-clock time and drops its zone: it would come back as local time, shifted by the local
+// offset. Dates are therefore written as UTC (the same instant) and a nested date read as local
+// time is the UTC wall-clock time it was written with. Top-level dates keep their zone anyway.
+QVariant storable(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QDateTime:
+        return value.toDateTime().toUTC();
+    case QMetaType::QVariantList: {
+        QVariantList list = value.toList();
+        for (QVariant &item : list)
+            item = storable(item);
+        return list;
+    }
+    case QMetaType::QVariantMap: {
+        QVariantMap map = value.toMap();
+        for (QVariant &item : map)
+            item = storable(item);
+        return map;
+    }
+    default:
+        return value;
+    }
+}
+
+QVariant restored(const QVariant &value, bool nested)
+{
+    switch (value.typeId()) {
+    case QMetaType::QDateTime: {
+        const QDateTime date = value.toDateTime();
+        if (nested && date.timeSpec() == Qt::LocalTime)
+            return QDateTime(date.date(), date.time(), QTimeZone::utc());
+        return date;
+    }
+    case QMetaType::QVariantList: {
+        QVariantList list = value.toList();
+        for (QVariant &item : list)
+            item = restored(item, true);
+        return list;
+    }
+    case QMetaType::QVariantMap: {
+        QVariantMap map = value.toMap();
+        for (QVariant &item : map)
+            item = restored(item, true);
+        return map;
+    }
+    default:
+        return value;
+    }
+}
 
 } // namespace
 
@@ -73,14 +126,14 @@ QVariant OVUserDefaults::objectForKey(const QString &key) const
     std::lock_guard lock(mMutex);
     QVariant stored = mSettings->value(key);
     if (stored.isValid())
-        return stored;
+        return restored(stored, false);
     return mRegistered.value(key);
 }
 
 QVariant OVUserDefaults::storedObjectForKey(const QString &key) const
 {
     std::lock_guard lock(mMutex);
-    return mSettings->value(key);
+    return restored(mSettings->value(key), false);
 }
 
 bool OVUserDefaults::hasStoredValue(const QString &key) const
@@ -164,7 +217,7 @@ void OVUserDefaults::setObject(const QVariant &value, const QString &key)
     // which reads as true. Store truth values the way the settings always have: "1" and "0".
     const QVariant stored = value.typeId() == QMetaType::Bool
         ? QVariant(value.toBool() ? QStringLiteral("1") : QStringLiteral("0"))
-        : value;
+        : storable(value);
     {
         std::lock_guard lock(mMutex);
         protectCorruptFile();

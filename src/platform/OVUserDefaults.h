@@ -4,7 +4,8 @@
 // A read answers the stored value when there is one, else the registered default. Values keep
 // the types they were given ("0"/"1" and "YES"/"NO" strings, lists, maps), except that the
 // settings file gives top-level numbers back as text and truth values are stored as "1"/"0";
-// the typed reads convert by one rule set (platform/OVValueConversion.h). Every change
+// the typed reads convert by one rule set (platform/OVValueConversion.h). Dates are kept as the
+// same instant in UTC, also inside lists and maps. Every change
 // emits `valueChanged(key)` on the thread that made it.
 //
 // A settings file that cannot be parsed is copied aside to "<file>.corrupt" before anything

@@ -8,6 +8,7 @@
 
 #include "core/OVConstants.h"
 #include "core/OVSQLite3DB.h"
+#include "platform/OVLog.h"
 #include "weather/OVObservationFields.h"
 #include "weather/OVWeatherConditions.h"
 
@@ -55,9 +56,17 @@ std::optional<OVWeatherConditions> OVBrisantObservationsBroker::conditionsForJSO
     const QJsonObject &observation)
 {
     const auto time = stringForJSONObject(observation.value(QStringLiteral("Time")));
-    const QDateTime date = time ? OVSQLite3DB::dateForString(*time) : QDateTime();
-    if (!date.isValid())
+    if (!time)
         return std::nullopt;
+    // Only a real calendar date that the station file can hold: a report with any other time
+    // would be stored under a date that reads back differently, or not at all.
+    const QDateTime date = OVSQLite3DB::exactDateForString(*time);
+    if (!date.isValid()) {
+        OVLog(QStringLiteral("[OVBrisantObservationsBroker parseDictionary] Refusing an observation "
+                             "whose time '%1' is not a real date from 1900 to 2099.")
+                  .arg(time->left(40)));
+        return std::nullopt;
+    }
     OVWeatherConditions record;
     record.setDate(date);
     for (const char *key : kWeatherCodeKeys) {

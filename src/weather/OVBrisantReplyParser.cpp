@@ -59,7 +59,11 @@ icu::SimpleDateFormat &serviceTimeFormatter()
 std::vector<OVBrisantReplyParser::Step> OVBrisantReplyParser::parse(const QString &reply)
 {
     OVBrisantReplyParser parser;
-    const QStringList lines = reply.split(QLatin1Char('\n'));
+    // A NUL in a reply is damage, and the cache file cannot hold one: it reads as U+FFFD, as
+    // the cache would keep it.
+    QString text = reply;
+    text.replace(QChar(0), QChar::ReplacementCharacter);
+    const QStringList lines = text.split(QLatin1Char('\n'));
     for (QString line : lines) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);

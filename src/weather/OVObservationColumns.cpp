@@ -122,12 +122,21 @@ OVKeyMap selectKeyMap()
     return map;
 }
 
-QString selectColumnList()
+QString storedDatesCondition()
+{
+    return QStringLiteral("entry_date BETWEEN %1 AND %2")
+        .arg(OVSQLite3DB::stringForDate(OVSQLite3DB::earliestStorableDate()),
+             OVSQLite3DB::stringForDate(OVSQLite3DB::latestStorableDate()));
+}
+
+QString selectColumnList(const QStringList &present)
 {
     QStringList names;
     for (const HistoryColumn &column : historyColumns()) {
-        if (column.readKey)
-            names << QLatin1String(column.name);
+        if (!column.readKey)
+            continue;
+        const QString name = QLatin1String(column.name);
+        names << (present.isEmpty() || present.contains(name) ? name : QStringLiteral("NULL AS ") + name);
     }
     return names.join(QStringLiteral(", "));
 }

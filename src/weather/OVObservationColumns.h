@@ -44,8 +44,13 @@ constexpr int MinMaxColumnCount = 23;
 OVKeyMap insertKeyMap();
 /// Column -> record key, for the range select.
 OVKeyMap selectKeyMap();
-/// The range select's column list, in the order the reads name them.
-QString selectColumnList();
+/// "entry_date BETWEEN <first> AND <last>" over the storable range: leaves out a row that an
+/// older version stored under the date text "0".
+QString storedDatesCondition();
+/// The range select's column list, in the order the reads name them. A column missing from
+/// `present` (the columns of a file that could not be upgraded, such as a read-only one of an
+/// older layout) is selected as NULL under its name; an empty `present` names them all.
+QString selectColumnList(const QStringList &present = {});
 
 /// Column -> record key for the condensed reads of the `_min` or `_max` columns.
 OVKeyMap condensedKeyMap(bool minimum);

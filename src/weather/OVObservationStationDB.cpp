@@ -4,6 +4,7 @@
 
 #include "core/OVConstants.h"
 #include "platform/OVDispatch.h"
+#include "platform/OVFileAside.h"
 #include "platform/OVLog.h"
 #include "weather/OVObservationColumns.h"
 #include "weather/OVWeatherConditions.h"
@@ -104,9 +105,35 @@ void OVObservationStationDB::checkNewRecordsTable()
     mNewRecordsTableGood = true;
 }
 
+void OVObservationStationDB::setAsideIfDamaged()
+{
+    QString problem;
+    if (mDatabase->quickCheck(&problem) != OVSQLite3DB::FileCheck::Damaged)
+        return;
+    // The damaged file is kept for the user under another name; the station's next reports go
+    // into a fresh file. Reading on from a damaged one answers nothing, and writing into it
+    // can report success for rows that are never read back.
+    mDatabase->closeDatabaseConnection();
+    const QString aside = OVFileAside::setAside(mPath, {QStringLiteral("-journal"), QStringLiteral("-wal"),
+                                                        QStringLiteral("-shm")});
+    if (aside.isEmpty()) {
+        OVLog(QStringLiteral("[OVObservationStationDB checkDB] %1 is damaged (%2) and could not be "
+                             "set aside; it is not used.")
+                  .arg(mPath, problem));
+        return;
+    }
+    OVLog(QStringLiteral("[OVObservationStationDB checkDB] %1 is damaged (%2); it was set aside as %3 "
+                         "and a new file takes the station's reports.")
+              .arg(mPath, problem, aside));
+    mDatabase->openDatabaseConnection();
+}
+
 void OVObservationStationDB::checkDB()
 {
     if (!mDatabase || !mDatabase->connectionOpen())
+        return;
+    setAsideIfDamaged();
+    if (!mDatabase->connectionOpen())
         return;
     // A file that is not a database (or not readable) is left exactly as it is.
     if (!mDatabase->selectStringArrayWithQuery(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
@@ -149,6 +176,11 @@ void OVObservationStationDB::upgradeHistoryColumns()
         mDatabase->doQuery(QStringLiteral("ALTER TABLE icao_history ADD COLUMN %1 %2")
                                .arg(name, QLatin1String(column.sqlType)));
     }
+    // A file that could not be upgraded (read-only) is still read, with its own columns.
+    const QString selectList =
+        Columns::selectColumnList(mDatabase->columnsInTable(Columns::HistoryTable).value_or(QStringList()));
+    std::lock_guard lock(mStateMutex);
+    mSelectColumnList = selectList;
 }
 
 void OVObservationStationDB::vacuumIfNeeded()
@@ -227,6 +259,32 @@ bool OVObservationStationDB::insertWeatherConditions(const QList<OVWeatherCondit
 {
     if (records.isEmpty())
         return true;
+    return insertStorable(storableRecords(records, mPath), zone);
+}
+
+QList<OVWeatherConditions> OVObservationStationDB::storableRecords(const QList<OVWeatherConditions> &records,
+                                                                   const QString &where)
+{
+    // A record without a storable date would be written under the date text "0", where it
+    // hides every later one as a duplicate.
+    QList<OVWeatherConditions> storable;
+    storable.reserve(records.size());
+    for (const OVWeatherConditions &record : records) {
+        if (OVSQLite3DB::isStorableDate(record.date()))
+            storable.append(record);
+        else
+            OVLog(QStringLiteral("[OVObservationStationDB insertWeatherConditions] Leaving out an "
+                                 "observation dated '%1' for %2: not a date from 1900 to 2099.")
+                      .arg(record.date().toString(Qt::ISODate), where));
+    }
+    return storable;
+}
+
+bool OVObservationStationDB::insertStorable(const QList<OVWeatherConditions> &records,
+                                            const std::optional<QTimeZone> &zone)
+{
+    if (records.isEmpty())
+        return true;
     if (!mDatabase->insertObjectArray(records, Columns::insertKeyMap(), Columns::HistoryTable,
                                       {QVariant(double(OVNoValue))})) {
         OVLog(QStringLiteral("[OVObservationStationDB insertWeatherConditions] Could not store %1 "
@@ -269,23 +327,31 @@ QList<OVWeatherConditions> OVObservationStationDB::weatherConditionsWithStartDat
         return {};
     const QString sql = QStringLiteral("SELECT %1 FROM icao_history WHERE entry_date BETWEEN %2 "
                                        "AND %3 ORDER BY entry_date")
-                            .arg(Columns::selectColumnList(), OVSQLite3DB::stringForDate(start),
-                                 OVSQLite3DB::stringForDate(end));
+                            .arg(selectColumnList(), OVSQLite3DB::stringForBound(start),
+                                 OVSQLite3DB::stringForBound(end));
     return values(mDatabase->selectObjectArrayWithQuery<OVWeatherConditions>(
         sql, {}, Columns::selectKeyMap(), recordFactory()));
+}
+
+QString OVObservationStationDB::selectColumnList() const
+{
+    std::lock_guard lock(mStateMutex);
+    return mSelectColumnList.isEmpty() ? Columns::selectColumnList() : mSelectColumnList;
 }
 
 QDateTime OVObservationStationDB::earliestObservation()
 {
     const auto rows = mDatabase->selectStringArrayWithQuery(
-        QStringLiteral("select min(entry_date) as entry_date from icao_history"));
+        QStringLiteral("select min(entry_date) as entry_date from icao_history where %1")
+            .arg(Columns::storedDatesCondition()));
     return rows && !rows->isEmpty() ? OVSQLite3DB::dateForString(rows->first()) : QDateTime();
 }
 
 QDateTime OVObservationStationDB::lastUpdate()
 {
     const auto rows = mDatabase->selectStringArrayWithQuery(
-        QStringLiteral("select max(entry_date) as entry_date from icao_history"));
+        QStringLiteral("select max(entry_date) as entry_date from icao_history where %1")
+            .arg(Columns::storedDatesCondition()));
     return rows && !rows->isEmpty() ? OVSQLite3DB::dateForString(rows->first()) : QDateTime();
 }
 

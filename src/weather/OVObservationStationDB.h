@@ -2,8 +2,9 @@
 // (`icao_history`), the count of rows inserted since the last VACUUM (`db_status`) and a
 // per-day minimum/maximum table for a time-zone offset (`min_max_cache`).
 //
-// The schema is created or upgraded when the file is opened; a file that is not a database is
-// never written to: reads answer nothing and inserts fail with a log line.
+// The schema is created or upgraded when the file is opened. First the file is checked (SQLite's
+// quick check): a damaged file, or one that is not a database, is renamed aside (OVFileAside,
+// never deleted, with a log line) and a new file takes its place.
 //
 // Threads: any thread. Every statement runs under the connection's lock; the rebuild of
 // `min_max_cache` after an insert runs as a pool task that holds this object alive and the lock
@@ -66,16 +67,21 @@ public:
 
     // --- Writing ----------------------------------------------------------------------------
     /// Stores the records in one transaction; a record whose date is already stored is left
-    /// out. With a zone, the day buckets of the batch's span are rebuilt on the pool afterwards.
+    /// out, and so (with a log line) is one whose date is not storable (OVSQLite3DB). With a zone, the day buckets of the batch's span are rebuilt on the pool afterwards.
     /// False (and a log line) when the batch could not be stored.
     bool insertWeatherConditions(const QList<OVWeatherConditions> &records,
                                  const std::optional<QTimeZone> &zone = std::nullopt);
+
+    /// The records whose date a station file can hold; each other one is logged (naming
+    /// `where`) and left out.
+    static QList<OVWeatherConditions> storableRecords(const QList<OVWeatherConditions> &records,
+                                                      const QString &where);
 
     // --- Reading ----------------------------------------------------------------------------
     /// Records with start <= date <= end, oldest first; missing values read as -1000.
     QList<OVWeatherConditions> weatherConditionsWithStartDate(const QDateTime &start,
                                                               const QDateTime &end);
-    /// Dates of the oldest and newest rows; invalid when there are none.
+    /// Dates of the oldest and newest rows with a readable date; invalid when there are none.
     QDateTime earliestObservation();
     QDateTime lastUpdate();
     /// The newest row; a stored NULL reads as -1000.
@@ -125,6 +131,10 @@ private:
                                                            const QDateTime &end, bool minimum);
     QList<OVWeatherConditions> condensedConditions(const QDateTime &start, const QDateTime &end,
                                                    const QTimeZone &zone, bool minimum);
+    bool insertStorable(const QList<OVWeatherConditions> &records,
+                        const std::optional<QTimeZone> &zone);
+    void setAsideIfDamaged();
+    QString selectColumnList() const;
     void createTable(const QString &createStatement);
     void upgradeHistoryColumns();
     void vacuumIfNeeded();
@@ -138,4 +148,5 @@ private:
     QString mIcao;
     bool mMinMaxValuesOK = false;
     std::optional<QTimeZone> mMinMaxValuesOKTimeZone;
+    QString mSelectColumnList; // empty: every column of the current layout
 };

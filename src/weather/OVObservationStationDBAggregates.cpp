@@ -77,9 +77,9 @@ void OVObservationStationDB::updateMinMaxValues(const QTimeZone &zone, const QDa
     if (!zone.isValid() || !start.isValid() || !end.isValid())
         return;
     const QString offset = OVSQLite3DB::offsetStringForTimeZone(zone);
-    const QString from = OVSQLite3DB::stringForDate(NSDateUtil::beginningOfDayInTimeZone(
+    const QString from = OVSQLite3DB::stringForBound(NSDateUtil::beginningOfDayInTimeZone(
         NSDateUtil::dateByAddingYears(start, 0, 0, -1, 0, 0, 0, zone), zone));
-    const QString to = OVSQLite3DB::stringForDate(NSDateUtil::endOfDayInTimeZone(
+    const QString to = OVSQLite3DB::stringForBound(NSDateUtil::endOfDayInTimeZone(
         NSDateUtil::dateByAddingYears(end, 0, 0, 1, 0, 0, 0, zone), zone));
     const QString shift = QString::asprintf("%+d seconds", -offsetSeconds(zone));
 
@@ -123,7 +123,10 @@ void OVObservationStationDB::checkMinMaxValuesForTimeZone(const QTimeZone &zone)
                          OVSQLite3DB::dateForString(rows->first().value("max_date").toString()));
     };
     const auto [earliest, latest] = range(
-        QStringLiteral("SELECT MIN(entry_date) AS min_date, MAX(entry_date) AS max_date FROM icao_history"), {});
+        QStringLiteral("SELECT MIN(entry_date) AS min_date, MAX(entry_date) AS max_date FROM icao_history "
+                       "WHERE %1")
+            .arg(Columns::storedDatesCondition()),
+        {});
     if (!earliest.isValid() || !latest.isValid())
         return;
     const auto [cacheMin, cacheMax] =
@@ -165,8 +168,8 @@ QList<OVWeatherConditions> OVObservationStationDB::condensedConditions(const QDa
         QStringLiteral("SELECT %1 FROM min_max_cache WHERE entry_date BETWEEN %2 AND %3 AND "
                        "time_zone_offset = %4 ORDER BY entry_date")
             .arg(Columns::condensedColumnList(minimum),
-                 OVSQLite3DB::stringForDate(NSDateUtil::beginningOfDayInTimeZone(start, zone)),
-                 OVSQLite3DB::stringForDate(NSDateUtil::endOfDayInTimeZone(end, zone)),
+                 OVSQLite3DB::stringForBound(NSDateUtil::beginningOfDayInTimeZone(start, zone)),
+                 OVSQLite3DB::stringForBound(NSDateUtil::endOfDayInTimeZone(end, zone)),
                  OVSQLite3DB::offsetStringForTimeZone(zone));
     return selectRecords(*mDatabase, sql, Columns::condensedKeyMap(minimum));
 }
@@ -192,7 +195,7 @@ std::optional<OVWeatherConditions> OVObservationStationDB::aggregateConditions(
         return std::nullopt;
     const auto selected = mDatabase->selectDictionaryArrayWithQuery(
         QStringLiteral("SELECT * FROM icao_history WHERE entry_date BETWEEN %1 AND %2")
-            .arg(OVSQLite3DB::stringForDate(start), OVSQLite3DB::stringForDate(end)));
+            .arg(OVSQLite3DB::stringForBound(start), OVSQLite3DB::stringForBound(end)));
     if (!selected || selected->isEmpty())
         return std::nullopt;
     const QList<QVariantMap> &rows = *selected;

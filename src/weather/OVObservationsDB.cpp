@@ -8,9 +8,9 @@
 #include "weather/OVWeatherConditions.h"
 
 #include <QDir>
-#include <QRegularExpression>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -20,11 +20,35 @@ OVObservationsDB *gShared = nullptr;
 const QString IcaoItemKey = QStringLiteral("icao");
 const QString ConnectionItemKey = QStringLiteral("dbConnection");
 
-// A station code names a file: letters and digits only, so no code reaches another folder.
-bool isValidStationCode(const QString &icao)
+// A station code names a file: 3 to 8 ASCII letters and digits, checked on the text exactly as
+// given (no pattern anchor that stops before a final newline, no case change first: "straße"
+// must not become "STRASSE"), so no code reaches another folder or another station's file.
+// The file is named by the checked code in upper case.
+std::optional<QString> checkedStationCode(const QString &icao)
 {
-    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z0-9]{3,8}$"));
-    return pattern.match(icao).hasMatch();
+    if (icao.size() < 3 || icao.size() > 8)
+        return std::nullopt;
+    for (const QChar c : icao) {
+        const char16_t u = c.unicode();
+        const bool letterOrDigit = (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z');
+        if (!letterOrDigit)
+            return std::nullopt;
+    }
+    return icao.toUpper();
+}
+
+// checkedStationCode() with the refusal logged for `operation`.
+std::optional<QString> stationCode(const QString &icao, const char *operation)
+{
+    std::optional<QString> code = checkedStationCode(icao);
+    if (!code) {
+        QString shown = icao.left(40);
+        shown.replace(QLatin1Char('\n'), QStringLiteral("\\n")).replace(QChar(0), QStringLiteral("\\0"));
+        OVLog(QStringLiteral("[OVObservationsDB %1] Refusing station code '%2': a station code is 3 "
+                             "to 8 letters and digits.")
+                  .arg(QLatin1String(operation), shown));
+    }
+    return code;
 }
 
 std::shared_ptr<OVObservationStationDB> stationOf(const QVariantMap &item)
@@ -109,14 +133,11 @@ std::shared_ptr<OVObservationStationDB> OVObservationsDB::databaseForICAO(const 
         OVDebugLog("[OVObservationsDB databaseForICAO] Cannot get an ICAO database because icao is nil.");
         return nullptr;
     }
-    if (!isValidStationCode(icao)) {
-        OVLog(QStringLiteral("[OVObservationsDB databaseForICAO] Refusing station code '%1': a "
-                             "station code is 3 to 8 letters and digits.")
-                  .arg(icao));
+    const std::optional<QString> checked = stationCode(icao, "databaseForICAO");
+    if (!checked)
         return nullptr;
-    }
     // Codes are one station whatever their case: the file is named by the upper-case code.
-    const QString code = icao.toUpper();
+    const QString &code = *checked;
     std::lock_guard lock(mOpenMutex);
     if (const auto item = mDbConnections.itemWithKey(IcaoItemKey, code)) {
         if (const auto station = stationOf(*item))
@@ -141,7 +162,10 @@ void OVObservationsDB::insertWeatherConditions(const QList<OVWeatherConditions> 
     const auto station = databaseForICAO(icao);
     if (!station)
         return;
-    QList<OVWeatherConditions> sorted = records;
+    // Only storable records, so a refused one never becomes the current conditions either.
+    QList<OVWeatherConditions> sorted = OVObservationStationDB::storableRecords(records, station->path());
+    if (sorted.isEmpty())
+        return;
     std::stable_sort(sorted.begin(), sorted.end(), [](const auto &a, const auto &b) {
         return OVWeatherConditions::dateComparator(a, b) < 0;
     });
@@ -260,7 +284,10 @@ QList<OVWeatherConditions> OVObservationsDB::weatherConditionsForICAO(const QStr
 {
     if (mShutdownLock || icao.isEmpty() || !start.isValid() || !end.isValid())
         return {};
-    const QString code = icao.toUpper();
+    const std::optional<QString> checked = stationCode(icao, "weatherConditionsForICAO");
+    if (!checked)
+        return {};
+    const QString &code = *checked;
     const QDateTime now = mClock.now();
     // Widen by 20 % of the span (at least a day) on each side, so a scrolling graph finds its
     // next window already cached.

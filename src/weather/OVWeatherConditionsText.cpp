@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstdarg>
+#include <limits>
 
 namespace {
 
@@ -23,6 +24,20 @@ const QString &missingText()
 bool isMissing(double value)
 {
     return value == OVNoValue;
+}
+
+// A whole number for "%d": truncated toward zero, as a cast would, but a value beyond int's
+// range (a reply may carry 1e15 millibars) stops at the nearest end and NaN gives 0, where a
+// cast would be undefined.
+int truncatedInt(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= double(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    if (value <= double(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    return int(value);
 }
 
 /// The localised format filled with the arguments. Text arguments ("%@") are passed as UTF-8.
@@ -50,7 +65,7 @@ QString integerTemperatureText(double value, int32_t units)
     if (isMissing(value))
         return missingText();
     // Half away from zero, except that values just below zero show as 0, not "-0".
-    const int whole = value >= -0.5 && value < 0.0 ? 0 : int(std::round(value));
+    const int whole = value >= -0.5 && value < 0.0 ? 0 : truncatedInt(std::round(value));
     return units == 0 || units == 1 ? formatted("%d%C", whole) : formatted("%dK", whole);
 }
 
@@ -121,7 +136,7 @@ QString OVWeatherConditions::humidityString() const
     const double humidity = relativeHumidity();
     if (isMissing(humidity))
         return missingText();
-    return formatted("%d%%", int(humidity));
+    return formatted("%d%%", truncatedInt(humidity));
 }
 
 QString OVWeatherConditions::skyCoverPercentageString() const
@@ -129,7 +144,7 @@ QString OVWeatherConditions::skyCoverPercentageString() const
     const double percent = skyCoverPercentage();
     if (percent == 0.0)
         return OVLocalizedString("Clear");
-    return formatted("%d%%", int(percent));
+    return formatted("%d%%", truncatedInt(percent));
 }
 
 QString OVWeatherConditions::visibilityStringWithUnits(int32_t units) const
@@ -274,6 +289,7 @@ QString OVWeatherConditions::description() const
     const QByteArray date = utf8(mDate.isValid() ? mDate.toString(Qt::ISODate) : QStringLiteral("(null)"));
     return QString::asprintf(
         "Instant Data [%s]: T[%3.2fC/%3.2fC] W[%dd at %d] G[%d] Pr[%dmb] P[%.2f/%.1f in]",
-        date.constData(), temperatureC(), dewpointC(), int(windDirection()), int(windSpeedKnots()),
-        int(gustSpeedKnots()), int(pressureMB()), mH1PrecipitationInches, mSnowPrecipitationInches);
+        date.constData(), temperatureC(), dewpointC(), truncatedInt(windDirection()),
+        truncatedInt(windSpeedKnots()), truncatedInt(gustSpeedKnots()), truncatedInt(pressureMB()),
+        mH1PrecipitationInches, mSnowPrecipitationInches);
 }

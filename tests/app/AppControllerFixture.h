@@ -6,6 +6,7 @@
 #include "app/NBLocationController.h"
 #include "app/NBMainWindow.h"
 #include "platform/OVUserDefaults.h"
+#include "support/FixtureHttpServer.h"
 #include "weather/OVWeatherLocation.h"
 
 #include <QLabel>
@@ -21,6 +22,10 @@ protected:
     /// Makes the controller and builds its window (init and awakeFromNib).
     NBController &make()
     {
+        if (hosts.port() == 0) {
+            EXPECT_TRUE(hosts.start());
+        }
+        storeServiceHosts(hosts.baseUrl());
         controller = std::make_unique<NBController>(env.make());
         controller->awakeFromNib();
         controller->window()->show();
@@ -51,6 +56,7 @@ protected:
         return {{QStringLiteral("location_id"), 5746545}, {QStringLiteral("icao"), QStringLiteral("KPDX")}};
     }
 
+    FixtureHttpServer hosts; // every service host of the application, unless a test set its own
     TestEnvironment env;
     std::unique_ptr<NBController> controller;
 };

@@ -6,7 +6,9 @@
 
 #include "app/NBController.h"
 #include "app/NBControllerEnvironment.h"
+#include "core/NBRegisteredDefaults.h"
 #include "core/OVLocationDB.h"
+#include "platform/OVUserDefaults.h"
 #include "support/TestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -98,7 +100,20 @@ public:
     {
         alerts.push_back({false, title, message, button});
     }
+    /// Recorded with its buttons joined by "|"; answered at once with the next scripted
+    /// answer (a button's text), else with the first button.
+    void ask(QWidget *, const QString &title, const QString &message, const QStringList &buttons,
+             std::function<void(int chosen)> answered) override
+    {
+        alerts.push_back({false, title, message, buttons.join(QLatin1Char('|'))});
+        const QString answer = answers.empty() ? buttons.value(0) : answers.front();
+        if (!answers.empty())
+            answers.erase(answers.begin());
+        if (answered && buttons.contains(answer))
+            answered(int(buttons.indexOf(answer)));
+    }
     std::vector<RecordedAlert> alerts;
+    std::vector<QString> answers;
 };
 
 class SwitchableNetwork final : public NBReachabilitySource
@@ -114,6 +129,21 @@ public:
 private:
     QNetworkInformation::Reachability mState = QNetworkInformation::Reachability::Online;
 };
+
+/// Points every service host the application asks (NDFD, model data, Brisant, the map's imagery
+/// and terrain servers) at `baseUrl`, a fixture server's, so no app test reaches a public server
+/// once the application's panels and the map's layers ask for data. A host the test stored
+/// itself is kept.
+inline void storeServiceHosts(const QString &baseUrl)
+{
+    OVUserDefaults &defaults = OVUserDefaults::standard();
+    for (const QLatin1String key : {NBSettingKey::ndfdServerURL, NBSettingKey::modelDataServerURL,
+                                    NBSettingKey::brisantDataServerURL, NBSettingKey::mapImageryServerURL,
+                                    NBSettingKey::mapTerrainServerURL})
+        if (!defaults.hasStoredValue(key))
+            defaults.setObject(baseUrl, key);
+    defaults.synchronize();
+}
 
 /// The fixture location database (tests/data/core/locationdb), built once per process.
 inline std::shared_ptr<OVLocationDB> fixtureLocationDatabase()

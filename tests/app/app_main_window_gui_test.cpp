@@ -10,6 +10,7 @@
 #include "app/NBTableView.h"
 #include "core/NBRegisteredDefaults.h"
 #include "core/views/OVGraphContainer.h"
+#include "map/NBMapView.h"
 #include "platform/OVLog.h"
 #include "support/FixtureHttpServer.h"
 #include "support/TextProbe.h"
@@ -128,6 +129,31 @@ TEST_F(AppControllerTest, MainWindowAsAPersonSeesIt)
         EXPECT_TRUE(QRectF(conditions->rect()).contains(text.rect)) << "strip width " << conditions->width();
         EXPECT_FALSE(text.text.contains(QChar(0x2026)));
     }
+}
+
+TEST_F(AppControllerTest, TheMapFollowsADragAndKeepsItsCentre)
+{
+    saveLocations({portlandDictionary(), londonDictionary()});
+    launch();
+    QMainWindow *window = controller->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    env.scheduler->advance(0.5); // the panels
+    auto *map = window->findChild<NBMapView *>("mapView");
+    ASSERT_TRUE(map);
+    ASSERT_TRUE(waitUntil([&] { return map->paintCount() > 0 && map->mapGenerator(); }, 10000));
+    const double latitude = map->center().y();
+    const int painted = map->paintCount();
+
+    // Dragging down by 40 points moves the map north.
+    const QPoint start = map->rect().center();
+    const QPoint end = start + QPoint(0, 40);
+    QTest::mousePress(map, Qt::LeftButton, {}, start);
+    QMouseEvent move(QEvent::MouseMove, QPointF(end), map->mapToGlobal(QPointF(end)), Qt::NoButton, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(map, &move);
+    QTest::mouseRelease(map, Qt::LeftButton, {}, end);
+    EXPECT_GT(map->center().y(), latitude);
+    EXPECT_FLOAT_EQ(OVUserDefaults::standard().doubleForKey(NBMapView::kCenterLatitudeKey), float(map->center().y()));
+    EXPECT_TRUE(waitUntil([&] { return map->paintCount() > painted; }));
 }
 
 } // namespace

@@ -177,6 +177,43 @@ TEST(SQLite3DBDateText, DateForString)
     }
 }
 
+// One storable range for the writer, the readers and the range bounds: a date text of another
+// century reads as no date, a report's time must be a real calendar date, and a range bound
+// beyond the range is clamped to it.
+TEST(SQLite3DBDateText, OneStorableRangeForWritingReadingAndBounds)
+{
+    struct Case
+    {
+        const char *text;
+        QDateTime read;  // dateForString
+        QDateTime exact; // exactDateForString
+    };
+    const Case cases[] = {
+        {"20240102153045", utc(2024, 1, 2, 15, 30, 45), utc(2024, 1, 2, 15, 30, 45)},
+        {"20240230120000", utc(2024, 3, 1, 12), QDateTime()}, // lenient for stored rows only
+        {"20240229120000", utc(2024, 2, 29, 12), utc(2024, 2, 29, 12)},
+        {"21240102153045", QDateTime(), QDateTime()},
+        {"18500102153045", QDateTime(), QDateTime()},
+        {"99990102153045", QDateTime(), QDateTime()},
+        {"19000101000000", utc(1900, 1, 1), utc(1900, 1, 1)},
+        {"20991231235959", utc(2099, 12, 31, 23, 59, 59), utc(2099, 12, 31, 23, 59, 59)},
+        {"0", QDateTime(), QDateTime()},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(OVSQLite3DB::dateForString(c.text), c.read);
+        EXPECT_EQ(OVSQLite3DB::exactDateForString(c.text), c.exact);
+    }
+    const QDateTime first(QDate(1, 1, 1), QTime(0, 0), QTimeZone::utc());
+    EXPECT_EQ(OVSQLite3DB::stringForBound(first), "19000101000000");
+    EXPECT_EQ(OVSQLite3DB::stringForBound(utc(9999, 12, 31)), "20991231235959");
+    EXPECT_EQ(OVSQLite3DB::stringForBound(utc(2024, 5, 1)), "20240501000000");
+    EXPECT_EQ(OVSQLite3DB::stringForBound(QDateTime()), "0");
+    EXPECT_TRUE(OVSQLite3DB::isStorableDate(OVSQLite3DB::latestStorableDate()));
+    EXPECT_FALSE(OVSQLite3DB::isStorableDate(OVSQLite3DB::latestStorableDate().addMSecs(1)));
+    EXPECT_FALSE(OVSQLite3DB::isStorableDate(OVSQLite3DB::earliestStorableDate().addMSecs(-1)));
+}
+
 TEST(SQLite3DBDateText, OffsetStringIsFlooredHHMMSS)
 {
     EXPECT_EQ(OVSQLite3DB::offsetStringForTimeZone(QTimeZone(0)), "0");
@@ -218,6 +255,10 @@ TEST_F(SQLite3DB, BatchInsertRefusedByAFullDatabaseStoresNothing)
     EXPECT_FALSE(db->insertObjectArray(rows, ObservationColumns, "observations"));
     EXPECT_TRUE(log.contains("rolled back"));
     EXPECT_EQ(shell(path, "SELECT count(*), sum(temp) FROM observations"), "1|1.5");
+    // A single statement that loses its write says why at the normal level, debug flag off.
+    LogCapture writeLog;
+    EXPECT_FALSE(db->doQuery("UPDATE observations SET conditions = ?", {QString(100000, QLatin1Char('x'))}));
+    EXPECT_TRUE(writeLog.contains("Error: database or disk is full")) << writeLog.lines().join('\n').toStdString();
     EXPECT_EQ(shell(path, "PRAGMA integrity_check"), "ok");
 }
 

@@ -3,6 +3,7 @@
 #include "RegexTestSupport.h"
 
 #include "core/regex/ExtRegexAdditions.h"
+#include "support/TestHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -268,4 +269,30 @@ TEST(RegexOperations, IcuFailureWhileSearchingRaises)
     EXPECT_EQ(raised->userInfo().value("ERXICURegexErrorName"), "U_REGEX_STACK_OVERFLOW");
     EXPECT_EQ(raised->userInfo().value("ERXICURegexSubjectRange").value<ERXRange>(), (ERXRange{0, 2000000}));
     EXPECT_TRUE(isMatchedByRegex(QStringLiteral("abc"), QStringLiteral("(a|b)*c")));
+}
+
+// A pattern that backtracks without end gives up after the engine's time limit: no match and a
+// RegexError (never a hang, never a raise), from the plain and the block forms alike, and the
+// engine goes on working.
+TEST(RegexOperations, SearchThatRunsOutOfTimeIsAnErrorNotAHang)
+{
+    const QString pattern = QStringLiteral("()+?a|");
+    LogCapture log;
+    EXPECT_FALSE(isMatchedByRegex(QString(""), pattern));
+    EXPECT_TRUE(log.contains("[ExtRegex] isMatchedByRegex: U_REGEX_TIME_OUT for the pattern '()+?a|'"));
+
+    RegexError error;
+    EXPECT_EQ(rangeOfRegex(QString(""), pattern, 0, ERXWholeRange, 0, &error), ERXNotFoundRange);
+    EXPECT_EQ(error.domain, "ERXICURegexErrorDomain");
+    EXPECT_EQ(error.code, U_REGEX_TIME_OUT);
+    EXPECT_EQ(error.userInfo.value("NSLocalizedDescription"), "The regular expression ran out of its time limit.");
+
+    RegexError blockError;
+    int calls = 0;
+    EXPECT_FALSE(enumerateStringsMatchedByRegex(QString(""), pattern, 0, ERXWholeRange, &blockError,
+                                                ERXRegexEnumerationNoOptions,
+                                                [&](qsizetype, const QStringList *, const ERXRange *, bool &) { ++calls; }));
+    EXPECT_EQ(blockError.code, U_REGEX_TIME_OUT);
+    EXPECT_EQ(calls, 0);
+    EXPECT_TRUE(isMatchedByRegex(QStringLiteral("xay"), QStringLiteral("a")));
 }

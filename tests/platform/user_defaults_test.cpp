@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimeZone>
 
 TEST(UserDefaults, RegisteredDefaultAnsweredUntilAValueIsStored)
 {
@@ -70,6 +71,35 @@ TEST(UserDefaults, ValuesSurviveARestartThroughTheFile)
     EXPECT_EQ(reopened.arrayForKey("locations"), locations);
     EXPECT_DOUBLE_EQ(reopened.doubleForKey("splitViewLocation"), 42.5);
     EXPECT_FALSE(reopened.boolForKey("showCities")) << "a stored false must not come back true";
+}
+
+// Dates with any zone, alone or inside lists and maps, come back as the same instant after the
+// file is read again (a copy under a new name, so nothing answers from memory).
+TEST(UserDefaults, DatesComeBackAsTheSameInstantWhateverTheirZone)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("dates.conf");
+    const QDateTime denver(QDate(2024, 7, 1), QTime(8, 30, 15, 250), QTimeZone("America/Denver"));
+    const QDateTime utc(QDate(2024, 1, 2), QTime(15, 30, 45), QTimeZone::utc());
+    const QDateTime offset(QDate(2024, 1, 2), QTime(1, 0), QTimeZone(19800));
+    {
+        OVUserDefaults defaults(path);
+        defaults.setObject(denver, "top");
+        defaults.setObject(QVariantMap{{"KDEN", QVariantMap{{"date", denver}}}, {"utc", utc}}, "map");
+        defaults.setObject(QVariantList{offset, utc}, "list");
+    }
+    const QString copy = dir.filePath("dates-copy.conf");
+    ASSERT_TRUE(QFile::copy(path, copy));
+    OVUserDefaults reopened(copy);
+    EXPECT_EQ(reopened.objectForKey("top").toDateTime(), denver);
+    const QVariantMap map = reopened.dictionaryForKey("map");
+    EXPECT_EQ(map.value("KDEN").toMap().value("date").toDateTime(), denver);
+    EXPECT_EQ(map.value("utc").toDateTime(), utc);
+    const QVariantList list = reopened.arrayForKey("list");
+    ASSERT_EQ(list.size(), 2);
+    EXPECT_EQ(list[0].toDateTime(), offset);
+    EXPECT_EQ(list[1].toDateTime(), utc);
+    EXPECT_EQ(list[1].toDateTime().timeSpec(), Qt::UTC);
 }
 
 TEST(UserDefaults, UnreadableFileIsCopiedAsideBeforeItIsOverwritten)

@@ -26,10 +26,14 @@ public:
     std::atomic<int> redraws{0};
 };
 
-/// A map controller that only hands out its view.
+/// A map controller that hands out its view and settings and binds nothing.
 class FakeMapController final : public OVMapControllerInterface
 {
 public:
     OVMapSupportedView *view() const override { return mapView; }
+    const OVMapProjection *mapProjection() const override { return nullptr; }
+    QVariantMap settings() const override { return mapSettings; }
+    bool bindTextureWithKey(const QString &) override { return false; }
     OVMapSupportedView *mapView = nullptr;
+    QVariantMap mapSettings;
 };

@@ -3,6 +3,7 @@
 // requests and failed loads.
 #include "core/NBRegisteredDefaults.h"
 #include "core/OVReloadNotifications.h"
+#include "platform/OVPropertyList.h"
 #include "platform/OVUserDefaults.h"
 #include "support/FakeClock.h"
 #include "support/FixtureHttpServer.h"
@@ -13,6 +14,7 @@
 #include "weather/OVWeatherLocation.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QSslCertificate>
 #include <QSslConfiguration>
@@ -373,4 +375,30 @@ TEST_F(BrisantDataBrokerTest, SavingPrunesSectionsOlderThanSevenDays)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(content.contains(QString::fromLatin1(c.name)), c.kept);
     }
+}
+
+// A cache file damaged by a power cut (a block of zeros in it) is read at every start: the
+// client starts empty, the file is set aside with a log line, and the next save writes a good one.
+TEST_F(BrisantDataBrokerTest, ADamagedCacheIsSetAsideAndTheClientStartsEmpty)
+{
+    updateWith(readTestFile(testDataPath("weather/brisant/two_locations.txt")));
+    broker->content(); // the save has been written
+    const QString path = broker->saveFilePath();
+    QByteArray damaged = readTestFile(path);
+    ASSERT_GT(damaged.size(), 1024);
+    damaged.replace(512, 512, QByteArray(512, '\0'));
+    writeTestFile(path, damaged);
+
+    LogCapture log;
+    OVBrisantDataBroker restarted(clock);
+    restarted.setSaveFilePath(path);
+    restarted.loadFromPrefs();
+    EXPECT_TRUE(restarted.content().isEmpty());
+    EXPECT_TRUE(log.contains("[OVPropertyList readFile] " + path + " is not a readable property list; it was set aside as"));
+    const QStringList aside = QDir(cacheDir.path()).entryList({"BrisantCache.plist.corrupt-*"});
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_EQ(readTestFile(cacheDir.filePath(aside.first())), damaged);
+    restarted.saveToPrefs();
+    EXPECT_TRUE(restarted.content().isEmpty());
+    EXPECT_TRUE(OVPropertyList::readFile(path).isValid());
 }

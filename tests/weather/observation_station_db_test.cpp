@@ -4,6 +4,9 @@
 #include "support/TestHelpers.h"
 #include "weather/OVObservationStationDB.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -84,29 +87,80 @@ TEST_F(StationDB, VacuumRunsOnlyAboveTheLargerOfTwoThousandAndAFifteenthOfTheRow
     }
 }
 
-TEST_F(StationDB, FileOfRandomBytesIsNeverWrittenAndReadsNothing)
+// Bytes that are not a database, or a database with one page overwritten by noise: the file is
+// set aside with its bytes (never written, never deleted), a log line names it, and the station's
+// next reports go into a fresh file that reads them back.
+TEST_F(StationDB, DamagedFilesAreSetAsideAndAFreshFileTakesTheNextReports)
 {
-    QByteArray noise(8192, Qt::Uninitialized);
     QRandomGenerator generator(11);
-    for (char &byte : noise)
-        byte = char(generator.bounded(256));
-    {
-        QFile file(path());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(noise);
+    const auto noise = [&](int size) {
+        QByteArray bytes(size, Qt::Uninitialized);
+        for (char &byte : bytes)
+            byte = char(generator.bounded(256));
+        return bytes;
+    };
+    const auto writeAt = [](const QString &file, qint64 offset, const QByteArray &bytes) {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(out.seek(offset));
+        ASSERT_EQ(out.write(bytes), bytes.size());
+    };
+
+    const QString noiseFile = path(QStringLiteral("NOISE.db"));
+    writeAt(noiseFile, 0, noise(8192));
+    const QString pageFile = path(QStringLiteral("PAGE.db"));
+    ASSERT_TRUE(OVObservationStationDB::initWithPath(pageFile)->insertWeatherConditions(hourly(utc(2024, 1, 20), 2000)));
+    const int pageSize = shell(pageFile, "PRAGMA page_size;", true).toInt();
+    const int pages = shell(pageFile, "PRAGMA page_count;", true).toInt();
+    ASSERT_GT(pages, 10);
+    writeAt(pageFile, qint64(pageSize) * (pages / 2), noise(pageSize)); // one page in the middle
+
+    for (const QString &file : {noiseFile, pageFile}) {
+        SCOPED_TRACE(file.toStdString());
+        const QByteArray damaged = readFile(file);
+        LogCapture log;
+        auto station = OVObservationStationDB::initWithPath(file);
+        ASSERT_TRUE(station);
+        EXPECT_TRUE(log.contains("[OVObservationStationDB checkDB] " + file + " is damaged"))
+            << log.lines().join('\n').toStdString();
+        const QStringList aside = QDir(dir.path()).entryList({QFileInfo(file).fileName() + ".corrupt-*"});
+        ASSERT_EQ(aside.size(), 1);
+        EXPECT_TRUE(log.contains("set aside as " + dir.filePath(aside.first())));
+        EXPECT_EQ(readFile(dir.filePath(aside.first())), damaged);
+
+        const QList<OVWeatherConditions> next{record(utc(2024, 2, 1, 10), 3), record(utc(2024, 2, 1, 11), 4)};
+        EXPECT_TRUE(station->insertWeatherConditions(next, QTimeZone(-18000)));
+        station->waitForMinMaxUpdates();
+        const auto back = station->weatherConditionsWithStartDate(utc(2000, 1, 1), utc(2100, 1, 1));
+        ASSERT_EQ(back.size(), 2);
+        EXPECT_EQ(back[1].temperatureC(), 4);
+        station.reset();
+        EXPECT_EQ(shell(file, "PRAGMA integrity_check;", true), "ok");
     }
-    LogCapture log;
+}
+
+// A file of the older layout that cannot be upgraded (read-only) still reads its rows; the
+// column it lacks reads as missing.
+TEST_F(StationDB, ReadOnlyFileOfTheOlderLayoutStillReadsItsRows)
+{
+    shell(path(), QString::fromUtf8(readFile(testDataPath("weather/observations/legacy_station.sql"))));
+    QFile::setPermissions(path(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    bool immutable = false;
+    if (QFileInfo(path()).isWritable()) { // the superuser writes anyway: make the file immutable
+        immutable = QProcess::execute("chattr", {"+i", path()}) == 0;
+        if (!immutable)
+            GTEST_SKIP() << "the file cannot be made read-only for this user";
+    }
     auto station = OVObservationStationDB::initWithPath(path());
-    ASSERT_TRUE(station);
-    EXPECT_TRUE(station->weatherConditionsWithStartDate(utc(2000, 1, 1), utc(2100, 1, 1)).isEmpty());
-    EXPECT_FALSE(station->latestConditions());
-    EXPECT_FALSE(station->lastUpdate().isValid());
-    EXPECT_EQ(station->newRecordsSinceVacuum(), -1);
-    EXPECT_FALSE(station->insertWeatherConditions({record(utc(2024, 1, 2), 3)}, QTimeZone(-18000)));
-    station->waitForMinMaxUpdates();
-    EXPECT_TRUE(log.contains("[OVObservationStationDB insertWeatherConditions] Could not store 1"));
+    const auto rows = station->weatherConditionsWithStartDate(utc(2000, 1, 1), utc(2100, 1, 1));
     station.reset();
-    EXPECT_EQ(readFile(path()), noise);
+    if (immutable)
+        QProcess::execute("chattr", {"-i", path()});
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[0].date(), utc(2023, 12, 31, 22));
+    EXPECT_DOUBLE_EQ(rows[0].temperatureC(), 3.5);
+    EXPECT_EQ(rows[0].solarRadiation(), -1000);
+    EXPECT_EQ(shell(path(), "SELECT count(*) FROM pragma_table_info('icao_history');", true), "23");
 }
 
 TEST_F(StationDB, MinimumConditionsSkipMissingValuesAndRankTheSky)

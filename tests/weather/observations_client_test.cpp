@@ -8,6 +8,7 @@
 #include "support/FixtureHttpServer.h"
 #include "support/TestHelpers.h"
 #include "weather/OVBrisantObservationsBroker.h"
+#include "weather/OVObservationStationDB.h"
 #include "weather/OVObservationsDB.h"
 #include "weather/OVWeatherController.h"
 #include "weather/OVWeatherLocation.h"
@@ -279,4 +280,53 @@ TEST_F(ObservationsClient, AFailedRequestIsReportedWithItsService)
     ASSERT_TRUE(result.has_value());
     EXPECT_EQ(result->userInfo.value(OVUpdateResultServiceKey), "Observations");
     EXPECT_EQ(result->userInfo.value(OVUpdateResultErrorKey), "HTTP status 500");
+}
+
+// Report times the station file cannot hold, or that name no real day, are refused one by one
+// with a log line: the rows stored before stay, the oldest date stays readable, and the day
+// buckets of a restarted program still cover every day.
+TEST_F(ObservationsClient, ReportsWithTimesOutsideTheStorableRangeAreRefusedAndTheHistoryStaysWhole)
+{
+    const auto reply = [](const QStringList &times) {
+        QStringList observations;
+        for (qsizetype i = 0; i < times.size(); ++i)
+            observations << QStringLiteral(R"({"Time": "%1", "Temperature F": %2, "Pressure MB": %3})")
+                                .arg(times[i])
+                                .arg(40 + i)
+                                .arg(i == 0 ? QStringLiteral("1e15") : QStringLiteral("1010"));
+        return FixtureResponse::text(QStringLiteral(R"({"Locations": [{"Original Query String": "q",
+            "Station": {"Station ID": "KPDX"}, "Observations": [%1]}]})")
+                                         .arg(observations.join(','))
+                                         .toUtf8(),
+                                     "application/json");
+    };
+    server.serve(Broker::EndpointPath, reply({"20240101120000", "20240102120000"}));
+    updatePass();
+
+    const char *refused[] = {"21240102153045", "18500102153045", "99990102153045", "20240230120000"};
+    QStringList times{"20240103120000"};
+    for (const char *time : refused)
+        times << QString::fromLatin1(time);
+    server.serve(Broker::EndpointPath, reply(times));
+    LogCapture log;
+    updatePass();
+    for (const char *time : refused) {
+        SCOPED_TRACE(time);
+        EXPECT_TRUE(log.contains(QStringLiteral("Refusing an observation whose time '%1'").arg(time)));
+    }
+    EXPECT_EQ(shell(stationFile("KPDX"), "SELECT group_concat(entry_date) FROM icao_history ORDER BY entry_date;", true),
+              "20240101120000,20240102120000,20240103120000");
+    EXPECT_EQ(db.earliestObservationForICAO("KPDX"), utc(2024, 1, 1, 12));
+    EXPECT_EQ(db.latestConditionsForICAO("KPDX")->date(), utc(2024, 1, 3, 12));
+    // A pressure beyond any int in the newest report: its debugging text is still well defined.
+    EXPECT_TRUE(db.latestConditionsForICAO("KPDX")->description().contains("Pr[2147483647mb]"));
+
+    OVObservationsDB restarted(folder, clock, &defaults);
+    const QTimeZone zone("America/Los_Angeles");
+    EXPECT_EQ(restarted.condensedMaxWeatherConditionsForICAO("KPDX", utc(2023, 12, 31), utc(2024, 1, 5), zone).size(), 3);
+    // Bounds beyond the storable years still select every row between them.
+    const QDateTime first(QDate(1, 1, 1), QTime(0, 0), QTimeZone::utc());
+    const QDateTime last(QDate(9999, 12, 31), QTime(0, 0), QTimeZone::utc());
+    EXPECT_EQ(restarted.databaseForICAO("KPDX")->weatherConditionsWithStartDate(first, last).size(), 3);
+    EXPECT_TRUE(restarted.minConditionsForICAO("KPDX", first, last).has_value());
 }

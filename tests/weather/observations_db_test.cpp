@@ -42,10 +42,17 @@ protected:
 TEST_F(ObservationsDB, StationCodesNameFilesInTheFolderOnly)
 {
     LogCapture log;
-    for (const char *code : {"../evil", "", "AB", "K/DEN", "KDEN.db", "ABCDEFGHI", "K DN"}) {
+    for (const char *code : {"../evil", "", "AB", "K/DEN", "KDEN.db", "ABCDEFGHI", "K DN", "KDEN\n",
+                             "stra\xc3\x9f" "e", "K\xc3\x84N", "\xef\xbc\xab" "DEN"}) {
         SCOPED_TRACE(code);
         EXPECT_FALSE(db.databaseForICAO(QString::fromUtf8(code)));
+        // The range read checks the code as given too, before any case change ("straße" is not
+        // "STRASSE").
+        EXPECT_TRUE(db.weatherConditionsForICAO(QString::fromUtf8(code), clock.now().addDays(-1), clock.now()).isEmpty());
     }
+    EXPECT_TRUE(log.contains("Refusing station code 'KDEN\\n'"));
+    EXPECT_TRUE(log.contains("[OVObservationsDB weatherConditionsForICAO] Refusing station code 'stra"));
+    EXPECT_EQ(QDir(dir.filePath("Observations")).entryList(QDir::Files), QStringList({"KBOS.db", "KDEN.db"}));
     EXPECT_TRUE(log.contains("[OVObservationsDB databaseForICAO] Refusing station code '../evil'"));
     db.insertWeatherConditions({record(clock.now(), 1)}, "../evil");
     EXPECT_FALSE(QFile::exists(dir.filePath("evil.db")));

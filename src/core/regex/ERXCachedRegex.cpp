@@ -11,6 +11,16 @@ namespace {
 // ICU refuses a null text pointer and a zero pattern length; an empty, terminated text stands in.
 const UChar kEmptyText[1] = {0};
 
+// How many of ICU's matching steps one search may take before it gives up with
+// U_REGEX_TIME_OUT. A step is on the order of a millisecond, so a pattern that backtracks without
+// end (such as "()+?a|") fails after a few seconds instead of holding the engine for minutes.
+constexpr int32_t kTimeLimitSteps = 10000;
+
+void setTimeLimit(URegularExpression *regex, UErrorCode &status)
+{
+    uregex_setTimeLimit(regex, kTimeLimitSteps, &status);
+}
+
 const UChar *icuCharacters(const QString &text)
 {
     return reinterpret_cast<const UChar *>(text.constData());
@@ -69,6 +79,8 @@ bool ERXCachedRegex::compile(const QString &pattern, size_t hash, ERXRegexOption
             ? uregex_open(kEmptyText, -1, options, &parse, &status)
             : uregex_open(icuCharacters(pattern), static_cast<int32_t>(pattern.size()), options, &parse,
                           &status);
+    if (U_SUCCESS(status))
+        setTimeLimit(regex, status);
     if (U_FAILURE(status)) {
         if (regex)
             uregex_close(regex);
@@ -96,6 +108,8 @@ ERXCachedRegex ERXCachedRegex::clone() const
     ERXCachedRegex copy;
     UErrorCode status = U_ZERO_ERROR;
     URegularExpression *regex = uregex_clone(mRegex, &status);
+    if (U_SUCCESS(status))
+        setTimeLimit(regex, status); // a clone starts without the original's limit
     if (U_FAILURE(status)) {
         if (regex)
             uregex_close(regex);

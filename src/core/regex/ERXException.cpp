@@ -17,6 +17,14 @@ ERXException ERXException::icu(const ERXErrorDetails &details)
     return ERXException(ERXICURegexException, message, ERXUserInfo(details));
 }
 
+bool ERXException::ranOutOfTime() const
+{
+    if (mName != ERXICURegexException)
+        return false;
+    const int status = mUserInfo.value(QStringLiteral("ERXICURegexErrorCode")).toInt();
+    return status == U_REGEX_TIME_OUT;
+}
+
 ERXException ERXException::internalInconsistency(const char *condition, const char *function,
                                                  const char *file, int line)
 {

@@ -34,6 +34,9 @@ public:
     const QString &reason() const { return mReason; }
     const QString &message() const { return mMessage; }
     const QVariantMap &userInfo() const { return mUserInfo; }
+    /// The search ran out of its time limit: a failure of this pattern on this subject, reported
+    /// like a pattern that does not compile rather than raised.
+    bool ranOutOfTime() const;
     const char *what() const noexcept override { return mWhat.constData(); }
 
     /// Names the public operation that raises the exception, once (an exception that passes

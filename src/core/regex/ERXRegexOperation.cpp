@@ -1,6 +1,8 @@
 // Argument checks shared by the regular-expression operations.
 #include "core/regex/ERXRegexOperation.h"
 
+#include "platform/OVLog.h"
+
 #include <climits>
 
 namespace ERXRegexOperation {
@@ -9,6 +11,22 @@ void raise(const ERXCall &call, ERXException exception)
 {
     exception.raisedBy(call.operation, call.classOperation, call.icuDetails);
     throw exception;
+}
+
+void reportRanOutOfTime(const ERXCall &call, const ERXException &exception, RegexError *error)
+{
+    const QVariantMap &info = exception.userInfo();
+    const QString name = info.value(QStringLiteral("ERXICURegexErrorName")).toString();
+    OVLog(QStringLiteral("[ExtRegex] %1: %2 for the pattern '%3' on a subject of %4 characters; no match is reported.")
+              .arg(QString::fromLatin1(call.operation), name, info.value(QStringLiteral("ERXICURegexRegex")).toString())
+              .arg(info.value(QStringLiteral("ERXICURegexSubjectString")).toString().size()));
+    if (!error)
+        return;
+    error->domain = ERXICURegexErrorDomain;
+    error->code = info.value(QStringLiteral("ERXICURegexErrorCode")).toLongLong();
+    error->userInfo = info;
+    error->userInfo.insert(QStringLiteral("NSLocalizedDescription"),
+                           QStringLiteral("The regular expression ran out of its time limit."));
 }
 
 void requireRegex(const QString &regex)

@@ -42,8 +42,14 @@ ERXRange resolveRange(const QString &subject, ERXRange range);
 /// The empty string for a null subject, else the subject.
 const QString &subjectOrEmpty(const QString &subject);
 
+/// Reports a search that ran out of its time limit (ERXException::ranOutOfTime): a log line, and
+/// the failure in `error` when the caller asked for one. The operation then answers its empty
+/// result, as for a pattern that does not compile.
+void reportRanOutOfTime(const ERXCall &call, const ERXException &exception, RegexError *error);
+
 /// Looks `regex` up (compiling it when needed) and answers `work(entry)`, under the engine's
-/// lock. Empty when the pattern does not compile (`error` says why).
+/// lock. Empty when the pattern does not compile or the search ran out of its time limit
+/// (`error` says why).
 template <typename Work>
 auto withCompiled(const ERXCall &call, const QString &regex, ERXRegexOptions options, RegexError *error,
                   Work &&work) -> std::optional<std::invoke_result_t<Work, ERXCachedRegex &>>
@@ -60,6 +66,10 @@ auto withCompiled(const ERXCall &call, const QString &regex, ERXRegexOptions opt
         return work(*entry);
     } catch (ERXException &exception) {
         // The lock is released by now: the unwinding has left its scope.
+        if (exception.ranOutOfTime()) {
+            reportRanOutOfTime(call, exception, error);
+            return std::nullopt;
+        }
         exception.raisedBy(call.operation, call.classOperation, call.icuDetails);
         throw;
     }

@@ -56,10 +56,22 @@ std::optional<ERXBlockEnumerationHelper> prepare(const ERXCall &call, BlockForm 
     return ERXBlockEnumerationHelper::make(call, regex, options, text, range, error);
 }
 
+// A failed search: raised on behalf of `call`, or, when it only ran out of its limits, reported
+// (false) so the operation answers its failure result.
+bool searchFailed(const ERXCall &call, ERXException &exception, RegexError *error)
+{
+    if (!exception.ranOutOfTime())
+        raise(call, std::move(exception));
+    reportRanOutOfTime(call, exception, error);
+    return false;
+}
+
 // Calls `visit(count, ranges)` per match (the match and its groups) or per piece of the split
-// (the piece and the separator's groups; the last piece alone) until it answers false.
+// (the piece and the separator's groups; the last piece alone) until it answers false. False
+// when a search ran out of its limits (`error` says so).
 template <typename Visit>
-void walk(const ERXCall &call, ERXCachedRegex &regex, BlockForm form, ERXRange range, Visit &&visit)
+bool walk(const ERXCall &call, ERXCachedRegex &regex, BlockForm form, ERXRange range, RegexError *error,
+          Visit &&visit)
 {
     const size_t groupSize = static_cast<size_t>(regex.captureCount()) + 1;
     if (form == BlockForm::Separated) {
@@ -71,13 +83,13 @@ void walk(const ERXCall &call, ERXCachedRegex &regex, BlockForm form, ERXRange r
             finder.run();
             ranges = finder.ranges();
         } catch (ERXException &exception) {
-            raise(call, std::move(exception));
+            return searchFailed(call, exception, error);
         }
         for (size_t first = 0; first < ranges.size(); first += groupSize) {
             if (!visit(std::min(groupSize, ranges.size() - first), &ranges[first]))
-                return;
+                return true;
         }
-        return;
+        return true;
     }
     ERXFindAll finder(regex, ERXRegexOp::AllCaptures, range);
     for (;;) {
@@ -86,10 +98,10 @@ void walk(const ERXCall &call, ERXCachedRegex &regex, BlockForm form, ERXRange r
             finder.clearRanges();
             found = finder.next();
         } catch (ERXException &exception) {
-            raise(call, std::move(exception));
+            return searchFailed(call, exception, error);
         }
         if (!found || !visit(groupSize, finder.ranges().data()))
-            return;
+            return true;
     }
 }
 
@@ -117,12 +129,11 @@ bool enumerate(const ERXCall &call, BlockForm form, const QString &subject, cons
     if (!helper)
         return false;
     ERXCachedRegex &clone = helper->regex();
-    walk(call, clone, form, range, [&](size_t count, const ERXRange *ranges) {
+    return walk(call, clone, form, range, error, [&](size_t count, const ERXRange *ranges) {
         bool stop = false;
         callBlock(clone, enumerationOptions, count, ranges, stop, block);
         return !stop;
     });
-    return true;
 }
 
 struct BlockReplacement
@@ -146,7 +157,7 @@ std::optional<BlockReplacement> replaceWithBlock(const ERXCall &call, const QStr
     BlockReplacement result;
     result.range = range;
     uint64_t previousEnd = range.location;
-    walk(call, clone, BlockForm::Replacement, range, [&](size_t count, const ERXRange *ranges) {
+    const bool searched = walk(call, clone, BlockForm::Replacement, range, error, [&](size_t count, const ERXRange *ranges) {
         const ERXRange match = ranges[0];
         result.text.append(text.mid(static_cast<qsizetype>(previousEnd),
                                     static_cast<qsizetype>(match.location - previousEnd)));
@@ -159,6 +170,8 @@ std::optional<BlockReplacement> replaceWithBlock(const ERXCall &call, const QStr
         ++result.count;
         return !stop;
     });
+    if (!searched)
+        return std::nullopt;
     if (result.count == 0) {
         result.text = range.length == static_cast<uint64_t>(text.size()) ? helper->subject()
                                                                          : clone.text(range);

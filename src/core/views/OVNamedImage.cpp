@@ -36,10 +36,38 @@ QString OVNamedImage::pathForName(const QString &name)
     return {};
 }
 
+namespace {
+
+std::mutex gRegistryMutex;
+QHash<QString, QImage> &registered()
+{
+    static QHash<QString, QImage> images;
+    return images;
+}
+
+} // namespace
+
+bool OVNamedImage::registerImage(const QString &name, const QImage &image)
+{
+    if (name.isEmpty() || image.isNull())
+        return false;
+    const std::lock_guard<std::mutex> lock(gRegistryMutex);
+    if (registered().contains(name))
+        return false;
+    registered().insert(name, image);
+    return true;
+}
+
 QImage OVNamedImage::imageNamed(const QString &name)
 {
     static std::mutex mutex;
     static QHash<QString, QImage> cache;
+    {
+        const std::lock_guard<std::mutex> registryLock(gRegistryMutex);
+        const auto made = registered().constFind(name);
+        if (made != registered().constEnd())
+            return *made;
+    }
     {
         const std::lock_guard<std::mutex> lock(mutex);
         const auto found = cache.constFind(name);

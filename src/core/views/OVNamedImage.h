@@ -11,8 +11,12 @@
 class OVNamedImage
 {
 public:
-    /// The image of that name; a null image when the application has none.
+    /// The image of that name: a registered one first, else the application's own; a null
+    /// image when there is none.
     static QImage imageNamed(const QString &name);
     /// The resource path the image is loaded from; empty when there is none.
     static QString pathForName(const QString &name);
+    /// Makes `image` findable under `name`. A name's first registration wins; later ones, and
+    /// null images, are ignored. Returns whether this registration took effect.
+    static bool registerImage(const QString &name, const QImage &image);
 };

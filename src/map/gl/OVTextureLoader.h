@@ -68,6 +68,8 @@ public:
     ~OVTextureLoader() override;
 
     bool hasContext() const { return mContext != nullptr; }
+    /// The loader's own context (shares names with the drawing context), or nothing.
+    QOpenGLContext *context() const { return mContext; }
     OVTextureRegistry &registry() const { return mRegistry; }
     void setDelegate(OVTextureLoaderDelegate *delegate) { mDelegate.store(delegate); }
     OVTextureLoaderDelegate *delegate() const { return mDelegate.load(); }

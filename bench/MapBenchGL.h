@@ -1,0 +1,59 @@
+// What the map benchmarks share: an OpenGL context (the application's format) current on an
+// offscreen surface, made once in main while the application lives, and that main itself.
+#pragma once
+
+#include "platform/OVOpenGLFormat.h"
+
+#include <QApplication>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions_2_1>
+#include <QOpenGLVersionFunctionsFactory>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <memory>
+
+struct MapBenchGL
+{
+    MapBenchGL()
+    {
+        surface.setFormat(QSurfaceFormat::defaultFormat());
+        surface.create();
+        context.setFormat(QSurfaceFormat::defaultFormat());
+        context.create();
+        context.makeCurrent(&surface);
+        gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_2_1>(&context);
+    }
+    void makeCurrent() { context.makeCurrent(&surface); }
+
+    QOffscreenSurface surface;
+    QOpenGLContext context;
+    QOpenGLFunctions_2_1 *gl = nullptr;
+
+    /// The one set-up of the running benchmark program.
+    static MapBenchGL &shared() { return *instance(); }
+    static MapBenchGL *&instance()
+    {
+        static MapBenchGL *setup = nullptr;
+        return setup;
+    }
+
+    /// The body of main: an X display with OpenGL (xvfb-run), the context, the benchmarks.
+    static int run(int argc, char **argv)
+    {
+        ::setenv("QT_QPA_PLATFORM", "xcb", 0);
+        OVOpenGLFormat::configureBeforeApplication();
+        QApplication application(argc, argv);
+        benchmark::Initialize(&argc, argv);
+        if (benchmark::ReportUnrecognizedArguments(argc, argv))
+            return 1;
+        auto setup = std::make_unique<MapBenchGL>();
+        instance() = setup.get();
+        benchmark::RunSpecifiedBenchmarks();
+        benchmark::Shutdown();
+        instance() = nullptr;
+        return 0;
+    }
+};

@@ -1,0 +1,37 @@
+// Reads RTF into a text document, keeping what the journal stores (see NBRTFWriter): paragraphs,
+// runs with bold, italic, underline, size (\fsN as N/2 pixels) and colour, and tables (several
+// paragraphs per cell, cell backgrounds, the border colour). It is tolerant of what other
+// programs write: ignorable destinations ({\*...}), font tables, style sheets, document info and
+// unknown control words are skipped; \ucN, \uN and \'hh (cp1252) are honoured.
+//
+// Content the journal cannot keep (pictures, embedded objects, attachments) and text that is not
+// RTF give an error instead of a document, so the caller never rewrites what it could not read
+// whole. Pure; any thread.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+#include <variant>
+
+class QTextDocument;
+
+struct NBRTFReadError
+{
+    enum class Kind { NotRTF, Unsupported };
+    Kind kind;
+    /// What was found, for the log ("a picture (\pict)").
+    QString detail;
+    /// Byte offset in the input where reading stopped.
+    qsizetype offset = 0;
+};
+
+using NBRTFReadResult = std::variant<std::unique_ptr<QTextDocument>, NBRTFReadError>;
+
+class NBRTFReader
+{
+public:
+    /// A new document with the text of `rtf`, or why it cannot be represented.
+    static NBRTFReadResult read(const QByteArray &rtf);
+};

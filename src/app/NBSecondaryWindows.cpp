@@ -1,0 +1,194 @@
+#include "app/NBSecondaryWindows.h"
+
+#include "app/NBProductLinks.h"
+#include "core/NBPrefController.h"
+#include "core/views/NBPreferencesWindow.h"
+#include "platform/OVLocalize.h"
+#include "platform/OVLog.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QScreen>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace {
+
+NBSecondaryWindows::JournalFactory &journalFactory()
+{
+    static NBSecondaryWindows::JournalFactory factory;
+    return factory;
+}
+
+const QString kShowActivityWindow = QStringLiteral("showActivityWindow");
+const QString kShowJournalWindow = QStringLiteral("showJournalWindow");
+
+QWidget *makeWindow(const char *name, const QString &title)
+{
+    auto *window = new QWidget(nullptr, Qt::Window);
+    window->setObjectName(QString::fromLatin1(name));
+    window->setWindowTitle(title);
+    window->setAttribute(Qt::WA_QuitOnClose, false);
+    return window;
+}
+
+void centre(QWidget *window)
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), window->size());
+        frame.moveCenter(screen->availableGeometry().center());
+        window->move(frame.topLeft());
+    }
+}
+
+} // namespace
+
+void NBSecondaryWindows::setJournalFactory(JournalFactory factory)
+{
+    journalFactory() = std::move(factory);
+}
+
+NBSecondaryWindows::NBSecondaryWindows(QObject *parent)
+    : QObject(parent)
+{
+}
+
+NBSecondaryWindows::~NBSecondaryWindows()
+{
+    for (QWidget *window : {mActivityPanel.data(), mPrefsWindow.data(), mAboutBox.data(), mJournalWindow.data(), mHelpWindow.data()})
+        delete window;
+}
+
+void NBSecondaryWindows::bringToFront(QWidget *window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+bool NBSecondaryWindows::eventFilter(QObject *watched, QEvent *event)
+{
+    // Closing the activity panel by its own button forgets that it was open.
+    if (watched == mActivityPanel && event->type() == QEvent::Close)
+        NBPrefController::setSetting(0, kShowActivityWindow);
+    return QObject::eventFilter(watched, event);
+}
+
+void NBSecondaryWindows::makeActivityPanel()
+{
+    mActivityPanel = makeWindow("activityPanel", OVLocalizedString("Activity"));
+    mActivityPanel->resize(420, 260);
+    auto *layout = new QVBoxLayout(mActivityPanel);
+    mActivityList = new QListWidget(mActivityPanel);
+    mActivityList->setObjectName(QStringLiteral("activityList"));
+    mActivityStatus = new QLabel(OVLocalizedString("Idle"), mActivityPanel);
+    mActivityStatus->setObjectName(QStringLiteral("activityPanelStatusText"));
+    layout->addWidget(mActivityList, 1);
+    layout->addWidget(mActivityStatus);
+    mActivityPanel->installEventFilter(this);
+    setUrlsManaged(mUrls);
+}
+
+void NBSecondaryWindows::openActivityPanel()
+{
+    if (!mActivityPanel)
+        makeActivityPanel();
+    if (mActivityPanel->isVisible()) {
+        mActivityPanel->close();
+        NBPrefController::setSetting(0, kShowActivityWindow);
+    } else {
+        bringToFront(mActivityPanel);
+        NBPrefController::setSetting(1, kShowActivityWindow);
+    }
+}
+
+void NBSecondaryWindows::setUrlsManaged(const QList<QVariantMap> &urls)
+{
+    mUrls = urls;
+    if (!mActivityList)
+        return;
+    mActivityList->clear();
+    for (const QVariantMap &entry : urls) {
+        const QString description = entry.value(QStringLiteral("urlDescription")).toString();
+        mActivityList->addItem(QStringLiteral("%1  %2").arg(
+            description.isEmpty() ? entry.value(QStringLiteral("urlString")).toString() : description,
+            entry.value(QStringLiteral("urlStatus")).toString()));
+    }
+}
+
+void NBSecondaryWindows::setActivityStatus(const QString &text)
+{
+    if (mActivityStatus)
+        mActivityStatus->setText(text);
+}
+
+void NBSecondaryWindows::openPrefsWindow()
+{
+    if (!mPrefsWindow) {
+        mPrefsWindow = new NBPreferencesWindow();
+        mPrefsWindow->setAttribute(Qt::WA_QuitOnClose, false);
+    }
+    centre(mPrefsWindow);
+    bringToFront(mPrefsWindow);
+}
+
+void NBSecondaryWindows::openAboutBox()
+{
+    if (!mAboutBox) {
+        mAboutBox = makeWindow("aboutBox", OVLocalizedString("About Nimbrel Core"));
+        auto *layout = new QVBoxLayout(mAboutBox);
+        mAboutBoxTitle = new QLabel(mAboutBox);
+        mAboutBoxTitle->setObjectName(QStringLiteral("aboutBoxTitle"));
+        mAboutBoxTitle->setAlignment(Qt::AlignCenter);
+        layout->addWidget(mAboutBoxTitle);
+        mAboutBox->setWindowFlag(Qt::WindowStaysOnTopHint);
+        mAboutBox->resize(320, 120);
+    }
+    mAboutBoxTitle->setText(QStringLiteral("Nimbrel Core %1").arg(QCoreApplication::applicationVersion()));
+    centre(mAboutBox);
+    bringToFront(mAboutBox);
+}
+
+void NBSecondaryWindows::openWeatherJournal()
+{
+    if (!mJournalWindow) {
+        QWidget *content = journalFactory() ? journalFactory()() : nullptr;
+        if (content) {
+            content->setParent(nullptr, Qt::Window);
+            content->setAttribute(Qt::WA_QuitOnClose, false);
+            mJournalWindow = content;
+        } else {
+            mJournalWindow = makeWindow("weatherJournalWindow", OVLocalizedString("Weather Journal"));
+            mJournalWindow->resize(640, 480);
+        }
+        if (mJournalWindow->objectName().isEmpty())
+            mJournalWindow->setObjectName(QStringLiteral("weatherJournalWindow"));
+    }
+    bringToFront(mJournalWindow);
+    NBPrefController::setSetting(1, kShowJournalWindow);
+}
+
+void NBSecondaryWindows::openHelp()
+{
+    if (!mHelpWindow) {
+        mHelpWindow = makeWindow("helpWindow", OVLocalizedString("Nimbrel Core Help"));
+        mHelpWindow->resize(640, 560);
+        auto *layout = new QVBoxLayout(mHelpWindow);
+        layout->setContentsMargins(0, 0, 0, 0);
+        mHelpWebView = new QTextBrowser(mHelpWindow);
+        mHelpWebView->setObjectName(QStringLiteral("helpWebView"));
+        mHelpWebView->setReadOnly(true);
+        mHelpWebView->setOpenExternalLinks(true);
+        layout->addWidget(mHelpWebView);
+    }
+    bringToFront(mHelpWindow);
+    const QUrl page = NBProductLinks::productPage(QStringLiteral("/help/"));
+    if (page.isEmpty()) {
+        OVLog(QStringLiteral("[NBController openHelp:] No product web address is set; no help page is loaded."));
+        return;
+    }
+    mHelpWebView->setSource(page);
+}

@@ -1,0 +1,78 @@
+// The windows beside the main window: the activity panel (the download queue and the update
+// status line), the preferences window, the about box, the weather journal, the help window.
+// Each is made on first use and kept for the rest of the run; which of the activity panel and
+// the journal were open is remembered in `showActivityWindow` and `showJournalWindow`.
+//
+// The journal's content is not part of this class: whoever builds it installs a factory with
+// `setJournalFactory` before the window is first opened; without one the journal window is an
+// empty window. Main thread.
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QVariantMap>
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QListWidget;
+class QTextBrowser;
+
+class NBSecondaryWindows : public QObject
+{
+    Q_OBJECT
+
+public:
+    /// Makes the journal window's content; the result becomes a top-level window the class
+    /// keeps. Called once, on the journal's first opening.
+    using JournalFactory = std::function<QWidget *()>;
+    static void setJournalFactory(JournalFactory factory);
+
+    explicit NBSecondaryWindows(QObject *parent = nullptr);
+    ~NBSecondaryWindows() override;
+
+    /// Closes the activity panel when visible (stores 0), else brings it to the front (stores 1).
+    void openActivityPanel();
+    void openPrefsWindow();
+    void openAboutBox();
+    /// Brings the journal window to the front and stores 1 under `showJournalWindow`.
+    void openWeatherJournal();
+    /// Brings the help window to the front with the product's help page ("/help/"); no page
+    /// is loaded when no product address is set.
+    void openHelp();
+
+    /// The activity panel's list shows these download queue entries.
+    void setUrlsManaged(const QList<QVariantMap> &urls);
+    /// The activity panel's status line, when the panel exists.
+    void setActivityStatus(const QString &text);
+
+    QWidget *activityPanel() const { return mActivityPanel; }
+    QListWidget *activityList() const { return mActivityList; }
+    QLabel *activityPanelStatusText() const { return mActivityStatus; }
+    QWidget *prefsWindow() const { return mPrefsWindow; }
+    QWidget *aboutBox() const { return mAboutBox; }
+    QLabel *aboutBoxTitle() const { return mAboutBoxTitle; }
+    QWidget *weatherJournalWindow() const { return mJournalWindow; }
+    QWidget *helpWindow() const { return mHelpWindow; }
+    QTextBrowser *helpWebView() const { return mHelpWebView; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void makeActivityPanel();
+    static void bringToFront(QWidget *window);
+
+    QPointer<QWidget> mActivityPanel;
+    QListWidget *mActivityList = nullptr;
+    QLabel *mActivityStatus = nullptr;
+    QPointer<QWidget> mPrefsWindow;
+    QPointer<QWidget> mAboutBox;
+    QLabel *mAboutBoxTitle = nullptr;
+    QPointer<QWidget> mJournalWindow;
+    QPointer<QWidget> mHelpWindow;
+    QTextBrowser *mHelpWebView = nullptr;
+    QList<QVariantMap> mUrls;
+};

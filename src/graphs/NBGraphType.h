@@ -1,0 +1,43 @@
+// The graph types of the graph stack, one panel each, and what a panel asks of the container
+// that holds it. Main thread.
+#pragma once
+
+#include <QDateTime>
+
+#include <memory>
+
+class OVWeatherLocation;
+
+/// The quantity a graph panel shows; the numbers are stored in settings and menus.
+enum NBGraphType : int {
+    NBGraphTypeTemperature = 0,
+    NBGraphTypeWindSpeed = 1,
+    NBGraphTypeWindDirection = 2,
+    NBGraphTypeCylindricalWindDirection = 3,
+    NBGraphTypePressure = 4,
+    NBGraphTypeHumidity = 5,
+    NBGraphTypePrecipitation = 6,
+    NBGraphTypeCloudCover = 7,
+    NBGraphTypeSnowfall = 8,
+    NBGraphTypeWaveHeight = 9,
+    NBGraphTypeProbabilityOfPrecipitation = 10,
+};
+
+inline constexpr int NBGraphTypeCount = 11;
+
+/// What a graph panel asks of its container: the location it shows and the shared time window.
+class NBMultiGraphPartDelegate
+{
+public:
+    virtual ~NBMultiGraphPartDelegate() = default;
+
+    /// The location whose weather the panels show; null when none is selected.
+    virtual std::shared_ptr<OVWeatherLocation> currentLocation() const = 0;
+    /// Height of one panel in the container's layout.
+    virtual int graphHeight() const = 0;
+    /// The shared time window.
+    virtual QDateTime startDate() const = 0;
+    virtual QDateTime endDate() const = 0;
+    /// Rotation of the cylindrical wind-direction graph, in degrees.
+    virtual double verticalOffset() const = 0;
+};

@@ -1,0 +1,165 @@
+// The cylindrical graph's axes.
+#include "graphs/OVCylindricalGraphLegendView.h"
+
+#include "core/OVTextAttributes.h"
+#include "core/views/OVAttributedString.h"
+#include "graphs/OVCylindricalGraphView.h"
+#include "platform/OVLog.h"
+
+#include <QFont>
+#include <QPainter>
+
+#include <cmath>
+
+OVCylindricalGraphLegendView::OVCylindricalGraphLegendView(QWidget *parent)
+    : OVGraphLegendView(parent)
+{
+    QFont font(QStringLiteral("Helvetica"));
+    font.setBold(true);
+    font.setPixelSize(11);
+    setYTextAttributes(OVAttributedString::addRightAttributes(
+        {{OVFontAttributeName, font}, {OVForegroundColorAttributeName, QColor::fromRgbF(1.0f, 1.0f, 1.0f, 1.0f)}}));
+}
+
+void OVCylindricalGraphLegendView::setGeometryFromGraphView(const OVCylindricalGraphView *graph)
+{
+    if (!graph) {
+        mGeometry = OVCylinderGeometry{};
+    } else {
+        mGeometry = graph->geometry();
+        const QPoint shift = mapFromGlobal(graph->mapToGlobal(QPoint(0, 0)));
+        mGeometry.rect.translate(shift);
+    }
+    setNeedsDisplay();
+}
+
+void OVCylindricalGraphLegendView::setVerticalOffset(double degrees)
+{
+    mGeometry.verticalOffset = degrees;
+    setNeedsDisplay();
+}
+
+double OVCylindricalGraphLegendView::xForDate(const QDateTime &date, const QRectF &) const
+{
+    if (graphXMode() != 1 || !minDate().isValid() || !maxDate().isValid() || !date.isValid())
+        return 0.0;
+    const double window = double(minDate().msecsTo(maxDate()));
+    return mGeometry.faceX(double(minDate().msecsTo(date)) / window);
+}
+
+QRectF OVCylindricalGraphLegendView::xLegendRect() const
+{
+    QRectF r = OVGraphLegendView::xLegendRect();
+    r.setX(mGeometry.rect.x());
+    r.setWidth(mGeometry.rect.width());
+    return r;
+}
+
+QPainterPath OVCylindricalGraphLegendView::bezierPathForXLine(double x, const QRectF &graphRect) const
+{
+    const double c = mGeometry.width;
+    const QRectF r(x - c / 2.0, graphRect.y() + 2.0, c, graphRect.height() - 4.0);
+    QPainterPath path(QPointF(r.center().x(), r.bottom()));
+    OVCylinderGeometry::appendArc(path, r, 90.0, 270.0, false);
+    return path;
+}
+
+QPainterPath OVCylindricalGraphLegendView::bezierPathForYLine(double degrees, const QRectF &) const
+{
+    const double offset = mGeometry.xOffsetForDegrees(degrees);
+    const double y = mGeometry.yForDegrees(degrees);
+    if (std::isnan(offset))
+        OVDebugLog(QStringLiteral("here"));
+    if (std::isnan(y))
+        OVDebugLog(QStringLiteral("here2"));
+    QPainterPath path(QPointF(mGeometry.rect.x() + mGeometry.width / 2.0 + offset, y));
+    path.lineTo(mGeometry.rect.x() + mGeometry.rect.width() - mGeometry.width / 2.0 + offset, y);
+    return path;
+}
+
+void OVCylindricalGraphLegendView::renderXLegend(QPainter &painter)
+{
+    const QRectF xr = xLegendRect();
+    const QRectF yr = yLegendRect();
+    if (xGradient())
+        xGradient()->drawInRect(painter, xr, -90.0);
+    if (xBorderColor().isValid()) {
+        const double w = xr.width() - yr.width();
+        painter.fillRect(QRectF(xr.x() + yr.width(), xr.y() + xr.height(), w, borderWidth()), xBorderColor());
+        painter.fillRect(QRectF(xr.x() + yr.width(), yr.y() + yr.height() - borderWidth(), w, borderWidth()),
+                         xBorderColor());
+    }
+    if (graphXMode() != 1 || !minDate().isValid() || !maxDate().isValid())
+        return;
+    const QRectF g = viewableGraphRect();
+    const double c = mGeometry.width;
+    const auto onFace = [&](double x) { return g.x() + c / 2.0 <= x && x <= g.x() + g.width() - c / 2.0; };
+
+    const double nowX = xForDate(clock().now(), yr);
+    if (onFace(nowX) && xGridColor().isValid()) {
+        QPen pen(xGridColor(), 3.0);
+        pen.setCapStyle(Qt::FlatCap);
+        // Dash 5 on, 5 off, starting 6 into the pattern; Qt counts dashes in pen widths.
+        pen.setDashPattern({5.0 / 3.0, 5.0 / 3.0});
+        pen.setDashOffset(2.0);
+        painter.strokePath(bezierPathForXLine(nowX, g), pen);
+    }
+
+    const std::optional<OVGraphLegendContent> content = xLegendContent();
+    if (!content)
+        return;
+    for (size_t i = 0; i < content->dates.size(); ++i) {
+        const double x = std::round(xForDate(content->dates[i], yr));
+        if (!onFace(x))
+            continue;
+        content->strings[i].drawInRect(painter, content->rects[i]);
+        if (xGridColor().isValid())
+            painter.strokePath(bezierPathForXLine(x, g), QPen(xGridColor(), 1.0));
+    }
+}
+
+void OVCylindricalGraphLegendView::drawDirectionLabel(QPainter &painter, double degrees, const QString &text)
+{
+    const double offset = mGeometry.xOffsetForDegrees(degrees);
+    if (offset > 0.0)
+        return; // the back face shows no labels and no grid lines
+    const QRectF yr = yLegendRect();
+    const double labelWidth = yr.width() - borderWidth();
+    const double labelHeight = yTextSize().height();
+    const QRectF labelRect(offset + mGeometry.rect.x() + mGeometry.width / 2.0 - labelWidth - 10.0,
+                           mGeometry.yForDegrees(degrees) - labelHeight / 2.0, labelWidth, labelHeight);
+    OVAttributedString::drawOVString(painter, text, yTextAttributes(), labelRect);
+    if (yGridColor().isValid())
+        painter.strokePath(bezierPathForYLine(degrees, viewableGraphRect()), QPen(yGridColor(), 1.0));
+}
+
+void OVCylindricalGraphLegendView::renderYLegend(QPainter &painter)
+{
+    const QRectF yr = yLegendRect();
+    const QRectF xr = xLegendRect();
+    if (yGradient())
+        yGradient()->drawInRect(painter, yr, 0.0);
+    if (yBorderColor().isValid()) {
+        painter.fillRect(QRectF(yr.x() + yr.width() - borderWidth(), yr.y(), borderWidth(), yr.height()),
+                         yBorderColor());
+        painter.fillRect(QRectF(xr.x() + xr.width() - borderWidth(), yr.y(), borderWidth(), yr.height()),
+                         yBorderColor());
+    }
+    const OVGraphRange range = yRange();
+    if (OVGraphRangeIsNoData(range))
+        return;
+    if (customYLegend()) {
+        for (const auto &[value, text] : *customYLegend()) {
+            if (range.min < value && value < range.max)
+                drawDirectionLabel(painter, value, text);
+        }
+        return;
+    }
+    const double interval = yInterval();
+    if (!(interval > 0.0))
+        return;
+    const char *format = interval > 1.0 ? "%.0f%s" : interval > 0.1 ? "%.1f%s" : "%.2f%s";
+    const QByteArray units = this->units().toUtf8();
+    for (double d = std::trunc(range.min / interval) * interval; d <= range.max; d += interval)
+        drawDirectionLabel(painter, d, QString::asprintf(format, d, units.constData()));
+}

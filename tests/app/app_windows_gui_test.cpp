@@ -1,0 +1,138 @@
+// The secondary windows, the discontinued-product sheet and the main split view on a launched
+// controller: windows made once and remembered, the journal's slot, the divider's limits.
+#include "AppControllerFixture.h"
+#include "BrowserRecorder.h"
+#include "app/NBSecondaryWindows.h"
+#include "core/NBPrefController.h"
+#include "core/OVApplicationHooks.h"
+
+#include <QLabel>
+#include <QSplitter>
+#include <QTextBrowser>
+#include <QTest>
+
+namespace {
+
+class WindowsTest : public AppControllerTest
+{
+protected:
+    static int setting(const char *key) { return int(NBPrefController::integerForKey(QString::fromLatin1(key))); }
+
+    QSplitter *split() const { return controller->window()->splitView(); }
+    int leftWidth() const { return split()->sizes().value(0); }
+
+    /// Drags the divider to `x` as a mouse would.
+    void dragDividerTo(int x)
+    {
+        QSplitterHandle *handle = split()->handle(1);
+        const QPoint grab(handle->width() / 2, handle->height() / 2);
+        QTest::mousePress(handle, Qt::LeftButton, {}, grab);
+        // The handle keeps the grabbed point under the pointer: its left edge lands on x.
+        const QPoint target = handle->mapFrom(split(), QPoint(x + grab.x(), handle->y() + grab.y()));
+        QMouseEvent move(QEvent::MouseMove, target, handle->mapToGlobal(target), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(handle, &move);
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, target);
+    }
+};
+
+} // namespace
+
+TEST_F(WindowsTest, TheActivityPanelTogglesAndRemembersItsState)
+{
+    launch();
+    OVApplicationHooks::installed()->openActivityPanel();
+    NBSecondaryWindows *windows = controller->secondaryWindows();
+    QWidget *panel = windows->activityPanel();
+    ASSERT_TRUE(panel);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(setting("showActivityWindow"), 1);
+
+    controller->openActivityPanel();
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(setting("showActivityWindow"), 0);
+    controller->openActivityPanel();
+    EXPECT_EQ(windows->activityPanel(), panel) << "made once and kept";
+    panel->close();
+    EXPECT_EQ(setting("showActivityWindow"), 0) << "its own close button forgets it";
+
+    controller->updateWeather();
+    EXPECT_EQ(windows->activityPanelStatusText()->text(), QStringLiteral("Updating Weather Data"));
+}
+
+TEST_F(WindowsTest, ALaunchReopensTheWindowsOpenAtQuit)
+{
+    NBPrefController::setSetting(1, QStringLiteral("showActivityWindow"));
+    NBPrefController::setSetting(1, QStringLiteral("showJournalWindow"));
+    launch();
+    ASSERT_TRUE(controller->secondaryWindows());
+    EXPECT_TRUE(controller->secondaryWindows()->activityPanel()->isVisible());
+    EXPECT_TRUE(controller->secondaryWindows()->weatherJournalWindow()->isVisible());
+}
+
+TEST_F(WindowsTest, TheJournalWindowTakesItsContentFromTheInstalledFactory)
+{
+    launch();
+    QWidget *made = nullptr;
+    NBSecondaryWindows::setJournalFactory([&made] {
+        made = new QWidget();
+        made->setObjectName(QStringLiteral("journalContent"));
+        return made;
+    });
+    controller->openWeatherJournal();
+    NBSecondaryWindows::setJournalFactory(nullptr);
+    EXPECT_EQ(controller->secondaryWindows()->weatherJournalWindow(), made);
+    EXPECT_TRUE(made->isVisible());
+    EXPECT_EQ(setting("showJournalWindow"), 1);
+}
+
+TEST_F(WindowsTest, AboutHelpAndTheDiscontinuedSheet)
+{
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.0"));
+    launch();
+    controller->openAboutBox();
+    EXPECT_EQ(controller->secondaryWindows()->aboutBoxTitle()->text(), QStringLiteral("Nimbrel Core 2.0"));
+    controller->openHelp();
+    EXPECT_TRUE(controller->secondaryWindows()->helpWindow()->isVisible());
+    EXPECT_TRUE(controller->secondaryWindows()->helpWebView()->isReadOnly());
+
+    BrowserRecorder browser;
+    controller->openFutureUpdates();
+    EXPECT_TRUE(browser.opened.isEmpty()) << "no product address: nothing";
+    OVUserDefaults::standard().setObject(QStringLiteral("https://core.example.test"), QStringLiteral("NBProductWebURL"));
+    env.alerts->answers = {QStringLiteral("Close"), QStringLiteral("Learn More")};
+    controller->openFutureUpdates();
+    controller->openFutureUpdates();
+    const RecordedAlert &sheet = env.alerts->alerts.back();
+    EXPECT_EQ(sheet.title, QStringLiteral("Nimbrel Core Future Updates"));
+    EXPECT_EQ(sheet.message, QStringLiteral("Nimbrel Core has been discontinued and will no longer receive App Store updates."));
+    EXPECT_EQ(sheet.button, QStringLiteral("Learn More|Close"));
+    EXPECT_EQ(browser.opened, QList<QUrl>{QUrl(QStringLiteral("https://core.example.test/redirect/sunset/"))});
+}
+
+TEST_F(WindowsTest, TheDividerKeepsTheListBetween140And300OrCollapsed)
+{
+    launch();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(controller->window()));
+    const int rows[][2] = {{100, 140}, {400, 300}, {200, 200}, {0, 0}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row[0]);
+        dragDividerTo(row[0]);
+        EXPECT_EQ(leftWidth(), row[1]);
+    }
+    dragDividerTo(220);
+    ASSERT_EQ(leftWidth(), 220);
+    controller->window()->resize(controller->window()->width() + 200, controller->window()->height());
+    QApplication::processEvents();
+    EXPECT_EQ(leftWidth(), 220) << "a resize changes only the content pane";
+
+    QTest::mouseDClick(split()->handle(1), Qt::LeftButton);
+    EXPECT_EQ(leftWidth(), 0);
+    QTest::mouseDClick(split()->handle(1), Qt::LeftButton);
+    EXPECT_EQ(leftWidth(), 220);
+    EXPECT_GT(split()->sizes().value(1), 0) << "the content pane never collapses";
+
+    controller.reset();
+    launch();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(controller->window()));
+    EXPECT_EQ(leftWidth(), 220) << "a restart keeps the divider";
+}

@@ -84,6 +84,9 @@ void BM_DrawBothLinesLayers(benchmark::State &state)
     struct Controller final : OVMapControllerInterface
     {
         OVMapSupportedView *view() const override { return mapView; }
+        const OVMapProjection *mapProjection() const override { return nullptr; }
+        QVariantMap settings() const override { return {}; }
+        bool bindTextureWithKey(const QString &) override { return false; }
         OVMapSupportedView *mapView = nullptr;
     } controller;
     controller.mapView = &view;

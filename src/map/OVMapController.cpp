@@ -6,7 +6,7 @@
 #include "map/OVMapLayerControls.h"
 #include "map/OVMapLayerFactory.h"
 #include "map/OVMapNotifications.h"
-#include "map/OVMapProjection.h"
+#include "map/projection/OVMapProjection.h"
 #include "map/OVMapSettings.h"
 #include "map/OVMapSupportedView.h"
 #include "map/gl/OVMapLayer.h"

@@ -19,7 +19,7 @@
 #include "core/remote/OVInventory.h"
 #include "map/OVMapControllerInterface.h"
 #include "map/OVMapLayerConfiguration.h"
-#include "map/OVMapProjection.h"
+#include "map/projection/OVMapProjection.h"
 #include "platform/OVClock.h"
 
 #include <QList>

@@ -2,7 +2,7 @@
 // a degree): where a layer's rectangle lands, the order of the groups, blending, and the
 // clean-up of old textures through a real texture loader.
 #include "map/OVMapController.h"
-#include "map/OVMapProjection.h"
+#include "map/projection/OVMapProjection.h"
 #include "map/OVMapSettings.h"
 #include "map/gl/OVTextureLoader.h"
 

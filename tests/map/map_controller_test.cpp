@@ -2,7 +2,7 @@
 // every level it asks the layer factory for, and the radar/satellite time loop over real
 // inventories from a local server. Layers are recording stubs.
 #include "map/OVMapController.h"
-#include "map/OVMapProjection.h"
+#include "map/projection/OVMapProjection.h"
 #include "map/OVMapSettings.h"
 
 #include "support/FakeClock.h"

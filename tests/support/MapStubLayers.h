@@ -7,7 +7,7 @@
 #include "map/OVMapControllerInterface.h"
 #include "map/OVMapLayerControls.h"
 #include "map/OVMapLayerFactory.h"
-#include "map/OVMapProjection.h"
+#include "map/projection/OVMapProjection.h"
 #include "map/gl/OVMapLayer.h"
 
 #include <QColor>

@@ -404,6 +404,21 @@ void OVMapTextLayer::setStrings(const QList<OVMapAttributedStringPtr> &labels)
     mStrings = labels;
 }
 
+QList<OVMapAttributedStringPtr> OVMapTextLayer::labelsForRecords(const QList<OVMapLabelRecord> &records)
+{
+    QList<OVMapAttributedStringPtr> labels;
+    labels.reserve(records.size());
+    for (const OVMapLabelRecord &record : records)
+        labels.append(OVMapAttributedString::placeLabel(record.text, record.fontSize, record.textColor,
+                                                        record.strokeColor, record.strokeWidth, record.point));
+    return labels;
+}
+
+void OVMapTextLayer::setStrings(const QList<OVMapLabelRecord> &records)
+{
+    setStrings(labelsForRecords(records));
+}
+
 QList<OVMapAttributedStringPtr> OVMapTextLayer::strings() const
 {
     const std::lock_guard lock(lockQueue);

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "core/views/OVAttributedString.h"
+#include "map/OVMapLayerControls.h"
 #include "map/gl/OVMapLayer.h"
 
 #include <QColor>
@@ -106,7 +107,7 @@ struct OVMapTextPassResult
     OVMapTextPassCache cache;                 // what to remember for the next frame
 };
 
-class OVMapTextLayer : public OVMapLayer
+class OVMapTextLayer : public OVMapLayer, public OVMapTextLayerControl
 {
 public:
     OVMapTextLayer(OVMapControllerInterface *mapController, std::shared_ptr<OVTextureLoader> textureLoader);
@@ -129,9 +130,12 @@ public:
     void addString(const OVMapAttributedStringPtr &label);
     void addStrings(const QList<OVMapAttributedStringPtr> &labels);
     void setStrings(const QList<OVMapAttributedStringPtr> &labels);
+    /// The place labels of these records (bold sans-serif, outlined, with a dot at the anchor).
+    void setStrings(const QList<OVMapLabelRecord> &records) override;
+    static QList<OVMapAttributedStringPtr> labelsForRecords(const QList<OVMapLabelRecord> &records);
     QList<OVMapAttributedStringPtr> strings() const;
     /// Moves the first label with this text within 0.001 degree of `point` to the front.
-    void bringToFront(const QString &text, const OVGeoPoint &point);
+    void bringToFront(const QString &text, const OVGeoPoint &point) override;
 
     int64_t maxDisplayStrings() const { return mOptions.maxDisplayStrings; }
     void setMaxDisplayStrings(int64_t count);

@@ -38,7 +38,10 @@ OVGeoVertex vertexAt(float latitude, float longitude)
 const OVMapProjection &OVMapProjectedLayer::projection() const
 {
     static const OVEquirectangularMapProjection fallback;
-    return mProjection ? *mProjection : fallback;
+    if (mProjection)
+        return *mProjection;
+    const OVMapProjection *controllers = mapController() ? mapController()->mapProjection() : nullptr;
+    return controllers ? *controllers : fallback;
 }
 
 // ---- Boundary lines ----

@@ -1,8 +1,9 @@
 // The simple vector layers of the map: boundary lines read from a file, the latitude/longitude
 // grid and the placemarks. They draw with the fixed-function pipeline in the projection's plane.
 //
-// Each layer draws through the projection it is given (`setProjection`); without one it uses the
-// plain equirectangular projection, whose plane is longitude/latitude itself. Drawing happens on
+// Each layer draws through the projection it is given (`setProjection`), else its controller's;
+// without either it uses the plain equirectangular projection, whose plane is longitude/latitude
+// itself. Drawing happens on
 // the drawing thread with a context current; the boundary file is parsed on the global pool and
 // handed to the layer in one step under a mutex, so a frame sees either nothing or the whole
 // parse.
@@ -32,7 +33,7 @@ public:
     using OVMapLayer::OVMapLayer;
     /// Not owned; it must outlive the layer (the controller's does).
     void setProjection(const OVMapProjection *projection) { mProjection = projection; }
-    /// The projection given, or the shared equirectangular default.
+    /// The projection given, else the controller's, else the shared equirectangular default.
     const OVMapProjection &projection() const;
 
 private:

@@ -5,15 +5,11 @@
 #include "app/NBPlaceholderGraphContainer.h"
 #include "app/NBTimeView.h"
 #include "map/NBMapViewController.h"
-#include "map/OVMapBuiltinLayers.h"
-#include "map/OVMapLayerFactory.h"
 #include "weather/OVBrisantDataBroker.h"
 #include "weather/OVNDFD.h"
 #include "weather/OVWeatherLocation.h"
 
 #include <QOpenGLWidget>
-
-#include <mutex>
 
 namespace NBMainPanels {
 
@@ -52,8 +48,6 @@ void prepareWindowForMap(QWidget *host)
 
 std::unique_ptr<OVMapPanel> makeMapViewController(QWidget *parent)
 {
-    static std::once_flag registered;
-    std::call_once(registered, [] { OVMapRegisterVectorAndTextLayers(OVMapLayerFactory::shared()); });
     return std::make_unique<NBMapViewController>(parent);
 }
 

@@ -19,6 +19,8 @@
 #include "core/remote/OVURL.h"
 #include "core/remote/OVURLManager.h"
 #include "map/OVMapLayerFactory.h"
+#include "map/gl/OVMapHPCSurfaceAnalysisLayer.h"
+#include "map/gl/OVMapParticleModeLayer.h"
 #include "map/gl/OVMapTerrainTileLayer.h"
 #include "platform/OVLocalize.h"
 #include "platform/OVLog.h"
@@ -88,6 +90,8 @@ NBController::NBController(NBControllerEnvironment environment, QObject *parent)
     gInstance = this;
     OVWeatherLocation::registerLocationFactory();
     OVMapTerrainTileLayer::registerWithFactory(OVMapLayerFactory::shared());
+    OVMapHPCSurfaceAnalysisLayer::registerWithFactory(OVMapLayerFactory::shared());
+    OVMapParticleModeLayer::registerWithFactory(OVMapLayerFactory::shared());
     launchSetupPreferences();
     OVURL::setUserAgent(userAgent());
     launchSetupSleepWakeNotifications();

@@ -9,29 +9,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-/// The box of the rows' long runs of pure black: the map's cleared frame (other panels draw
-/// black only in small pieces).
-QRect mapFrame(const QImage &shot)
-{
-    constexpr int kLongRun = 200;
-    QRect box;
-    for (int y = 0; y < shot.height(); ++y) {
-        int run = 0;
-        for (int x = 0; x < shot.width(); ++x) {
-            run = (shot.pixel(x, y) & 0xFFFFFF) == 0 ? run + 1 : 0;
-            if (run == kLongRun)
-                box |= QRect(x - kLongRun + 1, y, kLongRun, 1);
-            else if (run > kLongRun)
-                box |= QRect(x, y, 1, 1);
-        }
-    }
-    return box;
-}
-
-} // namespace
-
 TEST(AppLaunch, OpensTheMainWindowWithTheMapAndQuitsCleanly)
 {
     FixtureHttpServer hosts;

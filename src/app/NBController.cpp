@@ -19,6 +19,7 @@
 #include "core/remote/OVURL.h"
 #include "core/remote/OVURLManager.h"
 #include "map/OVMapLayerFactory.h"
+#include "map/gl/OVMapAnimatedTileLayer.h"
 #include "map/gl/OVMapTerrainTileLayer.h"
 #include "platform/OVLocalize.h"
 #include "platform/OVLog.h"
@@ -88,6 +89,7 @@ NBController::NBController(NBControllerEnvironment environment, QObject *parent)
     gInstance = this;
     OVWeatherLocation::registerLocationFactory();
     OVMapTerrainTileLayer::registerWithFactory(OVMapLayerFactory::shared());
+    OVMapAnimatedTileLayer::registerWithFactory(OVMapLayerFactory::shared());
     launchSetupPreferences();
     OVURL::setUserAgent(userAgent());
     launchSetupSleepWakeNotifications();

@@ -153,6 +153,27 @@ TEST_F(AttributionView, TheCreditIsWhiteCentredTenPixelsAboveTheBottom)
     EXPECT_EQ(image.pixelColor(ink.center().x(), 5), QColor(Qt::black));
 }
 
+TEST_F(AttributionView, AccentedNamesAreShownFromEitherEncoding)
+{
+    for (const QString &file : {QStringLiteral("attribution_utf8.txt"), QStringLiteral("attribution_latin1.txt")}) {
+        SCOPED_TRACE(qPrintable(file));
+        server.serveFile(kPath, fixture(file), "text/plain");
+        OVMapAttributionView europe(nullptr, clock);
+        europe.resize(600, 120);
+        europe.setAttributionURL(server.baseUrl() + kPath);
+        europe.setVisibleGeoRect(OVGeoRectMake(45.0, 0.0, 50.0, 10.0));
+        ASSERT_TRUE(waitUntil([&] {
+            QImage image(europe.size(), QImage::Format_ARGB32);
+            europe.render(&image);
+            return europe.attributionRegions().has_value();
+        }));
+        ASSERT_EQ(europe.regionsInGeoRect(europe.visibleGeoRect())->size(), 1);
+        EXPECT_TRUE(OVMapAttributionView::creditsForRegions(*europe.regionsInGeoRect(europe.visibleGeoRect()), 600)
+                        .lines.first()
+                        .contains(QStringLiteral("é")));
+    }
+}
+
 TEST_F(AttributionView, FadesOutWithNoRegionInViewAndBackInWhenOneReturns)
 {
     view.setAttributionURL(server.baseUrl() + kPath);

@@ -21,6 +21,7 @@
 #include "map/OVMapLayerFactory.h"
 #include "map/gl/OVMapHPCSurfaceAnalysisLayer.h"
 #include "map/gl/OVMapParticleModeLayer.h"
+#include "map/gl/OVMapAnimatedTileLayer.h"
 #include "map/gl/OVMapTerrainTileLayer.h"
 #include "platform/OVLocalize.h"
 #include "platform/OVLog.h"
@@ -92,6 +93,7 @@ NBController::NBController(NBControllerEnvironment environment, QObject *parent)
     OVMapTerrainTileLayer::registerWithFactory(OVMapLayerFactory::shared());
     OVMapHPCSurfaceAnalysisLayer::registerWithFactory(OVMapLayerFactory::shared());
     OVMapParticleModeLayer::registerWithFactory(OVMapLayerFactory::shared());
+    OVMapAnimatedTileLayer::registerWithFactory(OVMapLayerFactory::shared());
     launchSetupPreferences();
     OVURL::setUserAgent(userAgent());
     launchSetupSleepWakeNotifications();

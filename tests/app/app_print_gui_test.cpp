@@ -4,6 +4,7 @@
 #include "ViewTestSupport.h"
 
 #include <QImage>
+#include <QOpenGLWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QTest>
@@ -41,7 +42,8 @@ TEST_F(AppControllerTest, PrintingPutsTheContentViewOnOneA4PageInsideTheMargins)
     saveLocations({denverDictionary()});
     launch();
     controller->window()->resize(1100, 800);
-    QTest::qWait(50);
+    env.scheduler->advance(5.0); // the content view lays out its panels after launch
+    QTest::qWait(200);
     QWidget *content = controller->window()->baseView();
     ASSERT_GT(content->width(), 0);
 
@@ -58,9 +60,11 @@ TEST_F(AppControllerTest, PrintingPutsTheContentViewOnOneA4PageInsideTheMargins)
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n")))) << info.toStdString();
     EXPECT_TRUE(info.contains(QStringLiteral("(A4)"))) << info.toStdString();
 
+    // The page is kept beside the test's other pictures for a person to look at.
+    const QString pagePath = testOutputPath("printed_page.png");
     run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-png"),
-                                     QStringLiteral("-singlefile"), pdf, folder.filePath(QStringLiteral("page"))});
-    const QImage page(folder.filePath(QStringLiteral("page.png")));
+                                     QStringLiteral("-singlefile"), pdf, pagePath.chopped(4)});
+    const QImage page(pagePath);
     ASSERT_FALSE(page.isNull());
     const double margin = 10.0 / 25.4 * 72.0;
     const float scale = NBController::printScale(QSizeF(595.28, 841.89), QMarginsF(margin, margin, margin, margin),
@@ -81,4 +85,20 @@ TEST_F(AppControllerTest, PrintingPutsTheContentViewOnOneA4PageInsideTheMargins)
     EXPECT_LE(bottom, page.height() - int(std::floor(margin)));
     EXPECT_NEAR(bottom - top + 1, 32.0 * scale, 1.0);
     EXPECT_NEAR(top, margin, 1.5);
+
+    // The map (an OpenGL view) is on the page as it was last drawn on the screen.
+    QOpenGLWidget *map = nullptr;
+    for (QOpenGLWidget *view : content->findChildren<QOpenGLWidget *>())
+        if (view->isVisible() && (!map || view->width() * view->height() > map->width() * map->height()))
+            map = view;
+    ASSERT_TRUE(map);
+    const QImage frame = map->grabFramebuffer();
+    const QRectF onPage(QPointF(margin, margin) + QPointF(map->mapTo(content, QPoint(0, 0))) * scale, QSizeF(map->size()) * scale);
+    for (const QPointF at : {QPointF(0.3, 0.3), QPointF(0.5, 0.5), QPointF(0.7, 0.6)}) {
+        const QColor expected = frame.pixelColor(int(frame.width() * at.x()), int(frame.height() * at.y()));
+        const QColor printed = page.pixelColor(int(onPage.x() + onPage.width() * at.x()), int(onPage.y() + onPage.height() * at.y()));
+        EXPECT_NEAR(printed.red(), expected.red(), 12);
+        EXPECT_NEAR(printed.green(), expected.green(), 12);
+        EXPECT_NEAR(printed.blue(), expected.blue(), 12);
+    }
 }

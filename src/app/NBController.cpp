@@ -118,6 +118,11 @@ NBController *NBController::instance()
     return gInstance;
 }
 
+std::shared_ptr<OVLocationDB> NBController::locationDatabase() const
+{
+    return mEnvironment.locationDatabase ? mEnvironment.locationDatabase() : nullptr;
+}
+
 QString NBController::userAgent()
 {
     const QString site = OVUserDefaults::standard().stringForKey(NBSettingKey::productWebURL).trimmed();

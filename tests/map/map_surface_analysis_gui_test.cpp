@@ -152,4 +152,30 @@ TEST_F(SurfaceAnalysisDrawing, AnOccludedFrontStartsWithATriangleThenAHalfDisc)
     }
 }
 
+TEST_F(SurfaceAnalysisDrawing, AStationaryFrontAlternatesRedAndBlueWithSymbolsOnOppositeSides)
+{
+    const QStringList rows = {QStringLiteral("STNRY 3801050 3801000 3800950 3800900")};
+    drawFeatures(rows);
+    const auto feature = OVMapHPCSurfaceAnalysisSurfaceFeature::featuresForRows(rows).first();
+    const auto front = layer->frontGeometry(*feature, kP);
+    ASSERT_TRUE(front);
+    ASSERT_GE(front->carets.size(), 3);
+    const auto isRed = [](const QColor &c) { return c.red() > 180 && c.green() < 60 && c.blue() < 60; };
+    const QPointF up(0.0, 8.0 / kP);
+    for (int k = 0; k < 3; ++k) {
+        SCOPED_TRACE(k);
+        const OVMapFrontCaret &caret = front->carets[k];
+        const QPointF middle = (caret.startPoint + caret.endPoint) / 2.0;
+        if (k % 2 == 0) { // a red half disc to the north, the line red under it
+            EXPECT_TRUE(isRed(pixel(middle + up)));
+            EXPECT_EQ(pixel(middle - up), QColor(Qt::black));
+            EXPECT_TRUE(isRed(pixel(front->splinePoints[caret.splinePointIndex])));
+        } else { // a blue triangle to the south, the line blue
+            EXPECT_TRUE(isBlue(pixel(middle - up)));
+            EXPECT_EQ(pixel(middle + up), QColor(Qt::black));
+            EXPECT_TRUE(isBlue(pixel(front->splinePoints[caret.splinePointIndex])));
+        }
+    }
+}
+
 } // namespace

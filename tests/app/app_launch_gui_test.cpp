@@ -1,7 +1,8 @@
 // Starts the real executable under the X server, finds its main window by title, takes a
 // screenshot of it and asks it to quit. Every service host in the settings the program reads
 // points at a local fixture server first. The map's panel shows the OpenGL map: a cleared
-// (black) frame with the panel's rounded corners, where an empty panel used to be.
+// (black) frame with the panel's rounded corners, where an empty panel used to be, and the
+// tab of the map's control panel at its top right.
 #include "AppTestSupport.h"
 #include "support/FixtureHttpServer.h"
 #include "support/RunningProgram.h"
@@ -57,5 +58,12 @@ TEST(AppLaunch, OpensTheMainWindowWithTheMapAndQuitsCleanly)
     // The corners are rounded: the panel's background, not the frame, at the very corner.
     for (const QPoint corner : {map.topLeft(), map.topRight(), map.bottomLeft(), map.bottomRight()})
         EXPECT_NE(shot.pixel(corner) & 0xFFFFFF, 0u) << corner.x() << "," << corner.y();
+    // The map's control panel waits at its top right with only its tab in view, whose light
+    // chevron shows on the dark map.
+    int light = 0;
+    for (int y = map.top() + 8; y < map.top() + 38; ++y)
+        for (int x = map.right() - 28; x <= map.right(); ++x)
+            light += qGray(shot.pixel(x, y)) > 150 ? 1 : 0;
+    EXPECT_GT(light, 6) << "no panel tab at the map's top right";
     EXPECT_TRUE(app.terminate());
 }

@@ -155,12 +155,22 @@ void NBMapViewController::buildControls()
     mIndicator->setAttribute(Qt::WA_TransparentForMouseEvents);
     mIndicator->hide();
 
-    QToolButton *zoomOut = makeButton(panel, QStringLiteral("zoomOutButton"), QStringLiteral("ovminusbutton"),
-                                      OVLocalizedString("Zoom out"));
+    // The zoom buttons are plain white signs, legible on the dark panel.
+    const auto makeZoomButton = [panel](const QString &name, const QString &sign, const QString &accessibleName) {
+        auto *button = new QToolButton(panel);
+        button->setObjectName(name);
+        button->setAutoRaise(true);
+        button->setText(sign);
+        button->setAccessibleName(accessibleName);
+        button->setToolTip(accessibleName);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setStyleSheet(QStringLiteral("QToolButton { color: white; font-size: 17px; font-weight: bold; }"));
+        return button;
+    };
+    QToolButton *zoomOut = makeZoomButton(QStringLiteral("zoomOutButton"), QStringLiteral("\u2212"), OVLocalizedString("Zoom out"));
     zoomOut->setGeometry(right - 52, 4, 26, 26);
     QObject::connect(zoomOut, &QToolButton::clicked, mView, [this] { mView->zoomOutAction(); });
-    QToolButton *zoomIn = makeButton(panel, QStringLiteral("zoomInButton"), QStringLiteral("ovplusbutton"),
-                                     OVLocalizedString("Zoom in"));
+    QToolButton *zoomIn = makeZoomButton(QStringLiteral("zoomInButton"), QStringLiteral("+"), OVLocalizedString("Zoom in"));
     zoomIn->setGeometry(right - 26, 4, 26, 26);
     QObject::connect(zoomIn, &QToolButton::clicked, mView, [this] { mView->zoomInAction(); });
 

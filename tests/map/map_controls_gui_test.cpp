@@ -140,6 +140,24 @@ TEST_F(MapControlsTest, BeforeTheFirstFrameTheButtonSwitchesAndTheFrameFollowsIt
     }
 }
 
+TEST_F(MapControlsTest, TheZoomButtonsHalveAndDoubleTheZoom)
+{
+    NBMapViewController &panel = shown();
+    openPanel();
+    const double zoom = map()->zoom();
+    const QPointF centre = map()->center();
+    for (const auto &[name, factor] : {std::pair{"zoomInButton", 0.5}, std::pair{"zoomOutButton", 1.0}}) {
+        SCOPED_TRACE(name);
+        QTest::mouseClick(panel.controlView()->findChild<QToolButton *>(QLatin1String(name)), Qt::LeftButton);
+        OVAnimation &animation = map()->zoomAnimation();
+        ASSERT_TRUE(animation.isAnimating());
+        animation.stopAnimation();
+        animation.setCurrentProgress(1.0f);
+        EXPECT_DOUBLE_EQ(map()->zoom(), zoom * factor);
+        EXPECT_EQ(map()->center(), centre);
+    }
+}
+
 // Settings actions --------------------------------------------------------------------------
 
 /// The keys whose values differ between two settings maps.

@@ -1,7 +1,7 @@
 // The threaded OpenGL view under Xvfb: one frame for any number of requests made before it,
 // contexts (one master, a new drawing context at each request), the demonstration drawing read
 // back before the swap, a texture made in the master context drawn in the drawing context, and
-// a view that joins its render thread when it goes.
+// a view that joins its render thread when it is closed.
 #include "map/gl/OVThreadedOpenGLView.h"
 
 #include "support/TestHelpers.h"
@@ -36,6 +36,7 @@ public:
         : mTextured(textured)
     {
     }
+    ~ProbeView() override { stopDrawing(); } // the drawing reads members of this class
 
     void openGLDraw() override
     {
@@ -217,8 +218,14 @@ TEST_F(ThreadedViewTest, ClosingTheViewJoinsItsThread)
     ASSERT_TRUE(thread->isRunning());
     std::atomic<bool> finished{false};
     QObject::connect(thread, &QThread::finished, thread, [&] { finished = true; }, Qt::DirectConnection);
-    view.reset();
+    probe.close();
     EXPECT_TRUE(finished);
+    EXPECT_EQ(probe.openglLayer()->copyContext(), nullptr); // nothing draws any more
+    const int draws = probe.draws;
+    probe.openglLayer()->setNeedsDisplay();
+    probe.openglLayer()->runOnRenderThread([] {});
+    EXPECT_EQ(probe.draws, draws);
+    view.reset();
 }
 
 } // namespace

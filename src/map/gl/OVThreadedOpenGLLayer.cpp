@@ -40,6 +40,16 @@ OVThreadedOpenGLLayer::OVThreadedOpenGLLayer(QWindow *surface, const QSurfaceFor
 
 OVThreadedOpenGLLayer::~OVThreadedOpenGLLayer()
 {
+    stop();
+    // The render thread is gone: its contexts come home to be deleted here.
+    mDrawingContext = nullptr;
+    mDrawingContexts.clear();
+    mMasterContext.reset();
+    mMasterSurface.reset();
+}
+
+void OVThreadedOpenGLLayer::stop()
+{
     {
         std::lock_guard lock(mStateMutex);
         mQuit = true;
@@ -47,11 +57,12 @@ OVThreadedOpenGLLayer::~OVThreadedOpenGLLayer()
     }
     mWake.notify_all();
     mThread->wait();
-    // The render thread is gone: its contexts come home to be deleted here.
-    mDrawingContext = nullptr;
-    mDrawingContexts.clear();
-    mMasterContext.reset();
-    mMasterSurface.reset();
+}
+
+bool OVThreadedOpenGLLayer::isStopped() const
+{
+    std::lock_guard lock(mStateMutex);
+    return mQuit;
 }
 
 void OVThreadedOpenGLLayer::setParentView(OVThreadedLayerSupportedView *view)
@@ -84,6 +95,8 @@ QThread *OVThreadedOpenGLLayer::renderThread() const
 
 QOpenGLContext *OVThreadedOpenGLLayer::copyContext()
 {
+    if (isStopped())
+        return nullptr;
     if (!mMasterContext) {
         if (!supportsThreadedOpenGL()) {
             OVLog(QStringLiteral("Error: Could not create master context: %1")
@@ -173,6 +186,8 @@ void OVThreadedOpenGLLayer::runOnRenderThread(const std::function<void()> &work)
         work();
         return;
     }
+    if (isStopped())
+        return;
     std::promise<void> done;
     std::future<void> finished = done.get_future();
     post([&work, &done] {

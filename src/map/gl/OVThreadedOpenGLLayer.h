@@ -70,8 +70,13 @@ public:
     /// Whether a frame was asked for since the last answer; clears the request.
     bool canDraw();
 
-    /// Runs `work` on the render thread and waits for it. GUI thread (or any thread but the
-    /// render thread).
+    /// Ends the render thread after the frame or work under way and waits for it; no frame and
+    /// no work runs afterwards. Safe to call again. GUI thread.
+    void stop();
+    bool isStopped() const;
+
+    /// Runs `work` on the render thread and waits for it; nothing once the layer is stopped.
+    /// GUI thread (or any thread but the render thread).
     void runOnRenderThread(const std::function<void()> &work);
     QThread *renderThread() const;
 

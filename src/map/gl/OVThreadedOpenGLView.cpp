@@ -2,6 +2,7 @@
 
 #include "platform/OVLog.h"
 
+#include <QCloseEvent>
 #include <QExposeEvent>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions_2_1>
@@ -55,7 +56,7 @@ void OVThreadedOpenGLView::setupLayer()
 
 void OVThreadedOpenGLView::surfaceExposed()
 {
-    if (!mLayer->drawingContext() && !mLayer->masterContext())
+    if (!mLayer->isStopped() && !mLayer->drawingContext() && !mLayer->masterContext())
         mLayer->copyContext();
     mLayer->setNeedsDisplay();
 }
@@ -67,6 +68,12 @@ void OVThreadedOpenGLView::resizeEvent(QResizeEvent *event)
     mHeight = height();
     mContainer->setGeometry(rect());
     mLayer->setNeedsDisplay();
+}
+
+void OVThreadedOpenGLView::closeEvent(QCloseEvent *event)
+{
+    stopDrawing();
+    QWidget::closeEvent(event);
 }
 
 void OVThreadedOpenGLView::openGLDraw()

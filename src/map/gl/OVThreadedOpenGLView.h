@@ -46,11 +46,16 @@ public:
     void unlockContext() { mLayer->unlockContext(); }
     void flushBuffer() { mLayer->flushBuffer(); }
 
+    /// Ends the drawing: joins the render thread. Closing the view does it; a subclass whose
+    /// drawing reads its own members calls it in its destructor, before they go.
+    void stopDrawing() { mLayer->stop(); }
+
     /// The view's size in whole points, as the render thread sees it.
     QSize drawingSize() const { return QSize(mWidth.load(), mHeight.load()); }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     class Surface;

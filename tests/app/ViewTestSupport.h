@@ -8,12 +8,18 @@
 #include "weather/OVObservationsDB.h"
 #include "weather/OVWeatherConditions.h"
 #include "weather/OVWeatherLocation.h"
+#include "support/TestHelpers.h"
+
+#include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QImage>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QWidget>
 
 #include <cstdlib>
+#include <iostream>
 #include <ctime>
 #include <memory>
 
@@ -124,3 +130,13 @@ private:
     QWidget *mView;
     double mZoom = 40.0;
 };
+
+/// A screenshot of the window as it is on screen, saved to the test's artefact folder.
+inline QImage grabAndSave(QWidget *window, const QString &name)
+{
+    const QImage shot = window->screen()->grabWindow(window->winId()).toImage();
+    const QString path = testOutputPath(name);
+    EXPECT_TRUE(shot.save(path));
+    std::cout << "screenshot: " << path.toStdString() << std::endl;
+    return shot;
+}

@@ -2,7 +2,8 @@
 // screenshot of it and asks it to quit. Every service host in the settings the program reads
 // points at a local fixture server first. The map's panel shows the OpenGL map: the bundled
 // backdrop's land and sea (and the cleared black beyond the poles) with the panel's rounded
-// corners, where an empty panel used to be.
+// corners, where an empty panel used to be, and the tab of the map's control panel at its top
+// right.
 #include "AppTestSupport.h"
 #include "support/FixtureHttpServer.h"
 #include "support/RunningProgram.h"
@@ -40,6 +41,13 @@ TEST(AppLaunch, OpensTheMainWindowWithTheMapAndQuitsCleanly)
     // The corners are rounded: the panel's background, not the frame, at the very corner.
     for (const QPoint corner : {map.topLeft(), map.topRight(), map.bottomLeft(), map.bottomRight()})
         EXPECT_FALSE(isMapPixel(shot.pixel(corner))) << corner.x() << "," << corner.y();
+    // The map's control panel waits at its top right with only its tab in view, whose light
+    // chevron shows on the dark map.
+    int light = 0;
+    for (int y = map.top() + 8; y < map.top() + 38; ++y)
+        for (int x = map.right() - 28; x <= map.right(); ++x)
+            light += qGray(shot.pixel(x, y)) > 150 ? 1 : 0;
+    EXPECT_GT(light, 6) << "no panel tab at the map's top right";
     EXPECT_TRUE(app.terminate());
 }
 

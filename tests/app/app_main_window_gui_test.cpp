@@ -26,14 +26,6 @@
 
 namespace {
 
-QImage grabAndSave(QWidget *window, const QString &name)
-{
-    const QImage shot = window->screen()->grabWindow(window->winId()).toImage();
-    const QString path = testOutputPath(name);
-    EXPECT_TRUE(shot.save(path));
-    std::cout << "screenshot: " << path.toStdString() << std::endl;
-    return shot;
-}
 
 void expectColour(const QImage &shot, QPoint at, QColor expected, const char *what)
 {

@@ -31,6 +31,7 @@ public:
     }
     void redisplayMainWindow() override { calls << QStringLiteral("redisplay"); }
     void updateJournalValues() override { calls << QStringLiteral("journal"); }
+    void openActivityPanel() override { calls << QStringLiteral("activityPanel"); }
 };
 
 class PrefTest : public ::testing::Test

@@ -15,7 +15,7 @@
 #include "weather/OVWeatherLocation.h"
 
 #include "support/FakeClock.h"
-#include "support/MapStubLayers.h"
+#include "support/MapViewRig.h"
 #include "support/TestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -47,21 +47,7 @@ protected:
         OVUserDefaults::resetStandard();
     }
 
-    NBMapView::Environment environment()
-    {
-        NBMapView::Environment environment;
-        environment.controllerEnvironment = [this] {
-            OVMapController::Environment controller;
-            controller.cachePath = folder.filePath("cache");
-            controller.resourceRoot = folder.path();
-            controller.clock = &clock;
-            controller.factory = &recorder.factory;
-            return controller;
-        };
-        environment.locationDatabase = [this] { return database; };
-        environment.registry = &registry;
-        return environment;
-    }
+    NBMapView::Environment environment() { return rig.environment(); }
 
     void store(const QString &key, const QVariant &value) { OVUserDefaults::standard().setObject(value, key); }
 
@@ -100,11 +86,12 @@ protected:
         animation.setCurrentProgress(1.0f);
     }
 
-    QTemporaryDir folder;
-    FakeClock clock;
-    OVTextureRegistry registry; // outlives the stubs, which hold the loader
-    RecordingLayerFactory recorder;
-    std::shared_ptr<OVLocationDB> database;
+    MapViewRig rig;
+    QTemporaryDir &folder = rig.folder;
+    FakeClock &clock = rig.clock;
+    OVTextureRegistry &registry = rig.registry;
+    RecordingLayerFactory &recorder = rig.recorder;
+    std::shared_ptr<OVLocationDB> &database = rig.database;
     std::unique_ptr<NBMapView> view;
 };
 

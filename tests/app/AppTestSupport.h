@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QColor>
 #include <QDir>
 #include <QImage>
 #include <QPointer>
@@ -20,6 +21,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 class FakeScheduler final : public NBScheduler
@@ -146,16 +148,36 @@ inline void storeServiceHosts(const QString &baseUrl)
     defaults.synchronize();
 }
 
-/// The box of a screenshot's rows' long runs of pure black: the map's cleared frame (other
-/// panels draw black only in small pieces).
-inline QRect mapFrame(const QImage &shot)
+// The bundled backdrop's colours as the map shows them (JPEG tiles kept as DXT1 textures), and
+// the tolerance that covers both losses.
+inline const QColor kBackdropLand(134, 160, 96);
+inline const QColor kBackdropSea(38, 78, 128);
+inline constexpr int kBackdropTolerance = 30;
+
+inline bool nearBackdropColour(QRgb pixel, const QColor &colour)
+{
+    return std::abs(qRed(pixel) - colour.red()) <= kBackdropTolerance
+        && std::abs(qGreen(pixel) - colour.green()) <= kBackdropTolerance
+        && std::abs(qBlue(pixel) - colour.blue()) <= kBackdropTolerance;
+}
+
+/// What the bare map draws: the cleared black (beyond the poles) and the backdrop's land and sea.
+inline bool isMapPixel(QRgb pixel)
+{
+    return (pixel & 0xFFFFFF) == 0 || nearBackdropColour(pixel, kBackdropLand)
+        || nearBackdropColour(pixel, kBackdropSea);
+}
+
+/// The box of a screenshot's rows' long runs of pixels that `isMap` accepts: the map's frame
+/// (other panels draw such colours only in small pieces).
+inline QRect mapFrame(const QImage &shot, bool (*isMap)(QRgb) = isMapPixel)
 {
     constexpr int kLongRun = 200;
     QRect box;
     for (int y = 0; y < shot.height(); ++y) {
         int run = 0;
         for (int x = 0; x < shot.width(); ++x) {
-            run = (shot.pixel(x, y) & 0xFFFFFF) == 0 ? run + 1 : 0;
+            run = isMap(shot.pixel(x, y)) ? run + 1 : 0;
             if (run == kLongRun)
                 box |= QRect(x - kLongRun + 1, y, kLongRun, 1);
             else if (run > kLongRun)

@@ -15,46 +15,6 @@
 
 #include <QDirIterator>
 
-namespace {
-
-// The bundled backdrop's colours, as the map shows them (JPEG tiles kept as DXT1 textures).
-const QColor kLand(134, 160, 96);
-const QColor kSea(38, 78, 128);
-constexpr int kBackdropTolerance = 30;
-
-bool near(QRgb pixel, const QColor &colour)
-{
-    return std::abs(qRed(pixel) - colour.red()) <= kBackdropTolerance
-        && std::abs(qGreen(pixel) - colour.green()) <= kBackdropTolerance
-        && std::abs(qBlue(pixel) - colour.blue()) <= kBackdropTolerance;
-}
-
-bool isMapPixel(QRgb pixel)
-{
-    return (pixel & 0xFFFFFF) == 0 || near(pixel, kLand) || near(pixel, kSea);
-}
-
-/// The box of the rows' long runs of map pixels (cleared black, land, sea): the map's frame
-/// (other panels draw such colours only in small pieces).
-QRect mapFrame(const QImage &shot, bool (*isMap)(QRgb) = isMapPixel)
-{
-    constexpr int kLongRun = 200;
-    QRect box;
-    for (int y = 0; y < shot.height(); ++y) {
-        int run = 0;
-        for (int x = 0; x < shot.width(); ++x) {
-            run = isMap(shot.pixel(x, y)) ? run + 1 : 0;
-            if (run == kLongRun)
-                box |= QRect(x - kLongRun + 1, y, kLongRun, 1);
-            else if (run > kLongRun)
-                box |= QRect(x, y, 1, 1);
-        }
-    }
-    return box;
-}
-
-} // namespace
-
 TEST(AppLaunch, OpensTheMainWindowWithTheMapAndQuitsCleanly)
 {
     FixtureHttpServer hosts;
@@ -73,10 +33,10 @@ TEST(AppLaunch, OpensTheMainWindowWithTheMapAndQuitsCleanly)
             map = shot.isNull() ? QRect() : mapFrame(shot);
             return map.width() > 200 && map.height() > 200 && map.width() < shot.width() - 100;
         },
-        20000);
+        40000);
     ASSERT_FALSE(shot.isNull());
     ASSERT_GT(map.height(), 200) << "no map frame in the screenshot";
-    EXPECT_TRUE(near(shot.pixel(map.center()), kSea)) << "the sea at latitude 0, longitude 0";
+    EXPECT_TRUE(nearBackdropColour(shot.pixel(map.center()), kBackdropSea)) << "the sea at latitude 0, longitude 0";
     // The corners are rounded: the panel's background, not the frame, at the very corner.
     for (const QPoint corner : {map.topLeft(), map.topRight(), map.bottomLeft(), map.bottomRight()})
         EXPECT_FALSE(isMapPixel(shot.pixel(corner))) << corner.x() << "," << corner.y();
@@ -100,7 +60,7 @@ TEST(AppLaunch, WithoutATerrainServerTheMapShowsTheBundledLandAndSea)
     ASSERT_FALSE(app.waitForWindow("Nimbrel Core").isEmpty());
 
     // The panel is the box of land and sea.
-    const auto isBackdrop = [](QRgb pixel) { return near(pixel, kLand) || near(pixel, kSea); };
+    const auto isBackdrop = [](QRgb pixel) { return nearBackdropColour(pixel, kBackdropLand) || nearBackdropColour(pixel, kBackdropSea); };
     QImage shot;
     QRect world;
     waitUntil(
@@ -109,15 +69,15 @@ TEST(AppLaunch, WithoutATerrainServerTheMapShowsTheBundledLandAndSea)
             world = shot.isNull() ? QRect() : mapFrame(shot, isBackdrop);
             return world.width() > 200 && world.height() > 100;
         },
-        20000);
+        40000);
     ASSERT_GT(world.width(), 200) << "no land and sea in the screenshot";
     const double pixelsPerDegree = world.height() / 180.0;
     const auto at = [&](double latitude, double longitude) {
         const QPointF centre = QRectF(world).center();
         return shot.pixel(int(centre.x() + longitude * pixelsPerDegree), int(centre.y() - latitude * pixelsPerDegree));
     };
-    EXPECT_TRUE(near(at(0.0, 20.0), kLand)) << "central Africa: " << qPrintable(QColor(at(0.0, 20.0)).name());
-    EXPECT_TRUE(near(at(-30.0, -20.0), kSea)) << "South Atlantic: " << qPrintable(QColor(at(-30.0, -20.0)).name());
+    EXPECT_TRUE(nearBackdropColour(at(0.0, 20.0), kBackdropLand)) << "central Africa: " << qPrintable(QColor(at(0.0, 20.0)).name());
+    EXPECT_TRUE(nearBackdropColour(at(-30.0, -20.0), kBackdropSea)) << "South Atlantic: " << qPrintable(QColor(at(-30.0, -20.0)).name());
     EXPECT_TRUE(app.terminate());
 
     QDirIterator files(qEnvironmentVariable("XDG_CACHE_HOME"), {QStringLiteral("*.data")}, QDir::Files,

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QColor>
 #include <QDir>
 #include <QImage>
 #include <QPointer>
@@ -147,26 +148,28 @@ inline void storeServiceHosts(const QString &baseUrl)
     defaults.synchronize();
 }
 
-// The bundled backdrop's colours, as the map shows them (JPEG tiles kept as DXT1 textures).
+// The bundled backdrop's colours as the map shows them (JPEG tiles kept as DXT1 textures), and
+// the tolerance that covers both losses.
 inline const QColor kBackdropLand(134, 160, 96);
 inline const QColor kBackdropSea(38, 78, 128);
+inline constexpr int kBackdropTolerance = 30;
 
-/// Whether a pixel is within 30 of a backdrop colour in every channel.
 inline bool nearBackdropColour(QRgb pixel, const QColor &colour)
 {
-    constexpr int kTolerance = 30;
-    return std::abs(qRed(pixel) - colour.red()) <= kTolerance && std::abs(qGreen(pixel) - colour.green()) <= kTolerance
-        && std::abs(qBlue(pixel) - colour.blue()) <= kTolerance;
+    return std::abs(qRed(pixel) - colour.red()) <= kBackdropTolerance
+        && std::abs(qGreen(pixel) - colour.green()) <= kBackdropTolerance
+        && std::abs(qBlue(pixel) - colour.blue()) <= kBackdropTolerance;
 }
 
-/// What the map draws over large areas: its cleared black, the backdrop's land and sea.
+/// What the bare map draws: the cleared black (beyond the poles) and the backdrop's land and sea.
 inline bool isMapPixel(QRgb pixel)
 {
-    return (pixel & 0xFFFFFF) == 0 || nearBackdropColour(pixel, kBackdropLand) || nearBackdropColour(pixel, kBackdropSea);
+    return (pixel & 0xFFFFFF) == 0 || nearBackdropColour(pixel, kBackdropLand)
+        || nearBackdropColour(pixel, kBackdropSea);
 }
 
-/// The box of a screenshot's rows' long runs of map pixels: the map's frame (other panels draw
-/// such colours only in small pieces).
+/// The box of a screenshot's rows' long runs of pixels that `isMap` accepts: the map's frame
+/// (other panels draw such colours only in small pieces).
 inline QRect mapFrame(const QImage &shot, bool (*isMap)(QRgb) = isMapPixel)
 {
     constexpr int kLongRun = 200;

@@ -34,7 +34,7 @@ TEST(AppLaunch, OpensTheMainWindowWithTheMapAndQuitsCleanly)
             map = shot.isNull() ? QRect() : mapFrame(shot);
             return map.width() > 200 && map.height() > 200 && map.width() < shot.width() - 100;
         },
-        20000);
+        40000);
     ASSERT_FALSE(shot.isNull());
     ASSERT_GT(map.height(), 200) << "no map frame in the screenshot";
     EXPECT_TRUE(nearBackdropColour(shot.pixel(map.center()), kBackdropSea)) << "the sea at latitude 0, longitude 0";
@@ -77,7 +77,7 @@ TEST(AppLaunch, WithoutATerrainServerTheMapShowsTheBundledLandAndSea)
             world = shot.isNull() ? QRect() : mapFrame(shot, isBackdrop);
             return world.width() > 200 && world.height() > 100;
         },
-        20000);
+        40000);
     ASSERT_GT(world.width(), 200) << "no land and sea in the screenshot";
     const double pixelsPerDegree = world.height() / 180.0;
     const auto at = [&](double latitude, double longitude) {

@@ -123,8 +123,10 @@ NBMultiGraphContainerView::NBMultiGraphContainerView(QWidget *parent)
     mScrollView->viewport()->setAutoFillBackground(false);
     mContent = new QWidget;
     mContent->setObjectName(QStringLiteral("graphScrollingContentView"));
-    mContent->setAutoFillBackground(false);
     mScrollView->setWidget(mContent);
+    // setWidget turns the content's background filling on; the panels lie on the rounded
+    // panel's own colour, so it goes off again afterwards.
+    mContent->setAutoFillBackground(false);
 
     mGearButton = makeButton(this, QStringLiteral("gear_20"), OVLocalizedString("Graph settings"));
     mFullSizeButton = makeButton(this, QStringLiteral("enter_fullscreen_20"), OVLocalizedString("Toggle Graph Size"));

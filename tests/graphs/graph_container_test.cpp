@@ -326,6 +326,34 @@ TEST_F(GraphContainerTest, RestackingSharesOrScrollsAndSurvivesNothingShown)
     }
 }
 
+TEST_F(GraphContainerTest, PanelsLieOnThePanelsOwnColour)
+{
+    // Nothing of the scrolling stack paints a background of its own: where a graph draws
+    // nothing (a wind-speed graph without data, the gutter left of each graph), the rounded
+    // panel's colour shows.
+    location.reset();
+    auto container = makeContainer(500);
+    const QImage shot = container->grab().toImage();
+    const QColor panel = NBPrefController::settingForKey(QStringLiteral("viewBackgroundColor")).value<QColor>();
+    ASSERT_TRUE(panel.isValid());
+    OVGraphView *wind = partOfType(*container, NBGraphTypeWindSpeed)->graph();
+    const struct
+    {
+        const char *name;
+        QPoint at;
+    } probes[] = {
+        {"left gutter", QPoint(container->scrollView()->x() + 6, wind->mapTo(container.get(), wind->rect().center()).y())},
+        {"empty wind-speed graph", wind->mapTo(container.get(), QPoint(wind->width() / 5, wind->height() / 3))},
+    };
+    for (const auto &probe : probes) {
+        const QColor got = shot.pixelColor(probe.at * shot.devicePixelRatio());
+        EXPECT_LE(std::abs(got.red() - panel.red()) + std::abs(got.green() - panel.green())
+                      + std::abs(got.blue() - panel.blue()),
+                  6)
+            << probe.name << ": " << got.name().toStdString() << " for " << panel.name().toStdString();
+    }
+}
+
 TEST_F(GraphContainerTest, HoverFollowsThePanelUnderThePointer)
 {
     auto container = makeContainer(1400);

@@ -8,9 +8,12 @@
 #include "platform/OVLocalize.h"
 #include "core/views/NBScroller.h"
 #include "core/views/OVAttributedString.h"
+#include "core/views/OVBubbleView.h"
 #include "core/views/OVMainViewModeHost.h"
 #include "core/views/OVNamedImage.h"
+#include "core/views/OVViewUtil.h"
 #include "core/views/OVYUp.h"
+#include "graphs/NBGraphViewPrefs.h"
 #include "graphs/NBMultiGraphPart.h"
 #include "graphs/OVCylindricalGraphView.h"
 #include "graphs/OVGraphHoverView.h"
@@ -26,6 +29,7 @@
 
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QNativeGestureEvent>
 #include <QPainter>
@@ -60,6 +64,46 @@ QToolButton *makeButton(QWidget *parent, const QString &image, const QString &ac
     return button;
 }
 
+// Closes the settings popover on a mouse or key press outside it, and lets every event through.
+// A press in the popover or on the gear passes (the gear's own click closes the popover). Each
+// event is judged when it reaches a widget: the window that receives it first passes it on to
+// one.
+class PopoverCloseMonitor : public QObject
+{
+public:
+    PopoverCloseMonitor(QWidget *popover, QWidget *gear, std::function<void()> close)
+        : mPopover(popover), mGear(gear), mClose(std::move(close))
+    {
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const QEvent::Type type = event->type();
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (!widget || (type != QEvent::MouseButtonPress && type != QEvent::KeyPress))
+            return false;
+        if (type == QEvent::MouseButtonPress) {
+            const QPoint global = static_cast<QMouseEvent *>(event)->globalPosition().toPoint();
+            if (contains(mPopover, global) || contains(mGear, global))
+                return false;
+        } else if (mPopover && (widget == mPopover || mPopover->isAncestorOf(widget))) {
+            return false;
+        }
+        mClose();
+        return false;
+    }
+
+private:
+    static bool contains(const QWidget *widget, const QPoint &global)
+    {
+        return widget && widget->isVisible() && QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size()).contains(global);
+    }
+
+    QPointer<QWidget> mPopover;
+    QPointer<QWidget> mGear;
+    std::function<void()> mClose;
+};
+
 } // namespace
 
 NBMultiGraphContainerView::NBMultiGraphContainerView(QWidget *parent)
@@ -79,12 +123,15 @@ NBMultiGraphContainerView::NBMultiGraphContainerView(QWidget *parent)
     mScrollView->viewport()->setAutoFillBackground(false);
     mContent = new QWidget;
     mContent->setObjectName(QStringLiteral("graphScrollingContentView"));
-    mContent->setAutoFillBackground(false);
     mScrollView->setWidget(mContent);
+    // setWidget turns the content's background filling on; the panels lie on the rounded
+    // panel's own colour, so it goes off again afterwards.
+    mContent->setAutoFillBackground(false);
 
     mGearButton = makeButton(this, QStringLiteral("gear_20"), OVLocalizedString("Graph settings"));
     mFullSizeButton = makeButton(this, QStringLiteral("enter_fullscreen_20"), OVLocalizedString("Toggle Graph Size"));
     connect(mFullSizeButton, &QToolButton::clicked, this, [this] { toggleFullSize(); });
+    connect(mGearButton, &QToolButton::clicked, this, [this] { showPrefs(); });
 
     mGraphHeight = int(NBPrefController::integerForKey(QStringLiteral("graphHeight")));
     if (mGraphHeight <= 0)
@@ -100,6 +147,8 @@ NBMultiGraphContainerView::NBMultiGraphContainerView(QWidget *parent)
                                 OVNotifyNewCurrentLocation})
         center.addObserver(this, name, [this](const OVNotification &) { refreshDisplay(); });
     connect(mScrollView->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { updateHover(); });
+    // The read-out belongs to the active application only: it goes when the application does.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this] { updateHover(); });
 
     mHover = new OVGraphHoverView(mScrollView->viewport());
     mHover->setGeometry(0, 0, 100, 100);
@@ -118,6 +167,8 @@ NBMultiGraphContainerView::NBMultiGraphContainerView(QWidget *parent)
 
 NBMultiGraphContainerView::~NBMultiGraphContainerView()
 {
+    closePrefs();
+    delete mPrefsBubble;
     if (qApp)
         qApp->removeEventFilter(this);
     OVNotificationCenter::defaultCenter().removeObserver(this);
@@ -673,4 +724,85 @@ bool NBMultiGraphContainerView::eventFilter(QObject *watched, QEvent *event)
         trackEverywhere(mContent);
     }
     return NBParentView::eventFilter(watched, event);
+}
+
+// --- Settings popover -------------------------------------------------------------------------
+
+NBGraphViewPrefs *NBMultiGraphContainerView::graphViewPrefs() const
+{
+    return mGraphViewPrefs;
+}
+
+OVBubbleView *NBMultiGraphContainerView::graphViewPrefsBubble() const
+{
+    return mPrefsBubble;
+}
+
+bool NBMultiGraphContainerView::prefsOpen() const
+{
+    return mCloseMonitor != nullptr;
+}
+
+QWidget *NBMultiGraphContainerView::popoverHost() const
+{
+    // Over the main window's content, so that the popover may reach beyond the stack.
+    QWidget *host = window();
+    if (auto *main = qobject_cast<QMainWindow *>(host); main && main->centralWidget())
+        host = main->centralWidget();
+    return host;
+}
+
+void NBMultiGraphContainerView::showPrefs()
+{
+    if (prefsOpen()) {
+        closePrefs();
+        update();
+        return;
+    }
+    QWidget *host = popoverHost();
+    if (!mPrefsBubble || mPrefsBubble->parentWidget() != host) {
+        delete mPrefsBubble;
+        mPrefsBubble = new OVBubbleView(host);
+        mPrefsBubble->setObjectName(QStringLiteral("graphViewPrefsBubble"));
+        mGraphViewPrefs = new NBGraphViewPrefs;
+        mGraphViewPrefs->setGraphContainer(this);
+        mPrefsBubble->setContentView(mGraphViewPrefs);
+    }
+    if (OVViewUtil::ovIsDarkMode(*this)) {
+        mPrefsBubble->setFillColor(NBPrefController::settingForKey(QStringLiteral("viewBackgroundColor")).value<QColor>());
+        mPrefsBubble->setStrokeColor(NBPrefController::settingForKey(QStringLiteral("backgroundColor")).value<QColor>());
+    }
+    mGraphViewPrefs->readSettings();
+
+    // Left of the gear, its top 14 above the gear's; right of the gear when that would leave
+    // the window.
+    const QSize size = mPrefsBubble->requestedSize().toSize();
+    const QRect gear(mGearButton->mapTo(host, QPoint(0, 0)), mGearButton->size());
+    QRect frame(gear.left() - size.width(), gear.top() - 14, size.width(), size.height());
+    int arrowMode = 1;
+    if (!QRectF(host->rect()).contains(QPointF(frame.left(), frame.top() + frame.height()))) {
+        frame.translate(size.width() + gear.width(), 0);
+        arrowMode = 0;
+    }
+    mPrefsBubble->setArrowDisplayMode(arrowMode);
+    mPrefsBubble->setGeometry(frame);
+    mPrefsBubble->raise();
+    mPrefsBubble->show();
+
+    mCloseMonitor = new PopoverCloseMonitor(mPrefsBubble, mGearButton, [this] { closePrefs(); });
+    mCloseMonitor->setParent(this);
+    qApp->installEventFilter(mCloseMonitor);
+    update();
+}
+
+void NBMultiGraphContainerView::closePrefs()
+{
+    if (!mCloseMonitor)
+        return;
+    qApp->removeEventFilter(mCloseMonitor);
+    // The monitor may be the caller: it goes once the event it judges is through.
+    mCloseMonitor->deleteLater();
+    mCloseMonitor = nullptr;
+    if (mPrefsBubble)
+        mPrefsBubble->hide();
 }

@@ -24,7 +24,9 @@
 #include <functional>
 #include <memory>
 
+class NBGraphViewPrefs;
 class NBMultiGraphPart;
+class OVBubbleView;
 class OVClock;
 class OVGraphHoverView;
 class OVWeatherLocation;
@@ -96,6 +98,15 @@ public:
     void updateHover();
     bool optionKeyHeld() const { return mOptionKeyHeld; }
 
+    /// Opens the settings popover beside the gear, or closes it when it is open.
+    void showPrefs();
+    bool prefsOpen() const;
+    /// The popover's content; null before the first opening.
+    NBGraphViewPrefs *graphViewPrefs() const;
+    /// The bubble that shows the popover over the main window's content; null before the first
+    /// opening.
+    OVBubbleView *graphViewPrefsBubble() const;
+
     /// What "now" is while there is no current location (the system clock by default).
     void setFallbackClock(const OVClock *clock);
     /// Where the current location comes from (the shared weather controller by default).
@@ -134,6 +145,8 @@ private:
     QPointF yUp(const QPointF &widgetPoint) const;
     void slideOut(NBMultiGraphPart &part);
     void magnify(QEvent *event);
+    QWidget *popoverHost() const;
+    void closePrefs();
 
     QList<NBMultiGraphPart *> mParts;
     OVGraphHoverView *mHover = nullptr;
@@ -165,4 +178,8 @@ private:
     double mInitialVerticalOffset = 0.0;
     bool mDragOnCylinder = false;
     double mPinchMagnification = 0.0;
+
+    QPointer<NBGraphViewPrefs> mGraphViewPrefs;
+    QPointer<OVBubbleView> mPrefsBubble;
+    QObject *mCloseMonitor = nullptr; // installed on the application while the popover is open
 };

@@ -118,19 +118,54 @@ void OVCylindricalGraphLegendView::renderXLegend(QPainter &painter)
     }
 }
 
-void OVCylindricalGraphLegendView::drawDirectionLabel(QPainter &painter, double degrees, const QString &text)
+std::optional<OVCylindricalGraphLegendView::DirectionLabel>
+OVCylindricalGraphLegendView::directionLabel(double degrees, const QString &text) const
 {
     const double offset = mGeometry.xOffsetForDegrees(degrees);
     if (offset > 0.0)
-        return; // the back face shows no labels and no grid lines
-    const QRectF yr = yLegendRect();
-    const double labelWidth = yr.width() - borderWidth();
+        return std::nullopt; // the back face shows no labels and no grid lines
+    const double labelWidth = yLegendRect().width() - borderWidth();
     const double labelHeight = yTextSize().height();
     const QRectF labelRect(offset + mGeometry.rect.x() + mGeometry.width / 2.0 - labelWidth - 10.0,
                            mGeometry.yForDegrees(degrees) - labelHeight / 2.0, labelWidth, labelHeight);
-    OVAttributedString::drawOVString(painter, text, yTextAttributes(), labelRect);
-    if (yGridColor().isValid())
-        painter.strokePath(bezierPathForYLine(degrees, viewableGraphRect()), QPen(yGridColor(), 1.0));
+    return DirectionLabel{text, labelRect, degrees};
+}
+
+std::vector<OVCylindricalGraphLegendView::DirectionLabel> OVCylindricalGraphLegendView::directionLabels() const
+{
+    std::vector<DirectionLabel> labels;
+    const OVGraphRange range = yRange();
+    if (OVGraphRangeIsNoData(range))
+        return labels;
+    const auto add = [&labels](std::optional<DirectionLabel> label) {
+        if (label)
+            labels.push_back(*label);
+    };
+    if (customYLegend()) {
+        for (const auto &[value, text] : *customYLegend()) {
+            if (range.min < value && value < range.max)
+                add(directionLabel(value, text));
+        }
+        return labels;
+    }
+    const double interval = yInterval();
+    if (!(interval > 0.0) || !std::isfinite(interval))
+        return labels;
+    const char *format = interval > 1.0 ? "%.0f%s" : interval > 0.1 ? "%.1f%s" : "%.2f%s";
+    const QByteArray units = this->units().toUtf8();
+    const double labelHeight = yTextSize().height();
+    for (double d = std::trunc(range.min / interval) * interval; d <= range.max; d += interval) {
+        std::optional<DirectionLabel> label =
+            directionLabel(d, QString::asprintf(format, d, units.constData()));
+        // The range's ends keep clear of the view's edges: the lowest at the bottom of the view,
+        // the highest at the top of the value axis.
+        if (label && d == range.min)
+            label->rect.moveTop(double(height()) - labelHeight);
+        else if (label && d == range.max)
+            label->rect.moveTop(yLegendRect().y());
+        add(std::move(label));
+    }
+    return labels;
 }
 
 void OVCylindricalGraphLegendView::renderYLegend(QPainter &painter)
@@ -145,21 +180,9 @@ void OVCylindricalGraphLegendView::renderYLegend(QPainter &painter)
         painter.fillRect(QRectF(xr.x() + xr.width() - borderWidth(), yr.y(), borderWidth(), yr.height()),
                          yBorderColor());
     }
-    const OVGraphRange range = yRange();
-    if (OVGraphRangeIsNoData(range))
-        return;
-    if (customYLegend()) {
-        for (const auto &[value, text] : *customYLegend()) {
-            if (range.min < value && value < range.max)
-                drawDirectionLabel(painter, value, text);
-        }
-        return;
+    for (const DirectionLabel &label : directionLabels()) {
+        OVAttributedString::drawOVString(painter, label.text, yTextAttributes(), label.rect);
+        if (yGridColor().isValid())
+            painter.strokePath(bezierPathForYLine(label.degrees, viewableGraphRect()), QPen(yGridColor(), 1.0));
     }
-    const double interval = yInterval();
-    if (!(interval > 0.0))
-        return;
-    const char *format = interval > 1.0 ? "%.0f%s" : interval > 0.1 ? "%.1f%s" : "%.2f%s";
-    const QByteArray units = this->units().toUtf8();
-    for (double d = std::trunc(range.min / interval) * interval; d <= range.max; d += interval)
-        drawDirectionLabel(painter, d, QString::asprintf(format, d, units.constData()));
 }

@@ -9,6 +9,9 @@
 
 #include <QPainterPath>
 
+#include <optional>
+#include <vector>
+
 class OVCylindricalGraphView;
 
 class OVCylindricalGraphLegendView : public OVGraphLegendView
@@ -35,13 +38,26 @@ public:
     void renderXLegend(QPainter &painter) override;
     void renderYLegend(QPainter &painter) override;
 
+    /// The direction labels as drawn, front face only (a direction on the back face has neither
+    /// label nor grid line): fixed labels when there are any, else one every `yInterval`, where
+    /// the range's lowest direction sits at the bottom of the view and its highest at the top of
+    /// the value axis.
+    struct DirectionLabel
+    {
+        QString text;
+        QRectF rect;
+        double degrees = 0.0; // the direction its grid line runs at
+    };
+    std::vector<DirectionLabel> directionLabels() const;
+
     /// The visible half of the circle round the cylinder at x.
     QPainterPath bezierPathForXLine(double x, const QRectF &graphRect) const;
     /// The line along the face at a direction.
     QPainterPath bezierPathForYLine(double degrees, const QRectF &graphRect) const;
 
 private:
-    void drawDirectionLabel(QPainter &painter, double degrees, const QString &text);
+    /// The label of a direction at its place on the face; nothing on the back face.
+    std::optional<DirectionLabel> directionLabel(double degrees, const QString &text) const;
 
     OVCylinderGeometry mGeometry;
 };

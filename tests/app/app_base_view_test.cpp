@@ -7,12 +7,15 @@
 #include "app/NBBaseView.h"
 #include "app/NBCurrentConditionsView.h"
 #include "core/views/OVGraphContainer.h"
+#include "graphs/NBMultiGraphContainerView.h"
 #include "weather/OVWeatherLocation.h"
 
 #include <gtest/gtest.h>
 
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
+#include <QTest>
+#include <QToolButton>
 
 namespace {
 
@@ -144,6 +147,29 @@ TEST_F(BaseViewTest, FullSizeModesFillTheContentAreaAndOtherModesMoveNothing)
             EXPECT_EQ(topPanel(), panels()[c.fullPanel]);
         }
     }
+}
+
+TEST_F(BaseViewTest, GraphStacksSizeButtonShowsTheGraphsAloneAndBack)
+{
+    make(1001, 700);
+    const QList<QRect> allPanels = frames();
+    auto *stack = qobject_cast<NBMultiGraphContainerView *>(graphs());
+    ASSERT_NE(stack, nullptr);
+    QToolButton *button = stack->fullSizeButton();
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(base->activeMode(), NBBaseView::GraphsFullSize);
+    EXPECT_EQ(button->property("imageName").toString(), QStringLiteral("exit_fullscreen_20"));
+    QList<QRect> graphsAlone = allPanels;
+    graphsAlone[3] = QRect(7, 38, 1001 - 13, 700 - 44); // the content area inset by 6
+    finishModeAnimation(graphsAlone);
+    EXPECT_TRUE(mapView()->isHidden());
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(base->activeMode(), NBBaseView::AllPanels);
+    EXPECT_EQ(button->property("imageName").toString(), QStringLiteral("enter_fullscreen_20"));
+    finishModeAnimation(allPanels);
+    EXPECT_FALSE(mapView()->isHidden());
 }
 
 TEST_F(BaseViewTest, MapModeAndBackKeepsTheMapScaleAndAnimatesBothWays)

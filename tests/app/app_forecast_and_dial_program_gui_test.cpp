@@ -14,8 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QRegularExpression>
 #include <QTest>
 
 #include <cmath>
@@ -33,27 +31,6 @@ bool near(const QColor &got, const QColor &expected, int tolerance = 4)
 {
     return std::abs(got.red() - expected.red()) <= tolerance && std::abs(got.green() - expected.green()) <= tolerance
            && std::abs(got.blue() - expected.blue()) <= tolerance;
-}
-
-/// The fixture reply with every date moved on by whole days, so its first day is `firstDay`.
-QByteArray replyBeginning(const QDate &firstDay)
-{
-    QFile file(testDataPath("weather/ndfd/byday_12hourly_39.70_-104.75.xml"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QString text = QString::fromUtf8(file.readAll());
-    const qint64 shift = QDate(2013, 11, 12).daysTo(firstDay);
-    const QRegularExpression date(QStringLiteral("(\\d{4}-\\d{2}-\\d{2})T"));
-    QString moved;
-    qsizetype last = 0;
-    for (auto matches = date.globalMatch(text); matches.hasNext();) {
-        const auto match = matches.next();
-        moved += text.mid(last, match.capturedStart(1) - last);
-        moved += QDate::fromString(match.captured(1), Qt::ISODate).addDays(shift).toString(Qt::ISODate);
-        last = match.capturedEnd(1);
-    }
-    moved += text.mid(last);
-    return moved.toUtf8();
 }
 
 /// The dial's outer ring found by its colours: centre and outer radius.
@@ -108,7 +85,9 @@ TEST(ForecastAndDialProgram, StripAndDialOnTheRealClock)
     const QTimeZone zone = denver->locationTimeZone();
     FixtureHttpServer server;
     ASSERT_TRUE(server.start());
-    const QByteArray body = replyBeginning(QDateTime::currentDateTimeUtc().toTimeZone(zone).date());
+    const QByteArray body = testDataWithDatesMoved(QStringLiteral("weather/ndfd/byday_12hourly_39.70_-104.75.xml"),
+                                                   QDate(2013, 11, 12),
+                                                   QDateTime::currentDateTimeUtc().toTimeZone(zone).date());
     ASSERT_FALSE(body.isEmpty());
     server.serve(kNdfdPath, FixtureResponse::text(body, "text/xml"));
     OVUserDefaults &defaults = OVUserDefaults::standard();

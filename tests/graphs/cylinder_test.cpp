@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <QLabel>
 
 #include <cmath>
@@ -237,6 +239,35 @@ TEST(OVCylindricalGraphLegendView, LabelsAndGridLinesOnlyOnTheFrontFace)
         painter.end();
         EXPECT_EQ(!allTransparent(image), drawn) << degrees;
     }
+}
+
+TEST(OVCylindricalGraphLegendView, IntervalLabelsPutTheRangesEndsAtTheEdges)
+{
+    OVCylindricalGraphView graph;
+    graph.resize(400, 120);
+    OVCylindricalGraphLegendView legend;
+    legend.resize(400, 120);
+    legend.setDrawXLegend(false);
+    legend.setYRange(OVGraphRangeMake(0.0, 360.0));
+    legend.setForceYInterval(45.0);
+    legend.setGeometryFromGraphView(&graph);
+    const double labelHeight = legend.yTextSize().height();
+
+    std::map<QString, QRectF> byText;
+    for (const auto &label : legend.directionLabels())
+        byText[label.text] = label.rect;
+    // 180 faces away: neither label nor grid line.
+    EXPECT_EQ(byText.count(QStringLiteral("180")), 0u);
+    ASSERT_EQ(byText.count(QStringLiteral("0")), 1u);
+    ASSERT_EQ(byText.count(QStringLiteral("45")), 1u);
+    ASSERT_EQ(byText.count(QStringLiteral("360")), 1u);
+    EXPECT_DOUBLE_EQ(byText[QStringLiteral("0")].top(), 120.0 - labelHeight) << "lowest at the view's bottom";
+    EXPECT_DOUBLE_EQ(byText[QStringLiteral("360")].top(), legend.yLegendRect().y()) << "highest at the axis top";
+    EXPECT_DOUBLE_EQ(byText[QStringLiteral("45")].center().y(), legend.yForDegrees(45.0));
+    // The ends keep their place across the face.
+    EXPECT_DOUBLE_EQ(byText[QStringLiteral("0")].x(),
+                     legend.xOffsetForDegrees(0.0) + legend.cylinderRect().x() + legend.cylinderWidth() / 2.0
+                         - byText[QStringLiteral("0")].width() - 10.0);
 }
 
 TEST(OVCylindricalGraphView, ImageAtDevicePixelRatioTwo)

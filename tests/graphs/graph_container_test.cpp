@@ -26,6 +26,8 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtTest/qtestspontaneevent.h>
+#include <QWheelEvent>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -324,6 +326,34 @@ TEST_F(GraphContainerTest, RestackingSharesOrScrollsAndSurvivesNothingShown)
     }
 }
 
+TEST_F(GraphContainerTest, PanelsLieOnThePanelsOwnColour)
+{
+    // Nothing of the scrolling stack paints a background of its own: where a graph draws
+    // nothing (a wind-speed graph without data, the gutter left of each graph), the rounded
+    // panel's colour shows.
+    location.reset();
+    auto container = makeContainer(500);
+    const QImage shot = container->grab().toImage();
+    const QColor panel = NBPrefController::settingForKey(QStringLiteral("viewBackgroundColor")).value<QColor>();
+    ASSERT_TRUE(panel.isValid());
+    OVGraphView *wind = partOfType(*container, NBGraphTypeWindSpeed)->graph();
+    const struct
+    {
+        const char *name;
+        QPoint at;
+    } probes[] = {
+        {"left gutter", QPoint(container->scrollView()->x() + 6, wind->mapTo(container.get(), wind->rect().center()).y())},
+        {"empty wind-speed graph", wind->mapTo(container.get(), QPoint(wind->width() / 5, wind->height() / 3))},
+    };
+    for (const auto &probe : probes) {
+        const QColor got = shot.pixelColor(probe.at * shot.devicePixelRatio());
+        EXPECT_LE(std::abs(got.red() - panel.red()) + std::abs(got.green() - panel.green())
+                      + std::abs(got.blue() - panel.blue()),
+                  6)
+            << probe.name << ": " << got.name().toStdString() << " for " << panel.name().toStdString();
+    }
+}
+
 TEST_F(GraphContainerTest, HoverFollowsThePanelUnderThePointer)
 {
     auto container = makeContainer(1400);
@@ -358,6 +388,40 @@ TEST_F(GraphContainerTest, HoverFollowsThePanelUnderThePointer)
     EXPECT_EQ(names[1], QStringLiteral("Wind: "));
     EXPECT_EQ(names[2], QStringLiteral("Pressure: "));
     EXPECT_EQ(names.size(), 9);
+}
+
+TEST_F(GraphContainerTest, TheWheelMovesTheReadOutToThePanelNowUnderThePointer)
+{
+    auto container = makeContainer(500);
+    container->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(container.get()));
+    OVGraphHoverView *hover = container->hover();
+    const QPoint at = graphCentre(*container, NBGraphTypeTemperature);
+    const auto partUnder = [&] {
+        return container->partForMouseLocation(QPointF(at.x(), container->height() - at.y()));
+    };
+    mouse(*container, QEvent::MouseMove, at);
+    ASSERT_EQ(partUnder(), partOfType(*container, NBGraphTypeTemperature));
+    ASSERT_FALSE(hover->isReadoutHidden());
+
+    // The wheel turned towards the user over the graph, delivered as the window system does:
+    // spontaneous, so that the unused turn goes up to the scrolling view.
+    QWidget *target = container->childAt(at);
+    ASSERT_NE(target, nullptr);
+    const QPointF local = target->mapFrom(container.get(), QPointF(at));
+    QWheelEvent wheel(local, target->mapToGlobal(local), QPoint(), QPoint(0, -360), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QSpontaneKeyEvent::setSpontaneous(&wheel);
+    qApp->notify(target, &wheel);
+    ASSERT_GT(container->scrollView()->verticalScrollBar()->value(), 0);
+    NBMultiGraphPart *now = partUnder();
+    ASSERT_NE(now, nullptr);
+    ASSERT_NE(now, partOfType(*container, NBGraphTypeTemperature));
+    EXPECT_FALSE(hover->isReadoutHidden());
+    EXPECT_EQ(hover->geometry(), hover->frameForGraphView(*now->graph()));
+    OVGraphHoverView expected;
+    now->updateHover(expected, hover->x());
+    EXPECT_EQ(hover->label()->string(), expected.label()->string());
 }
 
 TEST_F(GraphContainerTest, OptionReadOutReloadsAHiddenPanelForTheNewLocation)

@@ -100,6 +100,20 @@ void RunningProgram::drag(const QPoint &from, const QPoint &to)
     QTest::qWait(200);
 }
 
+void RunningProgram::hover(const QPoint &at)
+{
+    xdotool({"windowfocus", "--sync", mWindow});
+    const QPoint point = windowOrigin() + at;
+    xdotool({"mousemove", QString::number(point.x()), QString::number(point.y())});
+    QTest::qWait(300);
+}
+
+void RunningProgram::resizeWindow(const QSize &size)
+{
+    xdotool({"windowsize", "--sync", mWindow, QString::number(size.width()), QString::number(size.height())});
+    QTest::qWait(500);
+}
+
 void RunningProgram::wheel(const QPoint &at, int clicks)
 {
     const QPoint point = windowOrigin() + at;

@@ -10,6 +10,7 @@
 #include <QPoint>
 #include <QProcess>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -33,6 +34,12 @@ public:
     /// Presses the left button at `from` and releases it at `to` (window coordinates), moving
     /// in steps on the way.
     void drag(const QPoint &from, const QPoint &to);
+    /// Gives the window the keyboard focus, which makes the program the active application
+    /// (there is no window manager to do it), then moves the pointer to `at` (window
+    /// coordinates) without pressing.
+    void hover(const QPoint &at);
+    /// Asks the X server to give the window this size (there is no window manager under Xvfb).
+    void resizeWindow(const QSize &size);
     /// Turns the wheel `clicks` notches (positive: away from the user) at `at`.
     void wheel(const QPoint &at, int clicks);
 

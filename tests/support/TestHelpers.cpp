@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QThread>
 
 NotificationWaiter::NotificationWaiter(const QString &name, const QVariant &object)
@@ -125,4 +126,24 @@ void writeTestFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         ADD_FAILURE() << "could not write " << path.toStdString();
+}
+
+QByteArray testDataWithDatesMoved(const QString &relative, const QDate &fixtureDay, const QDate &day)
+{
+    const QByteArray bytes = readTestFile(testDataPath(relative));
+    if (bytes.isEmpty())
+        return {};
+    const QString text = QString::fromUtf8(bytes);
+    const qint64 shift = fixtureDay.daysTo(day);
+    static const QRegularExpression date(QStringLiteral("(\\d{4}-\\d{2}-\\d{2})T"));
+    QString moved;
+    qsizetype last = 0;
+    for (auto matches = date.globalMatch(text); matches.hasNext();) {
+        const QRegularExpressionMatch match = matches.next();
+        moved += text.mid(last, match.capturedStart(1) - last);
+        moved += QDate::fromString(match.captured(1), Qt::ISODate).addDays(shift).toString(Qt::ISODate);
+        last = match.capturedEnd(1);
+    }
+    moved += text.mid(last);
+    return moved.toUtf8();
 }

@@ -4,6 +4,7 @@
 
 #include "platform/OVNotificationCenter.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -54,6 +55,10 @@ private:
 QByteArray readTestFile(const QString &path);
 /// Writes the bytes to the file, making its folder first; a failure fails the running test.
 void writeTestFile(const QString &path, const QByteArray &bytes);
+
+/// A fixture under tests/data with every ISO date ("yyyy-mm-ddT") moved by the whole days from
+/// `fixtureDay` to `day`, so that a recorded reply speaks of today; empty when unreadable.
+QByteArray testDataWithDatesMoved(const QString &relative, const QDate &fixtureDay, const QDate &day);
 
 /// Absolute path of a file under tests/data.
 QString testDataPath(const QString &relative);

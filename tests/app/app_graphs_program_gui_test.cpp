@@ -1,0 +1,233 @@
+// The graph stack in the running program, on the real clock: Denver saved, the NDFD host the
+// fixture server, whose hourly time-series reply is moved by whole days to speak of today, and
+// the station file KDEN.db made by the sqlite3 shell from the fixture, dated over the last three
+// days. After the first update the screenshot must show the panels on one shared window: the
+// temperature graph in the scale's medium colours of the fixture's temperatures, the present
+// line a third into the window in one column through the flat panels, the cylinder in its body
+// colour. A drag moves the window, and the offset is in the settings file after quitting.
+#include "AppTestSupport.h"
+#include "ViewTestSupport.h"
+#include "core/NBPrefController.h"
+#include "graphs/NBCommon.h"
+#include "platform/OVUserDefaults.h"
+#include "support/FixtureHttpServer.h"
+#include "support/RunningProgram.h"
+#include "support/TestHelpers.h"
+#include "weather/OVWeatherLocation.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QSet>
+
+#include <iostream>
+
+namespace {
+
+const QString kHourlyPath = QStringLiteral("/xml/sample_products/browser_interface/ndfdXMLclient.php");
+const QString kByDayPath = QStringLiteral("/xml/sample_products/browser_interface/ndfdBrowserClientByDay.php");
+
+quint32 key(const QColor &c)
+{
+    return quint32(c.red()) << 16 | quint32(c.green()) << 8 | quint32(c.blue());
+}
+
+/// Every colour within `tolerance` per channel of the medium temperature scale between two
+/// temperatures.
+QSet<quint32> mediumColours(double fromC, double toC, int tolerance)
+{
+    const OVGradient &gradient = NBCommon::mediumTemperatureGradient();
+    const double span = NBCommon::temperatureGradientMaxC() - NBCommon::temperatureGradientMinC();
+    QSet<quint32> colours;
+    for (double t = fromC; t <= toC; t += 0.05) {
+        const QColor c = gradient.interpolatedColorAtLocation((t - NBCommon::temperatureGradientMinC()) / span);
+        for (int dr = -tolerance; dr <= tolerance; ++dr)
+            for (int dg = -tolerance; dg <= tolerance; ++dg)
+                for (int db = -tolerance; db <= tolerance; ++db)
+                    colours.insert(key(QColor(std::clamp(c.red() + dr, 0, 255), std::clamp(c.green() + dg, 0, 255),
+                                              std::clamp(c.blue() + db, 0, 255))));
+    }
+    return colours;
+}
+
+struct Matches
+{
+    int count = 0;
+    QRect box;
+};
+
+Matches matching(const QImage &shot, const QSet<quint32> &colours)
+{
+    Matches m;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (colours.contains(shot.pixel(x, y) & 0xFFFFFF)) {
+                ++m.count;
+                m.box |= QRect(x, y, 1, 1);
+            }
+    return m;
+}
+
+int value(const QImage &shot, int x, int y)
+{
+    return QColor(shot.pixel(x, y)).value();
+}
+
+/// A pixel of a 3-px light vertical line: it and its neighbours across are lighter than the
+/// pixels 4 to either side.
+bool onThickLine(const QImage &shot, int x, int y)
+{
+    if (x < 4 || x + 4 >= shot.width())
+        return false;
+    const int outside = std::max(value(shot, x - 4, y), value(shot, x + 4, y));
+    for (int dx = -1; dx <= 1; ++dx)
+        if (value(shot, x + dx, y) < outside + 15)
+            return false;
+    return true;
+}
+
+/// Runs of line pixels down one column, separated by more than `gap` rows without one.
+int runsDownColumn(const QImage &shot, int x, int fromY, int toY, int gap)
+{
+    int runs = 0;
+    int lastHit = -1000;
+    for (int y = fromY; y < toY; ++y) {
+        if (!onThickLine(shot, x, y))
+            continue;
+        if (y - lastHit > gap)
+            ++runs;
+        lastHit = y;
+    }
+    return runs;
+}
+
+bool runSqlite(const QString &database, const QString &sql)
+{
+    QProcess shell;
+    shell.start(QStringLiteral("sqlite3"), {database, sql});
+    return shell.waitForFinished(20000) && shell.exitCode() == 0;
+}
+
+} // namespace
+
+TEST(GraphsProgram, StackShowsTheFixturesWeatherAndKeepsTheDraggedWindow)
+{
+    const auto denver = placeFrom(denverDictionary());
+    const QDate today = QDateTime::currentDateTimeUtc().toTimeZone(denver->locationTimeZone()).date();
+    FixtureHttpServer server;
+    ASSERT_TRUE(server.start());
+    const QByteArray hourly = testDataWithDatesMoved(
+        QStringLiteral("weather/ndfd/timeseries_all_elements_2013-11-10_39.70_-104.75.xml"), QDate(2013, 11, 10), today);
+    const QByteArray byDay = testDataWithDatesMoved(QStringLiteral("weather/ndfd/byday_12hourly_39.70_-104.75.xml"),
+                                                    QDate(2013, 11, 12), today);
+    ASSERT_FALSE(hourly.isEmpty());
+    server.serve(kHourlyPath, FixtureResponse::text(hourly, "text/xml"));
+    server.serve(kByDayPath, FixtureResponse::text(byDay, "text/xml"));
+
+    OVUserDefaults &defaults = OVUserDefaults::standard();
+    defaults.setObject(server.baseUrl(), QStringLiteral("OVNDFDServerURL"));
+    defaults.setObject(QVariantList{denverDictionary()}, QStringLiteral("locations"));
+    // A day wide, at the present, and low enough panels that the eight shown ones share the stack.
+    defaults.setObject(1, QStringLiteral("graphWidthDays"));
+    defaults.setObject(0.0, QStringLiteral("graphOffset"));
+    defaults.setObject(70, QStringLiteral("graphHeight"));
+    storeServiceHosts(server.baseUrl());
+
+    // The station's history: the fixture's table and rows moved to yesterday, and hourly rows
+    // over the last three days.
+    const QString stations = NBPrefController::nimbrelCoreObservationsPath();
+    ASSERT_TRUE(QDir().mkpath(stations));
+    const QString kden = stations + QStringLiteral("/KDEN.db");
+    QFile::remove(kden);
+    QProcess shell;
+    shell.setStandardInputFile(testDataPath(QStringLiteral("graphs/kden_2013-11.sql")));
+    shell.start(QStringLiteral("sqlite3"), {kden});
+    ASSERT_TRUE(shell.waitForFinished(20000));
+    ASSERT_EQ(shell.exitCode(), 0);
+    const qint64 days = QDate(2013, 11, 10).daysTo(QDate::currentDate()) - 1;
+    ASSERT_TRUE(runSqlite(kden, QStringLiteral(
+        "UPDATE icao_history SET entry_date = strftime('%Y%m%d%H%M%S', substr(entry_date, 1, 4) || '-' || "
+        "substr(entry_date, 5, 2) || '-' || substr(entry_date, 7, 2) || ' ' || substr(entry_date, 9, 2) || ':' || "
+        "substr(entry_date, 11, 2) || ':' || substr(entry_date, 13, 2), '+%1 days');"
+        "WITH RECURSIVE h(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM h WHERE n < 72) "
+        "INSERT OR IGNORE INTO icao_history SELECT strftime('%Y%m%d%H%M00', 'now', printf('-%d hours', n)), "
+        "200 + n, 6 + n % 5, -1000, 6.0 + (n % 24) * 0.4, -6.0, 0 FROM h;").arg(days)));
+    ASSERT_TRUE(defaults.synchronize());
+
+    RunningProgram app;
+    ASSERT_TRUE(app.start(QStringLiteral(NIMBREL_APP_EXECUTABLE)));
+    ASSERT_FALSE(app.waitForWindow("Nimbrel Core").isEmpty());
+    app.resizeWindow(QSize(1400, 960));
+
+    // The first update runs 2 s after launch: wait for the temperature graph's colours over the
+    // past (the station) and the future (the forecast).
+    const QSet<quint32> medium = mediumColours(-15.0, 30.0, 3);
+    const QString shotPath = testOutputPath(QStringLiteral("graphs_main_window.png"));
+    QImage shot;
+    Matches temperature;
+    waitUntil(
+        [&] {
+            shot = app.screenshot(shotPath);
+            temperature = shot.isNull() ? Matches{} : matching(shot, medium);
+            return server.requestCount(kHourlyPath) > 0 && temperature.box.width() > 300;
+        },
+        40000);
+    std::cout << "screenshot: " << shotPath.toStdString() << " (hourly requests " << server.requestCount(kHourlyPath)
+              << ", daily " << server.requestCount(kByDayPath) << ")" << std::endl;
+    ASSERT_GT(temperature.count, 400) << "no temperature colours in " << shotPath.toStdString();
+    const QRect box = temperature.box;
+    EXPECT_GT(box.width(), 300);
+
+    // The present line: a third into the window, in one column through every flat panel below.
+    int column = -1;
+    int best = 0;
+    for (int x = box.left(); x <= box.right(); ++x) {
+        int hits = 0;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            hits += onThickLine(shot, x, y) ? 1 : 0;
+        if (hits > best) {
+            best = hits;
+            column = x;
+        }
+    }
+    ASSERT_GE(column, 0);
+    EXPECT_NEAR(column, box.left() + 0.33 * box.width(), 4.0);
+    const int flatPanels = runsDownColumn(shot, column, box.top(), shot.height(), 20);
+    // Temperature, wind speed, chance of rain, rain, clouds and humidity; the pressure panel lies
+    // dimmed under "Unavailable at this location." (neither the station file nor the forecast
+    // has pressure), the cylinder draws its present line round the body.
+    EXPECT_EQ(flatPanels, 6);
+
+    // Hover over the present moment with the program active: the read-out shows.
+    const QPoint present(column, box.center().y());
+    app.hover(present);
+    const QImage hovered = app.screenshot(testOutputPath(QStringLiteral("graphs_hover.png")));
+    EXPECT_NE(hovered.copy(box), shot.copy(box));
+
+    // A drag of 100 px to the left on the temperature graph moves the window later.
+    app.drag(present, present - QPoint(100, 0));
+    const QImage dragged = app.screenshot(testOutputPath(QStringLiteral("graphs_dragged.png")));
+    EXPECT_NE(dragged.copy(box), shot.copy(box));
+    EXPECT_TRUE(app.terminate());
+
+    OVUserDefaults stored(OVUserDefaults::standardPath());
+    EXPECT_NE(stored.doubleForKey(QStringLiteral("graphOffset")), 0.0);
+
+    // The cylinder's body: the settings' background colour at 0.8 over the panel's colour.
+    NBPrefController::initSettings();
+    const QColor body = NBPrefController::settingForKey(QStringLiteral("backgroundColor")).value<QColor>();
+    const QColor panel = NBPrefController::settingForKey(QStringLiteral("viewBackgroundColor")).value<QColor>();
+    ASSERT_TRUE(body.isValid() && panel.isValid());
+    const QColor blended(int(std::lround(0.8 * body.red() + 0.2 * panel.red())),
+                         int(std::lround(0.8 * body.green() + 0.2 * panel.green())),
+                         int(std::lround(0.8 * body.blue() + 0.2 * panel.blue())));
+    QSet<quint32> bodyColours;
+    for (int dr = -3; dr <= 3; ++dr)
+        for (int dg = -3; dg <= 3; ++dg)
+            for (int db = -3; db <= 3; ++db)
+                bodyColours.insert(key(QColor(std::clamp(blended.red() + dr, 0, 255),
+                                              std::clamp(blended.green() + dg, 0, 255),
+                                              std::clamp(blended.blue() + db, 0, 255))));
+    EXPECT_GT(matching(shot, bodyColours).count, 2000) << "cylinder body " << blended.name().toStdString();
+}

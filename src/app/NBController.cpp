@@ -1,5 +1,6 @@
 #include "app/NBController.h"
 
+#include "app/NBJournalController.h"
 #include "app/NBLocationController.h"
 #include "app/NBMainWindow.h"
 #include "app/NBNotifications.h"
@@ -362,6 +363,9 @@ void NBController::applicationWillTerminate()
     if (mTerminated)
         return;
     mTerminated = true;
+    // The journal entry on screen is stored while everything it needs is still there.
+    if (mJournal)
+        mJournal->applicationWillTerminate();
     if (OVObservationsDB *database = OVObservationsDB::sharedDatabase())
         database->prepareForShutdown();
     if (mAppDidFinishLaunching)
@@ -610,4 +614,6 @@ void NBController::redisplayMainWindow()
 
 void NBController::updateJournalValues()
 {
+    if (mJournal)
+        mJournal->updateJournalValues();
 }

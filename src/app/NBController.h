@@ -23,6 +23,8 @@
 #include <memory>
 
 class NBDockTile;
+class NBJournalController;
+class NBSchedulerClock;
 class NBLocationController;
 class NBSecondaryWindows;
 class QAction;
@@ -146,6 +148,10 @@ public:
     /// The sheet telling that the product is discontinued; "Learn More" opens its page.
     void openFutureUpdates();
     NBSecondaryWindows *secondaryWindows() const { return mSecondaryWindows; }
+    /// The weather journal; null until it is first opened.
+    NBJournalController *journalController() const { return mJournal.get(); }
+    /// `menuJournalTable`: the conditions table goes into the journal while its window is open.
+    void insertJournalTable();
 
     static bool systemJustWokeUp();
     static void setSystemJustWokeUp(bool wokeUp);
@@ -183,6 +189,7 @@ private:
     void launchShowSecondaryWindowsIfNeeded();
     void saveSplitViewState();
     NBSecondaryWindows *secondaryWindowsMade();
+    NBJournalController *journalMade();
     QMenu *buildMenu(const QString &title, const QList<std::pair<const char *, QString>> &items);
     void launchSetupMainWindow();
     bool launchCheckNimbrelCoreMigrationNeeded();
@@ -225,4 +232,7 @@ private:
     NBVersionCheck *mVersionCheck = nullptr;
     NBDockTile *mDockTile = nullptr;
     NBSecondaryWindows *mSecondaryWindows = nullptr;
+    // Declared last: the journal (and its window) goes before the rest of the controller.
+    std::unique_ptr<NBSchedulerClock> mJournalClock;
+    std::unique_ptr<NBJournalController> mJournal;
 };

@@ -12,16 +12,21 @@ namespace {
 QString run(const QString &program, const QStringList &arguments)
 {
     QProcess process;
+    // Titles are UTF-8; in a bare locale xwininfo prints a conversion failure instead.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    process.setProcessEnvironment(environment);
     process.start(program, arguments);
     process.waitForFinished(5000);
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 // The X window id of a mapped window with exactly this title, or an empty string. (Qt also
-// makes an unmapped leader window that carries the title.)
+// makes an unmapped leader window that carries the title, and adds " — <application name>" to
+// the titles of windows other than the main one.)
 QString findWindow(const QString &title)
 {
-    const QRegularExpression line("^\\s*(0x[0-9a-f]+) \"" + QRegularExpression::escape(title) + "\"",
+    const QRegularExpression line("^\\s*(0x[0-9a-f]+) \"" + QRegularExpression::escape(title) + "( \u2014 [^\"]*)?\"",
                                   QRegularExpression::MultilineOption);
     auto matches = line.globalMatch(run("xwininfo", {"-root", "-tree"}));
     while (matches.hasNext()) {
@@ -68,6 +73,37 @@ QPoint RunningProgram::windowOrigin() const
     const auto x = QRegularExpression("Absolute upper-left X:\\s+(-?\\d+)").match(info);
     const auto y = QRegularExpression("Absolute upper-left Y:\\s+(-?\\d+)").match(info);
     return QPoint(x.captured(1).toInt(), y.captured(1).toInt());
+}
+
+QSize RunningProgram::windowSize() const
+{
+    const QString info = run("xwininfo", {"-id", mWindow});
+    const auto width = QRegularExpression("Width:\\s+(\\d+)").match(info);
+    const auto height = QRegularExpression("Height:\\s+(\\d+)").match(info);
+    return QSize(width.captured(1).toInt(), height.captured(1).toInt());
+}
+
+void RunningProgram::click(const QPoint &at)
+{
+    const QPoint point = windowOrigin() + at;
+    xdotool({"mousemove", QString::number(point.x()), QString::number(point.y())});
+    QTest::qWait(100);
+    xdotool({"click", "1"});
+    QTest::qWait(200);
+}
+
+void RunningProgram::typeText(const QString &text)
+{
+    xdotool({"type", "--delay", "30", text});
+    QTest::qWait(200);
+}
+
+void RunningProgram::keys(const QStringList &names)
+{
+    for (const QString &name : names) {
+        xdotool({"key", name});
+        QTest::qWait(150);
+    }
 }
 
 void RunningProgram::drag(const QPoint &from, const QPoint &to)

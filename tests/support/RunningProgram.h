@@ -10,6 +10,7 @@
 #include <QPoint>
 #include <QProcess>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +26,15 @@ public:
     QImage screenshot(const QString &path);
     /// The window's position on the root window.
     QPoint windowOrigin() const;
+    /// The window's inside size.
+    QSize windowSize() const;
+
+    /// Clicks the left button at `at` (window coordinates).
+    void click(const QPoint &at);
+    /// Types `text` into the focused window, as key presses.
+    void typeText(const QString &text);
+    /// Presses and releases keys by their X names ("Down", "Return"), one after another.
+    void keys(const QStringList &names);
 
     /// Presses the left button at `from` and releases it at `to` (window coordinates), moving
     /// in steps on the way.

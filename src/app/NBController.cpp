@@ -19,6 +19,7 @@
 #include "core/OVReloadNotifications.h"
 #include "core/remote/OVURL.h"
 #include "core/remote/OVURLManager.h"
+#include "map/OVMapBuiltinLayers.h"
 #include "map/OVMapLayerFactory.h"
 #include "map/gl/OVMapTerrainTileLayer.h"
 #include "platform/OVLocalize.h"
@@ -89,6 +90,7 @@ NBController::NBController(NBControllerEnvironment environment, QObject *parent)
     gInstance = this;
     OVWeatherLocation::registerLocationFactory();
     OVMapTerrainTileLayer::registerWithFactory(OVMapLayerFactory::shared());
+    OVMapRegisterVectorAndTextLayers(OVMapLayerFactory::shared());
     launchSetupPreferences();
     OVURL::setUserAgent(userAgent());
     launchSetupSleepWakeNotifications();

@@ -74,16 +74,6 @@ QPoint screenPoint(const QRect &frame, const QPointF &center, double zoom, doubl
         .toPoint();
 }
 
-int count(const QImage &shot, const QRect &box, const std::function<bool(QRgb)> &wanted)
-{
-    int found = 0;
-    const QRect inside = box & shot.rect();
-    for (int y = inside.top(); y <= inside.bottom(); ++y)
-        for (int x = inside.left(); x <= inside.right(); ++x)
-            found += wanted(shot.pixel(x, y)) ? 1 : 0;
-    return found;
-}
-
 } // namespace
 
 TEST(AppLaunch, OpensTheMainWindowWithTheMapAndQuitsCleanly)
@@ -152,7 +142,7 @@ TEST(AppLaunch, TheMapShowsBordersTheGridAndTheSavedPlacesNames)
     };
     const auto labelInk = [&](const QImage &shot, const QRect &frame, double latitude, double longitude) {
         const QPoint point = screenPoint(frame, centerIn(frame), zoom, latitude, longitude);
-        return count(shot, QRect(point.x() + 1, point.y() - 24, 70, 24),
+        return countPixels(shot, QRect(point.x() + 1, point.y() - 24, 70, 24),
                      [](QRgb pixel) { return qGray(pixel) > 200; });
     };
     QImage shot;
@@ -177,11 +167,11 @@ TEST(AppLaunch, TheMapShowsBordersTheGridAndTheSavedPlacesNames)
             continue;
         EXPECT_GE(labelInk(shot, frame, place.latitude, place.longitude), 20) << place.name << "'s label";
         const QPoint point = screenPoint(frame, centerIn(frame), zoom, place.latitude, place.longitude);
-        EXPECT_LT(count(shot, QRect(point.x() - 70, point.y() + 4, 60, 20), [](QRgb pixel) { return qGray(pixel) > 200; }),
+        EXPECT_LT(countPixels(shot, QRect(point.x() - 70, point.y() + 4, 60, 20), [](QRgb pixel) { return qGray(pixel) > 200; }),
                   5)
             << "nothing of " << place.name << "'s label below and left of its point";
     }
-    EXPECT_GT(count(shot, frame, borderGrey), 300) << "country and state borders";
+    EXPECT_GT(countPixels(shot, frame, borderGrey), 300) << "country and state borders";
     // The meridian at -100 degrees: a 1-pixel grid line of white at alpha 0.5.
     const int meridian = screenPoint(frame, centerIn(frame), zoom, 0.0, -100.0).x();
     int gridRows = 0;

@@ -126,3 +126,13 @@ void writeTestFile(const QString &path, const QByteArray &bytes)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         ADD_FAILURE() << "could not write " << path.toStdString();
 }
+
+int countPixels(const QImage &image, const QRect &box, const std::function<bool(QRgb)> &wanted)
+{
+    int found = 0;
+    const QRect inside = box & image.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            found += wanted(image.pixel(x, y)) ? 1 : 0;
+    return found;
+}

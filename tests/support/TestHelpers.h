@@ -4,6 +4,8 @@
 
 #include "platform/OVNotificationCenter.h"
 
+#include <QImage>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -59,3 +61,7 @@ void writeTestFile(const QString &path, const QByteArray &bytes);
 QString testDataPath(const QString &relative);
 /// A folder for this test executable's outputs (screenshots, actual images); created on use.
 QString testOutputPath(const QString &relative = QString());
+
+/// How many pixels of `image` inside `box` are `wanted` (the part of the box outside the image
+/// counts nothing).
+int countPixels(const QImage &image, const QRect &box, const std::function<bool(QRgb)> &wanted);

@@ -1,5 +1,6 @@
 #include "app/NBController.h"
 
+#include "app/NBJournalController.h"
 #include "app/NBLocationController.h"
 #include "app/NBMainWindow.h"
 #include "app/NBNotifications.h"
@@ -18,6 +19,7 @@
 #include "core/OVReloadNotifications.h"
 #include "core/remote/OVURL.h"
 #include "core/remote/OVURLManager.h"
+#include "map/OVMapBuiltinLayers.h"
 #include "map/OVMapLayerFactory.h"
 #include "map/gl/OVMapHPCSurfaceAnalysisLayer.h"
 #include "map/gl/OVMapParticleModeLayer.h"
@@ -94,6 +96,7 @@ NBController::NBController(NBControllerEnvironment environment, QObject *parent)
     OVMapHPCSurfaceAnalysisLayer::registerWithFactory(OVMapLayerFactory::shared());
     OVMapParticleModeLayer::registerWithFactory(OVMapLayerFactory::shared());
     OVMapAnimatedTileLayer::registerWithFactory(OVMapLayerFactory::shared());
+    OVMapRegisterVectorAndTextLayers(OVMapLayerFactory::shared());
     launchSetupPreferences();
     OVURL::setUserAgent(userAgent());
     launchSetupSleepWakeNotifications();
@@ -373,6 +376,9 @@ void NBController::applicationWillTerminate()
     if (mTerminated)
         return;
     mTerminated = true;
+    // The journal entry on screen is stored while everything it needs is still there.
+    if (mJournal)
+        mJournal->applicationWillTerminate();
     if (OVObservationsDB *database = OVObservationsDB::sharedDatabase())
         database->prepareForShutdown();
     if (mAppDidFinishLaunching)
@@ -621,4 +627,6 @@ void NBController::redisplayMainWindow()
 
 void NBController::updateJournalValues()
 {
+    if (mJournal)
+        mJournal->updateJournalValues();
 }

@@ -25,6 +25,8 @@
 #include <memory>
 
 class NBDockTile;
+class NBJournalController;
+class NBSchedulerClock;
 class NBLocationController;
 class NBLocationInspectorController;
 class NBSecondaryWindows;
@@ -150,6 +152,10 @@ public:
     /// The sheet telling that the product is discontinued; "Learn More" opens its page.
     void openFutureUpdates();
     NBSecondaryWindows *secondaryWindows() const { return mSecondaryWindows; }
+    /// The weather journal; null until it is first opened.
+    NBJournalController *journalController() const { return mJournal.get(); }
+    /// `menuJournalTable`: the conditions table goes into the journal while its window is open.
+    void insertJournalTable();
 
     // Printing (NBControllerPrint.cpp).
     /// Asks for a printer, then prints the content view on one page.
@@ -209,6 +215,7 @@ private:
     void openLocationInspector();
     void saveSplitViewState();
     NBSecondaryWindows *secondaryWindowsMade();
+    NBJournalController *journalMade();
     QMenu *buildMenu(const QString &title, const QList<std::pair<const char *, QString>> &items);
     void launchSetupMainWindow();
     bool launchCheckNimbrelCoreMigrationNeeded();
@@ -252,4 +259,7 @@ private:
     NBDockTile *mDockTile = nullptr;
     NBSecondaryWindows *mSecondaryWindows = nullptr;
     NBLocationInspectorController *mLocationInspectorController = nullptr;
+    // Declared last: the journal (and its window) goes before the rest of the controller.
+    std::unique_ptr<NBSchedulerClock> mJournalClock;
+    std::unique_ptr<NBJournalController> mJournal;
 };

@@ -117,6 +117,7 @@ void NBController::launchSetupMenus()
     }
     buildMenu(OVLocalizedString("Window"), {{"menuOpenActivityPanel", OVLocalizedString("Activity")},
                                             {"menuOpenJournal", OVLocalizedString("Weather Journal")},
+                                            {"menuJournalTable", OVLocalizedString("Insert Current Conditions")},
                                             {nullptr, {}},
                                             {"menuWindowToggleFullscreen", OVLocalizedString("Toggle Full Screen")}});
     buildMenu(OVLocalizedString("Help"), {{"menuHelp", OVLocalizedString("Nimbrel Core Help")},
@@ -153,6 +154,7 @@ void NBController::launchSetupMenus()
     const std::pair<const char *, void (NBController::*)()> windows[] = {
         {"menuNimbrelAbout", &NBController::openAboutBox},          {"menuPreferences", &NBController::openPrefsWindow},
         {"menuOpenActivityPanel", &NBController::openActivityPanel}, {"menuOpenJournal", &NBController::openWeatherJournal},
+        {"menuJournalTable", &NBController::insertJournalTable},
         {"menuHelp", &NBController::openHelp},                      {"menuFutureUpdates", &NBController::openFutureUpdates}};
     for (const auto &[outlet, open] : windows)
         connect(menuAction(QString::fromLatin1(outlet)), &QAction::triggered, this, open);

@@ -3,6 +3,8 @@
 // location list's pane stays 140..300 pixels wide or collapses, the content pane never
 // collapses, and the divider's place is kept under "NB_MAIN_SPLITVIEW_POSITION".
 #include "app/NBController.h"
+#include "app/NBJournalController.h"
+#include "app/NBJournalWindow.h"
 #include "app/NBMainWindow.h"
 #include "app/NBProductLinks.h"
 #include "app/NBSecondaryWindows.h"
@@ -95,9 +97,33 @@ void NBController::launchShowSecondaryWindowsIfNeeded()
 
 NBSecondaryWindows *NBController::secondaryWindowsMade()
 {
-    if (!mSecondaryWindows)
+    if (!mSecondaryWindows) {
         mSecondaryWindows = new NBSecondaryWindows(this);
+        mSecondaryWindows->setJournalSource([this] { return journalMade()->window(); });
+    }
     return mSecondaryWindows;
+}
+
+NBJournalController *NBController::journalMade()
+{
+    if (!mJournal) {
+        mJournalClock = std::make_unique<NBSchedulerClock>(mEnvironment.scheduler);
+        NBJournalController::Environment environment;
+        environment.journalDirectory = NBPrefController::nimbrelCoreJournalPath();
+        environment.clock = mJournalClock.get();
+        environment.alerts = mEnvironment.alerts;
+        environment.monitoredLocations = [this] { return mMonitoredLocations; };
+        mJournal = std::make_unique<NBJournalController>(std::move(environment));
+    }
+    return mJournal.get();
+}
+
+void NBController::insertJournalTable()
+{
+    // The menu bar sits on the main window, so choosing the item activates that window: an
+    // open journal (shown, not minimised) is the one the user means.
+    if (mJournal && mJournal->window()->isVisible() && !mJournal->window()->isMinimized())
+        mJournal->insertCurrentConditions();
 }
 
 void NBController::openActivityPanel()

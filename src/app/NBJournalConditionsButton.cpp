@@ -52,15 +52,26 @@ QString NBJournalConditionsButton::noIconName()
     return QStringLiteral("Journal-na");
 }
 
+void NBJournalConditionsButton::registerImages()
+{
+    const auto small = [](const QString &source) {
+        return OVNamedImage::imageNamed(source).scaled(kImageSize, kImageSize, Qt::KeepAspectRatio,
+                                                       Qt::SmoothTransformation);
+    };
+    // "Journal-na" first: the later copy of the "na" icon under the same name is ignored, so
+    // no icon chosen keeps its own picture.
+    OVNamedImage::registerImage(noIconName(), small(QStringLiteral("journal-select")));
+    for (const Icon &icon : icons())
+        OVNamedImage::registerImage(imageName(icon.code), small(QLatin1String(icon.code)));
+}
+
 QImage NBJournalConditionsButton::imageForName(const QString &name)
 {
-    if (name == noIconName())
-        return OVNamedImage::imageNamed(QStringLiteral("journal-select"))
-            .scaled(kImageSize, kImageSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    static const bool registered = (registerImages(), true);
+    Q_UNUSED(registered);
     for (const Icon &icon : icons()) {
         if (name == imageName(icon.code))
-            return OVNamedImage::imageNamed(QLatin1String(icon.code))
-                .scaled(kImageSize, kImageSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            return OVNamedImage::imageNamed(name);
     }
     return {};
 }

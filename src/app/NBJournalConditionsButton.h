@@ -24,6 +24,9 @@ public:
     static const std::array<Icon, 23> &icons();
     /// "Journal-na": no icon chosen.
     static QString noIconName();
+    /// Registers the 48 x 48 copies of the icons as "Journal-<code>" with the named images,
+    /// "Journal-na" being "journal-select". Done once, before the first image is asked for.
+    static void registerImages();
     /// The 48 x 48 image of "Journal-<code>" ("journal-select" for "na"); null for other names.
     static QImage imageForName(const QString &name);
 

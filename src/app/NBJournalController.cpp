@@ -18,6 +18,8 @@
 #include "weather/OVWeatherLocation.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -63,6 +65,8 @@ NBJournalController::NBJournalController(Environment environment, QObject *paren
         if (index >= 0 && index < mOfferedLocations.size())
             setSelectedLocation(mOfferedLocations.at(index));
     });
+    if (QCoreApplication *application = QCoreApplication::instance())
+        application->installEventFilter(this);
     OVNotificationCenter::defaultCenter().addObserver(this, OVNotifyMapGeneratorNeedsDisplay,
                                                       [this](const OVNotification &) { reloadLocations(); });
 
@@ -92,8 +96,16 @@ bool NBJournalController::windowShouldClose()
 {
     // A failed save has been reported; the window still closes and the text stays in it.
     saveEntry();
-    NBPrefController::setSetting(QStringLiteral("0"), QStringLiteral("showJournalWindow"));
+    if (!mQuitting)
+        NBPrefController::setSetting(QStringLiteral("0"), QStringLiteral("showJournalWindow"));
     return true;
+}
+
+bool NBJournalController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Quit && watched == QCoreApplication::instance())
+        mQuitting = true;
+    return QObject::eventFilter(watched, event);
 }
 
 void NBJournalController::applicationWillTerminate()

@@ -52,7 +52,8 @@ public:
 
     /// Brings the window to the front and stores 1 under `showJournalWindow`.
     void showWindow();
-    /// The window's close: saves, stores 0 under `showJournalWindow`; the window hides.
+    /// The window's close: saves, stores 0 under `showJournalWindow`; the window hides. The
+    /// close that comes with quitting keeps 1, so the next launch opens the journal again.
     bool windowShouldClose();
     /// The quit: saves the entry on screen when the window is visible or minimised.
     void applicationWillTerminate();
@@ -91,6 +92,10 @@ public:
     /// The files' id of the selected place; 0 without one.
     qint64 locationIDForFiles() const;
 
+protected:
+    /// Notes the program's quit, which closes every window before the controller's shutdown.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void showSelectionInChoice();
     void returnToShownEntry();
@@ -105,4 +110,5 @@ private:
     NBJournalDaySummary mSummary;
     bool mReadOnly = false;
     bool mReturning = false;
+    bool mQuitting = false;
 };

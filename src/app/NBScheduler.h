@@ -4,6 +4,8 @@
 // by hand, so a whole launch can be stepped through in a moment. Main thread only.
 #pragma once
 
+#include "platform/OVClock.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QPointer>
@@ -53,4 +55,19 @@ private:
     std::unique_ptr<QObject> mTimerParent;
     std::map<uint64_t, QPointer<QObject>> mTimers;
     uint64_t mNextId = 1;
+};
+
+/// The scheduler's "now" as an OVClock, for parts that only read the time (the journal's day).
+class NBSchedulerClock final : public OVClock
+{
+public:
+    explicit NBSchedulerClock(std::shared_ptr<NBScheduler> scheduler)
+        : mScheduler(std::move(scheduler))
+    {
+    }
+
+    QDateTime now() const override { return mScheduler->now(); }
+
+private:
+    std::shared_ptr<NBScheduler> mScheduler;
 };

@@ -17,12 +17,6 @@
 
 namespace {
 
-NBSecondaryWindows::JournalFactory &journalFactory()
-{
-    static NBSecondaryWindows::JournalFactory factory;
-    return factory;
-}
-
 const QString kShowActivityWindow = QStringLiteral("showActivityWindow");
 const QString kShowJournalWindow = QStringLiteral("showJournalWindow");
 
@@ -46,11 +40,6 @@ void centre(QWidget *window)
 
 } // namespace
 
-void NBSecondaryWindows::setJournalFactory(JournalFactory factory)
-{
-    journalFactory() = std::move(factory);
-}
-
 NBSecondaryWindows::NBSecondaryWindows(QObject *parent)
     : QObject(parent)
 {
@@ -58,8 +47,11 @@ NBSecondaryWindows::NBSecondaryWindows(QObject *parent)
 
 NBSecondaryWindows::~NBSecondaryWindows()
 {
-    for (QWidget *window : {mActivityPanel.data(), mPrefsWindow.data(), mAboutBox.data(), mJournalWindow.data(), mHelpWindow.data()})
+    for (QWidget *window : {mActivityPanel.data(), mPrefsWindow.data(), mAboutBox.data(), mHelpWindow.data()})
         delete window;
+    // A journal window from the source belongs to its owner.
+    if (mOwnsJournalWindow)
+        delete mJournalWindow.data();
 }
 
 void NBSecondaryWindows::bringToFront(QWidget *window)
@@ -155,14 +147,14 @@ void NBSecondaryWindows::openAboutBox()
 void NBSecondaryWindows::openWeatherJournal()
 {
     if (!mJournalWindow) {
-        QWidget *content = journalFactory() ? journalFactory()() : nullptr;
-        if (content) {
-            content->setParent(nullptr, Qt::Window);
-            content->setAttribute(Qt::WA_QuitOnClose, false);
-            mJournalWindow = content;
+        QWidget *given = mJournalSource ? mJournalSource() : nullptr;
+        if (given) {
+            given->setAttribute(Qt::WA_QuitOnClose, false);
+            mJournalWindow = given;
         } else {
             mJournalWindow = makeWindow("weatherJournalWindow", OVLocalizedString("Weather Journal"));
             mJournalWindow->resize(640, 480);
+            mOwnsJournalWindow = true;
         }
         if (mJournalWindow->objectName().isEmpty())
             mJournalWindow->setObjectName(QStringLiteral("weatherJournalWindow"));

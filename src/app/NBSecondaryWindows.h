@@ -3,9 +3,10 @@
 // Each is made on first use and kept for the rest of the run; which of the activity panel and
 // the journal were open is remembered in `showActivityWindow` and `showJournalWindow`.
 //
-// The journal's content is not part of this class: whoever builds it installs a factory with
-// `setJournalFactory` before the window is first opened; without one the journal window is an
-// empty window. Main thread.
+// The journal window is not made here: its owner (the application controller, through the
+// journal controller) gives it with `setJournalSource` before it is first opened and keeps it;
+// this class only shows it and remembers that it is open. Without a source the journal window
+// is an empty window of this class's own. Main thread.
 #pragma once
 
 #include <QList>
@@ -25,10 +26,10 @@ class NBSecondaryWindows : public QObject
     Q_OBJECT
 
 public:
-    /// Makes the journal window's content; the result becomes a top-level window the class
-    /// keeps. Called once, on the journal's first opening.
-    using JournalFactory = std::function<QWidget *()>;
-    static void setJournalFactory(JournalFactory factory);
+    /// Gives the journal window, owned by the caller (a window deleted by its owner is simply
+    /// forgotten here). Called once, on the journal's first opening.
+    using JournalSource = std::function<QWidget *()>;
+    void setJournalSource(JournalSource source) { mJournalSource = std::move(source); }
 
     explicit NBSecondaryWindows(QObject *parent = nullptr);
     ~NBSecondaryWindows() override;
@@ -72,6 +73,8 @@ private:
     QPointer<QWidget> mAboutBox;
     QLabel *mAboutBoxTitle = nullptr;
     QPointer<QWidget> mJournalWindow;
+    JournalSource mJournalSource;
+    bool mOwnsJournalWindow = false;
     QPointer<QWidget> mHelpWindow;
     QTextBrowser *mHelpWebView = nullptr;
     QList<QVariantMap> mUrls;

@@ -10,6 +10,7 @@
 #include "map/OVMapSettings.h"
 #include "map/OVMapSupportedView.h"
 #include "map/gl/OVMapLayer.h"
+#include "map/gl/OVMapVectorLayers.h"
 #include "map/gl/OVTextureLoader.h"
 #include "platform/OVDispatch.h"
 #include "platform/OVLog.h"
@@ -272,6 +273,35 @@ OVMapLayerGroup OVMapController::layers(OVMapLayerType type) const
 {
     std::lock_guard lock(mGroupMutex);
     return mGroups[size_t(type)];
+}
+
+namespace {
+
+OVMapPlacemarkLayer *firstPlacemarkLayer(const OVMapLayerGroup &group)
+{
+    if (!group || group->isEmpty())
+        return nullptr;
+    return dynamic_cast<OVMapPlacemarkLayer *>(group->constFirst().get());
+}
+
+} // namespace
+
+void OVMapController::clearPlacemarks()
+{
+    if (OVMapPlacemarkLayer *layer = firstPlacemarkLayer(layers(OVMapLayerType::Placemark)))
+        layer->setPlacemarks({});
+}
+
+void OVMapController::addPlacemark(const std::shared_ptr<OVMapPlacemarkItem> &placemark)
+{
+    const OVMapLayerGroup group = layers(OVMapLayerType::Placemark);
+    OVMapPlacemarkLayer *layer = firstPlacemarkLayer(group);
+    if (!layer || !placemark)
+        return;
+    // The list is replaced whole, so a frame being drawn keeps the list it took.
+    QList<OVMapPlacemarkItemPtr> placemarks = layer->placemarks();
+    placemarks.append(placemark);
+    layer->setPlacemarks(placemarks);
 }
 
 QList<OVMapLayerPtr> OVMapController::allLayers() const

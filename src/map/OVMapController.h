@@ -32,6 +32,7 @@
 
 class OVMapLayer;
 class OVMapLayerFactory;
+class OVMapPlacemarkItem;
 class OVMapProjection;
 class OVTextureLoader;
 class QTimer;
@@ -118,6 +119,10 @@ public:
     void geoDatasetLoaded();
     void cleanupMemory();
     void invalidateTimers();
+
+    // Placemarks: the list of the first placemark layer; nothing while placemarks are hidden.
+    void clearPlacemarks();
+    void addPlacemark(const std::shared_ptr<OVMapPlacemarkItem> &placemark);
 
     OVMapLayerGroup layers(OVMapLayerType type) const;
     /// Every group, terrain first.

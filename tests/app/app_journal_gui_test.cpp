@@ -14,6 +14,7 @@
 #include "core/NBPrefController.h"
 #include "core/OVConstants.h"
 #include "core/OVDateFormattingTool.h"
+#include "core/views/OVNamedImage.h"
 #include "core/views/OVYUp.h"
 #include "support/FakeClock.h"
 #include "support/TestHelpers.h"
@@ -223,6 +224,13 @@ TEST_F(JournalTest, TypedTextAndIconAreStoredWhenTheDayChangesAndComeBack)
     EXPECT_EQ(textView()->toPlainText(), typed);
     EXPECT_EQ(window()->conditionsButton()->chosenImageName(), QStringLiteral("Journal-few"));
     EXPECT_TRUE(alerts->alerts.empty());
+
+    // The icons are findable by their journal names, at 48 x 48; no icon keeps its own picture.
+    EXPECT_EQ(OVNamedImage::imageNamed(QStringLiteral("Journal-few")).size(), QSize(48, 48));
+    const QImage noIcon = OVNamedImage::imageNamed(QStringLiteral("journal-select"))
+                              .scaled(48, 48, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                              .convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(OVNamedImage::imageNamed(QStringLiteral("Journal-na")).convertToFormat(QImage::Format_ARGB32), noIcon);
 }
 
 TEST_F(JournalTest, ACustomPlaceFirstLeavesTheChoiceEmptyUntilOneIsChosen)

@@ -3,8 +3,11 @@
 // points at a local fixture server first. The map's panel shows the OpenGL map: the bundled
 // backdrop's land and sea (and the cleared black beyond the poles) with the panel's rounded
 // corners, where an empty panel used to be, and the tab of the map's control panel at its top
-// right.
+// right; with places saved, the country and state borders, the grid when it is switched on,
+// and the places' names.
 #include "AppTestSupport.h"
+#include "ViewTestSupport.h"
+#include "map/NBMapView.h"
 #include "support/FixtureHttpServer.h"
 #include "support/RunningProgram.h"
 #include "support/TestHelpers.h"
@@ -15,6 +18,69 @@
 #include <gtest/gtest.h>
 
 #include <QDirIterator>
+
+#include <iostream>
+#include <vector>
+
+namespace {
+
+/// The borders' colour, grey 0.1 at alpha 0.9 or 1 over black.
+bool borderGrey(QRgb pixel)
+{
+    return qRed(pixel) == qGreen(pixel) && qGreen(pixel) == qBlue(pixel) && qRed(pixel) >= 18 && qRed(pixel) <= 32;
+}
+
+/// Grey, from black to the grid's white at alpha 0.5 over black (its lines are smoothed over two
+/// pixels), the borders included.
+bool mapGrey(QRgb pixel)
+{
+    return qRed(pixel) == qGreen(pixel) && qGreen(pixel) == qBlue(pixel) && qRed(pixel) <= 160;
+}
+
+/// The box of the pixels that lie in long runs of grey both across and down: the map's frame.
+/// Other panels are not grey or not that large; labels leave long runs around them.
+QRect greyMapFrame(const QImage &shot)
+{
+    constexpr int kLongRun = 150;
+    const int width = shot.width();
+    const int height = shot.height();
+    std::vector<int> across(size_t(width) * size_t(height), 0);
+    std::vector<int> down(across.size(), 0);
+    const auto at = [&](int x, int y) { return size_t(y) * size_t(width) + size_t(x); };
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (mapGrey(shot.pixel(x, y))) {
+                across[at(x, y)] = x > 0 ? across[at(x - 1, y)] + 1 : 1;
+                down[at(x, y)] = y > 0 ? down[at(x, y - 1)] + 1 : 1;
+            }
+    // Each run's length, spread back over the run.
+    for (int y = 0; y < height; ++y)
+        for (int x = width - 2; x >= 0; --x)
+            if (across[at(x, y)] && across[at(x + 1, y)])
+                across[at(x, y)] = across[at(x + 1, y)];
+    for (int x = 0; x < width; ++x)
+        for (int y = height - 2; y >= 0; --y)
+            if (down[at(x, y)] && down[at(x, y + 1)])
+                down[at(x, y)] = down[at(x, y + 1)];
+    QRect box;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (across[at(x, y)] >= kLongRun && down[at(x, y)] >= kLongRun)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+/// The screen point of a geographic point in the map's frame, for the equirectangular map
+/// centred at `center` (x longitude) with `zoom` half the visible longitude span.
+QPoint screenPoint(const QRect &frame, const QPointF &center, double zoom, double latitude, double longitude)
+{
+    const double perDegree = frame.width() / (2.0 * zoom);
+    const QPointF middle = QRectF(frame).center();
+    return QPointF(middle.x() + (longitude - center.x()) * perDegree, middle.y() - (latitude - center.y()) * perDegree)
+        .toPoint();
+}
+
+} // namespace
 
 TEST(AppLaunch, OpensTheMainWindowWithTheMapAndQuitsCleanly)
 {
@@ -91,4 +157,88 @@ TEST(AppLaunch, WithoutATerrainServerTheMapShowsTheBundledLandAndSea)
     QDirIterator files(qEnvironmentVariable("XDG_CACHE_HOME"), {QStringLiteral("*.data")}, QDir::Files,
                        QDirIterator::Subdirectories);
     EXPECT_FALSE(files.hasNext()) << "a tile was cached: " << qPrintable(files.next());
+}
+
+TEST(AppLaunch, TheMapShowsBordersTheGridAndTheSavedPlacesNames)
+{
+    FixtureHttpServer hosts;
+    ASSERT_TRUE(hosts.start());
+    storeServiceHosts(hosts.baseUrl());
+    OVUserDefaults &defaults = OVUserDefaults::standard();
+    defaults.setObject(QVariantList{denverDictionary(), londonDictionary()}, QStringLiteral("locations"));
+    // A view over the North Atlantic with both places in it. The launch centres the map on the
+    // place it selects, the first one; London then lies outside the panel at any zoom its
+    // shape allows, so only places inside the frame are probed.
+    const double zoom = 70.0;
+    defaults.setObject(zoom, NBMapView::kZoomKey);
+    defaults.setObject(45.0, NBMapView::kCenterLatitudeKey);
+    defaults.setObject(-52.0, NBMapView::kCenterLongitudeKey);
+    // No pole is passed: the centre's latitude comes down until the top edge is at 90 degrees.
+    const auto centerIn = [&](const QRect &frame) {
+        const double halfHeight = frame.height() / 2.0 / (frame.width() / (2.0 * zoom));
+        return QPointF(-104.75, std::min(39.70, 90.0 - halfHeight));
+    };
+    defaults.setObject(QStringLiteral("YES"), QStringLiteral("OVGeographyMapLayerShowGrid"));
+    ASSERT_TRUE(defaults.synchronize());
+
+    RunningProgram app;
+    ASSERT_TRUE(app.start(QStringLiteral(NIMBREL_APP_EXECUTABLE)));
+    ASSERT_FALSE(app.waitForWindow("Nimbrel Core").isEmpty());
+    const QString path = testOutputPath("map-borders-and-labels.png");
+    const struct
+    {
+        const char *name;
+        double latitude;
+        double longitude;
+    } places[] = {{"Denver", 39.70, -104.75}, {"London", 51.51, -0.13}};
+    // White ink of a label lies above and right of its place's point.
+    const auto inFrame = [&](const QRect &frame, double latitude, double longitude) {
+        return frame.adjusted(10, 30, -80, -10).contains(screenPoint(frame, centerIn(frame), zoom, latitude, longitude));
+    };
+    const auto labelInk = [&](const QImage &shot, const QRect &frame, double latitude, double longitude) {
+        const QPoint point = screenPoint(frame, centerIn(frame), zoom, latitude, longitude);
+        return countPixels(shot, QRect(point.x() + 1, point.y() - 24, 70, 24),
+                     [](QRgb pixel) { return qGray(pixel) > 200; });
+    };
+    QImage shot;
+    QRect frame;
+    waitUntil(
+        [&] {
+            shot = app.screenshot(path);
+            frame = shot.isNull() ? QRect() : mapFrame(shot);
+            if (frame.width() < 200 || frame.height() < 200)
+                return false;
+            for (const auto &place : places)
+                if (inFrame(frame, place.latitude, place.longitude) && labelInk(shot, frame, place.latitude, place.longitude) < 20)
+                    return false;
+            return true;
+        },
+        30000);
+    std::cout << "map: " << path.toStdString() << std::endl;
+    ASSERT_GT(frame.height(), 200) << "no map frame";
+    ASSERT_TRUE(inFrame(frame, places[0].latitude, places[0].longitude)) << "the map is centred on Denver";
+    for (const auto &place : places) {
+        if (!inFrame(frame, place.latitude, place.longitude))
+            continue;
+        EXPECT_GE(labelInk(shot, frame, place.latitude, place.longitude), 20) << place.name << "'s label";
+        const QPoint point = screenPoint(frame, centerIn(frame), zoom, place.latitude, place.longitude);
+        EXPECT_LT(countPixels(shot, QRect(point.x() - 70, point.y() + 4, 60, 20), [](QRgb pixel) { return qGray(pixel) > 200; }),
+                  5)
+            << "nothing of " << place.name << "'s label below and left of its point";
+    }
+    EXPECT_GT(countPixels(shot, frame, borderGrey), 300) << "country and state borders";
+    // The meridian at -100 degrees: a 1-pixel grid line of white at alpha 0.5.
+    const int meridian = screenPoint(frame, centerIn(frame), zoom, 0.0, -100.0).x();
+    int gridRows = 0;
+    for (int y = frame.top() + 20; y < frame.bottom() - 20; ++y) {
+        for (int x = meridian - 2; x <= meridian + 2; ++x) {
+            const QRgb pixel = shot.pixel(x, y);
+            if (mapGrey(pixel) && qRed(pixel) >= 60) {
+                ++gridRows;
+                break;
+            }
+        }
+    }
+    EXPECT_GT(gridRows, (frame.height() - 40) * 8 / 10) << "the grid's meridian at x " << meridian;
+    EXPECT_TRUE(app.terminate());
 }

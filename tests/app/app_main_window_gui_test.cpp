@@ -16,6 +16,7 @@
 #include "support/TextProbe.h"
 #include "weather/OVBrisantObservationsBroker.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QScreen>
@@ -123,16 +124,31 @@ TEST_F(AppControllerTest, MainWindowAsAPersonSeesIt)
     }
 }
 
-TEST_F(AppControllerTest, TheMapFollowsADragAndKeepsItsCentre)
+/// The main window's map, launched with the places saved.
+class MapWindowTest : public AppControllerTest
+{
+protected:
+    /// The launched controller's map after its first frame; null (the test failed) without one.
+    NBMapView *launchedMap()
+    {
+        launch();
+        QMainWindow *window = controller->window();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
+        env.scheduler->advance(0.5); // the panels
+        auto *map = window->findChild<NBMapView *>("mapView");
+        if (!map || !waitUntil([&] { return map->paintCount() > 0 && map->mapGenerator(); }, 10000)) {
+            ADD_FAILURE() << "no map frame";
+            return nullptr;
+        }
+        return map;
+    }
+};
+
+TEST_F(MapWindowTest, TheMapFollowsADragAndKeepsItsCentre)
 {
     saveLocations({portlandDictionary(), londonDictionary()});
-    launch();
-    QMainWindow *window = controller->window();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
-    env.scheduler->advance(0.5); // the panels
-    auto *map = window->findChild<NBMapView *>("mapView");
+    NBMapView *map = launchedMap();
     ASSERT_TRUE(map);
-    ASSERT_TRUE(waitUntil([&] { return map->paintCount() > 0 && map->mapGenerator(); }, 10000));
     const double latitude = map->center().y();
     const int painted = map->paintCount();
 
@@ -146,6 +162,51 @@ TEST_F(AppControllerTest, TheMapFollowsADragAndKeepsItsCentre)
     EXPECT_GT(map->center().y(), latitude);
     EXPECT_FLOAT_EQ(OVUserDefaults::standard().doubleForKey(NBMapView::kCenterLatitudeKey), float(map->center().y()));
     EXPECT_TRUE(waitUntil([&] { return map->paintCount() > painted; }));
+}
+
+TEST_F(MapWindowTest, TheMapShowsBordersAndEachPlacesNameAboveAndRightOfItsPoint)
+{
+    saveLocations({denverDictionary(), londonDictionary()});
+    OVUserDefaults::standard().setObject(30.0, NBMapView::kZoomKey);
+    NBMapView *map = launchedMap();
+    ASSERT_TRUE(map);
+
+    const auto white = [](QRgb pixel) { return qGray(pixel) > 200; };
+    // The borders: grey 0.1 at alpha 0.9 or 1 over the cleared frame.
+    const auto border = [](QRgb pixel) {
+        return qRed(pixel) == qGreen(pixel) && qGreen(pixel) == qBlue(pixel) && qRed(pixel) >= 18 && qRed(pixel) <= 32;
+    };
+    const struct
+    {
+        const char *name;
+        QPointF point; // longitude, latitude
+    } places[] = {{"Denver", {-104.75, 39.70}}, {"London", {-0.13, 51.51}}};
+    for (const auto &place : places) {
+        SCOPED_TRACE(place.name);
+        map->setCenter(place.point);
+        // Where the place lies in the view: the map's centre and its points per degree.
+        const auto placePoint = [&] {
+            const double perDegree = map->width() / (2.0 * map->zoom());
+            return QPointF(map->width() / 2.0 + (place.point.x() - map->center().x()) * perDegree,
+                           map->height() / 2.0 - (place.point.y() - map->center().y()) * perDegree)
+                .toPoint();
+        };
+        QImage frame;
+        QPoint point;
+        waitUntil(
+            [&] {
+                map->update();
+                QApplication::processEvents();
+                frame = map->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+                point = placePoint();
+                return countPixels(frame, QRect(point.x() + 1, point.y() - 24, 70, 24), white) >= 20;
+            },
+            10000);
+        frame.save(testOutputPath(QStringLiteral("map-%1.png").arg(QLatin1String(place.name))));
+        EXPECT_GE(countPixels(frame, QRect(point.x() + 1, point.y() - 24, 70, 24), white), 20) << "the label's ink";
+        EXPECT_LT(countPixels(frame, QRect(point.x() - 70, point.y() + 4, 60, 20), white), 5) << "nothing below and left";
+        EXPECT_GT(countPixels(frame, frame.rect(), border), 300) << "the borders";
+    }
 }
 
 } // namespace

@@ -2,16 +2,25 @@
 // controller: windows made once and remembered, the journal's slot, the divider's limits.
 #include "AppControllerFixture.h"
 #include "BrowserRecorder.h"
+#include "ViewTestSupport.h"
+#include "app/NBJournalController.h"
+#include "app/NBJournalTextView.h"
+#include "app/NBJournalWindow.h"
 #include "app/NBSecondaryWindows.h"
 #include "core/NBPrefController.h"
 #include "core/OVApplicationHooks.h"
 
+#include <QAction>
+#include <QComboBox>
 #include <QLabel>
 #include <QSplitter>
+#include <QTextFrame>
 #include <QTextBrowser>
 #include <QTest>
 
 namespace {
+
+constexpr qint64 kDenverID = 5419384;
 
 class WindowsTest : public AppControllerTest
 {
@@ -66,23 +75,56 @@ TEST_F(WindowsTest, ALaunchReopensTheWindowsOpenAtQuit)
     launch();
     ASSERT_TRUE(controller->secondaryWindows());
     EXPECT_TRUE(controller->secondaryWindows()->activityPanel()->isVisible());
+    ASSERT_TRUE(controller->journalController());
+    EXPECT_EQ(controller->secondaryWindows()->weatherJournalWindow(), controller->journalController()->window());
     EXPECT_TRUE(controller->secondaryWindows()->weatherJournalWindow()->isVisible());
 }
 
-TEST_F(WindowsTest, TheJournalWindowTakesItsContentFromTheInstalledFactory)
+TEST_F(WindowsTest, TheJournalOpensFromItsMenuAndStoresItsEntryOnPreferencesCloseAndQuit)
 {
+    QDir(NBPrefController::nimbrelCoreJournalPath()).removeRecursively();
+    QVariantMap denver = denverDictionary();
+    denver[QStringLiteral("location_id")] = kDenverID;
+    saveLocations({denver, placeDictionary("Backyard", "CO", "Colorado", "US", "United States", "KDEN", 39.6, -104.9,
+                                           "America/Denver")});
+    env.scheduler->set(QDateTime(QDate(2024, 3, 5), QTime(18, 0), Qt::UTC));
     launch();
-    QWidget *made = nullptr;
-    NBSecondaryWindows::setJournalFactory([&made] {
-        made = new QWidget();
-        made->setObjectName(QStringLiteral("journalContent"));
-        return made;
-    });
-    controller->openWeatherJournal();
-    NBSecondaryWindows::setJournalFactory(nullptr);
-    EXPECT_EQ(controller->secondaryWindows()->weatherJournalWindow(), made);
-    EXPECT_TRUE(made->isVisible());
+    EXPECT_EQ(controller->journalController(), nullptr) << "made on first opening";
+    controller->menuAction(QStringLiteral("menuOpenJournal"))->trigger();
+    NBJournalController *journal = controller->journalController();
+    ASSERT_TRUE(journal);
+    NBJournalWindow *window = journal->window();
+    EXPECT_EQ(controller->secondaryWindows()->weatherJournalWindow(), window);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
     EXPECT_EQ(setting("showJournalWindow"), 1);
+    ASSERT_EQ(window->locationSelect()->count(), 1);
+    EXPECT_TRUE(window->locationSelect()->itemText(0).startsWith(QStringLiteral("Denver,")));
+    EXPECT_EQ(journal->currentDate(), (CalendarDate{2024, 3, 5})) << "today by the controller's clock";
+
+    const QString entry = QDir(NBPrefController::nimbrelCoreJournalPath()).filePath(QStringLiteral("24-03-05 5419384.rtfd/TXT.rtf"));
+    window->textView()->setFocus();
+    QTest::keyClicks(window->textView(), QStringLiteral("typed"));
+    OVApplicationHooks::installed()->updateJournalValues();
+    EXPECT_TRUE(readTestFile(entry).contains("typed")) << "the preferences close stores the text first";
+    EXPECT_EQ(window->textView()->toPlainText(), QStringLiteral("typed"));
+
+    // The table item inserts into the open journal only.
+    OVObservationsDB::sharedDatabase()->insertWeatherConditions({observation(70.0, 5.0)}, QStringLiteral("KDEN"));
+    QAction *table = controller->menuAction(QStringLiteral("menuJournalTable"));
+    ASSERT_TRUE(table);
+    table->trigger();
+    EXPECT_EQ(window->textView()->document()->rootFrame()->childFrames().size(), 1);
+    window->close();
+    EXPECT_EQ(setting("showJournalWindow"), 0);
+    table->trigger();
+    EXPECT_EQ(window->textView()->document()->rootFrame()->childFrames().size(), 1) << "closed: nothing";
+
+    controller->openWeatherJournal();
+    EXPECT_EQ(controller->journalController(), journal) << "made once";
+    QTest::keyClicks(window->textView(), QStringLiteral(" at quit"));
+    controller->applicationWillTerminate();
+    EXPECT_TRUE(readTestFile(entry).contains("at quit"));
+    controller.reset(); // the journal window goes exactly once (ASan would tell)
 }
 
 TEST_F(WindowsTest, AboutHelpAndTheDiscontinuedSheet)

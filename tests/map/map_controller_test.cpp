@@ -1,7 +1,9 @@
 // The map engine without drawing: its settings, which layer groups exist, the configuration of
 // every level it asks the layer factory for, and the radar/satellite time loop over real
 // inventories from a local server. Layers are recording stubs.
+#include "map/OVMapBuiltinLayers.h"
 #include "map/OVMapController.h"
+#include "map/gl/OVMapVectorLayers.h"
 #include "map/projection/OVMapProjection.h"
 #include "map/OVMapSettings.h"
 
@@ -374,3 +376,36 @@ TEST_F(MapControllerTest, WithoutAnImageryHostNothingIsAsked)
 }
 
 } // namespace
+
+TEST_F(MapControllerTest, PlacemarksGoToTheFirstPlacemarkLayerWhileItExists)
+{
+    OVMapRegisterVectorAndTextLayers(recorder.factory);
+    auto controller = make();
+    const OVMapLayerGroup group = controller->layers(OVMapLayerType::Placemark);
+    ASSERT_TRUE(group && group->size() == 1);
+    auto *layer = dynamic_cast<OVMapPlacemarkLayer *>(group->constFirst().get());
+    ASSERT_NE(layer, nullptr);
+
+    auto denver = std::make_shared<OVMapPlacemarkItem>();
+    denver->setGeoPoint({39.7, -104.75, 0.0});
+    auto london = std::make_shared<OVMapPlacemarkItem>();
+    london->setGeoPoint({51.51, -0.13, 0.0});
+    const QList<OVMapPlacemarkItemPtr> before = layer->placemarks();
+    controller->addPlacemark(denver);
+    controller->addPlacemark(london);
+    controller->addPlacemark(nullptr);
+    EXPECT_EQ(layer->placemarks(), (QList<OVMapPlacemarkItemPtr>{denver, london}));
+    EXPECT_TRUE(before.isEmpty()) << "a list already handed out is not changed";
+    controller->clearPlacemarks();
+    EXPECT_TRUE(layer->placemarks().isEmpty());
+
+    // Hidden placemarks: no layer, nothing kept, nothing breaks.
+    controller->layerTypeSetEnabled(int64_t(OVMapLayerType::Placemark), false);
+    controller->addPlacemark(denver);
+    controller->clearPlacemarks();
+    EXPECT_FALSE(controller->layers(OVMapLayerType::Placemark));
+    controller->layerTypeSetEnabled(int64_t(OVMapLayerType::Placemark), true);
+    auto *rebuilt = dynamic_cast<OVMapPlacemarkLayer *>(controller->layers(OVMapLayerType::Placemark)->constFirst().get());
+    ASSERT_NE(rebuilt, nullptr);
+    EXPECT_TRUE(rebuilt->placemarks().isEmpty());
+}

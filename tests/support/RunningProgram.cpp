@@ -24,10 +24,11 @@ QString run(const QString &program, const QStringList &arguments)
 
 // The X window id of a mapped window with exactly this title (or, unless `exact`, this title
 // and more after a space, such as the application's name Qt appends to a dialog's), or an empty
-// string. (Qt also makes an unmapped leader window that carries the title.)
+// string; Qt's " — <application>" suffix on windows other than the main one is allowed. (Qt
+// also makes an unmapped leader window that carries the title.)
 QString findWindow(const QString &title, bool exact = true)
 {
-    const QRegularExpression line("^\\s*(0x[0-9a-f]+) \"" + QRegularExpression::escape(title) + (exact ? "\"" : "(?: [^\"]*)?\""),
+    const QRegularExpression line("^\\s*(0x[0-9a-f]+) \"" + QRegularExpression::escape(title) + (exact ? "(?: \u2014 [^\"]*)?\"" : "(?: [^\"]*)?\""),
                                   QRegularExpression::MultilineOption);
     auto matches = line.globalMatch(run("xwininfo", {"-root", "-tree"}));
     while (matches.hasNext()) {
@@ -81,6 +82,28 @@ QPoint RunningProgram::windowOrigin() const
     const auto x = QRegularExpression("Absolute upper-left X:\\s+(-?\\d+)").match(info);
     const auto y = QRegularExpression("Absolute upper-left Y:\\s+(-?\\d+)").match(info);
     return QPoint(x.captured(1).toInt(), y.captured(1).toInt());
+}
+
+QSize RunningProgram::windowSize() const
+{
+    const QString info = run("xwininfo", {"-id", mWindow});
+    const auto width = QRegularExpression("Width:\\s+(\\d+)").match(info);
+    const auto height = QRegularExpression("Height:\\s+(\\d+)").match(info);
+    return QSize(width.captured(1).toInt(), height.captured(1).toInt());
+}
+
+void RunningProgram::typeText(const QString &text)
+{
+    xdotool({"type", "--delay", "30", text});
+    QTest::qWait(200);
+}
+
+void RunningProgram::keys(const QStringList &names)
+{
+    for (const QString &name : names) {
+        xdotool({"key", name});
+        QTest::qWait(150);
+    }
 }
 
 void RunningProgram::drag(const QPoint &from, const QPoint &to)

@@ -30,6 +30,13 @@ public:
     QImage screenshot(const QString &path);
     /// The window's position on the root window.
     QPoint windowOrigin() const;
+    /// The window's inside size.
+    QSize windowSize() const;
+
+    /// Types `text` into the focused window, as key presses.
+    void typeText(const QString &text);
+    /// Presses and releases keys by their X names ("Down", "Return"), one after another.
+    void keys(const QStringList &names);
 
     /// Presses the left button at `from` and releases it at `to` (window coordinates), moving
     /// in steps on the way.

@@ -147,3 +147,13 @@ QByteArray testDataWithDatesMoved(const QString &relative, const QDate &fixtureD
     moved += text.mid(last);
     return moved.toUtf8();
 }
+
+int countPixels(const QImage &image, const QRect &box, const std::function<bool(QRgb)> &wanted)
+{
+    int found = 0;
+    const QRect inside = box & image.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            found += wanted(image.pixel(x, y)) ? 1 : 0;
+    return found;
+}

@@ -5,6 +5,8 @@
 #include "platform/OVNotificationCenter.h"
 
 #include <QDate>
+#include <QImage>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -64,3 +66,7 @@ QByteArray testDataWithDatesMoved(const QString &relative, const QDate &fixtureD
 QString testDataPath(const QString &relative);
 /// A folder for this test executable's outputs (screenshots, actual images); created on use.
 QString testOutputPath(const QString &relative = QString());
+
+/// How many pixels of `image` inside `box` are `wanted` (the part of the box outside the image
+/// counts nothing).
+int countPixels(const QImage &image, const QRect &box, const std::function<bool(QRgb)> &wanted);

@@ -18,6 +18,7 @@
 #include "core/OVReloadNotifications.h"
 #include "core/remote/OVURL.h"
 #include "core/remote/OVURLManager.h"
+#include "gribfilter/OVMapParticleGribFetcher.h"
 #include "map/OVMapLayerFactory.h"
 #include "map/gl/OVMapTerrainTileLayer.h"
 #include "platform/OVLocalize.h"
@@ -87,6 +88,7 @@ NBController::NBController(NBControllerEnvironment environment, QObject *parent)
 {
     gInstance = this;
     OVWeatherLocation::registerLocationFactory();
+    OVMapParticleGribFetcher::registerFactory();
     OVMapTerrainTileLayer::registerWithFactory(OVMapLayerFactory::shared());
     launchSetupPreferences();
     OVURL::setUserAgent(userAgent());

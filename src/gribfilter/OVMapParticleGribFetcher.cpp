@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <utility>
@@ -39,7 +40,8 @@ struct Grids
 };
 
 // Hands the completion its answer exactly once, on the main thread: the grids when the fetch
-// delivers them, three nulls when the chain that holds the guard fails or is dropped.
+// delivers them, three nulls when the chain that holds the guard fails or is dropped, or when
+// the fetcher ends first.
 class CompletionGuard
 {
 public:
@@ -53,7 +55,11 @@ public:
 
     void deliver(const Grids &grids)
     {
-        Completion completion = std::exchange(mCompletion, nullptr);
+        Completion completion;
+        {
+            const std::lock_guard lock(mMutex);
+            completion = std::exchange(mCompletion, nullptr);
+        }
         if (!completion)
             return;
         OVDispatch::mainAsync([completion = std::move(completion), grids] {
@@ -62,6 +68,7 @@ public:
     }
 
 private:
+    std::mutex mMutex;
     Completion mCompletion;
 };
 
@@ -206,6 +213,34 @@ private:
     bool isFetching = false;
 };
 
+// The completions not yet answered, so that a fetcher that ends answers them at once rather
+// than when (or whether) the downloads it started finish.
+struct OVMapParticleGribFetcher::Pending
+{
+    std::mutex mutex;
+    std::vector<std::weak_ptr<CompletionGuard>> guards;
+
+    void add(const std::shared_ptr<CompletionGuard> &guard)
+    {
+        const std::lock_guard lock(mutex);
+        std::erase_if(guards, [](const std::weak_ptr<CompletionGuard> &entry) { return entry.expired(); });
+        guards.push_back(guard);
+    }
+
+    void answerAllWithNulls()
+    {
+        std::vector<std::weak_ptr<CompletionGuard>> all;
+        {
+            const std::lock_guard lock(mutex);
+            all.swap(guards);
+        }
+        for (const std::weak_ptr<CompletionGuard> &entry : all) {
+            if (const std::shared_ptr<CompletionGuard> guard = entry.lock())
+                guard->deliver(Grids{});
+        }
+    }
+};
+
 namespace {
 
 // Runs the call on the actor's thread, after every call posted before it.
@@ -220,6 +255,7 @@ void post(OVMapParticleGribFetcher::Actor *actor, Call call)
 OVMapParticleGribFetcher::OVMapParticleGribFetcher(const QUrl &baseURL, const OVClock &clock)
     : mThread(new QThread)
     , mActor(new Actor(baseURL, clock))
+    , mPending(std::make_unique<Pending>())
 {
     mThread->setObjectName(QStringLiteral("OVMapParticleGribFetcher"));
     mActor->moveToThread(mThread);
@@ -240,6 +276,7 @@ OVMapParticleGribFetcher::~OVMapParticleGribFetcher()
     // bound to the actor are dropped, and their guards answer with three nulls.
     delete mActor;
     delete mThread;
+    mPending->answerAllWithNulls();
 }
 
 void OVMapParticleGribFetcher::registerFactory()
@@ -254,6 +291,7 @@ void OVMapParticleGribFetcher::fetchCurrentGridsWithCompletion(Completion comple
     if (!completion)
         return;
     auto guard = std::make_shared<CompletionGuard>(std::move(completion));
+    mPending->add(guard);
     Actor *actor = mActor;
     post(actor, [actor, guard] {
         actor->fetchGrids().then(actor, [guard](const Grids &grids) { guard->deliver(grids); });

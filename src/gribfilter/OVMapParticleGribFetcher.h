@@ -58,6 +58,7 @@ public:
     static GridPtr makeGridFromRecord(const GRIB2DecodedRecord &record);
 
     class Actor;
+    struct Pending;
 
 private:
     static QUrl defaultBaseURL();
@@ -65,4 +66,5 @@ private:
 
     QThread *mThread = nullptr;
     Actor *mActor = nullptr; // lives on mThread
+    std::unique_ptr<Pending> mPending;
 };

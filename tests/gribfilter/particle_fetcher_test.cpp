@@ -479,6 +479,28 @@ TEST(ParticleFetcher, AResetDuringTheRunSearchRunsAtOnceAndTheSearchStillStoresI
     EXPECT_EQ(site.server.requestCount(kGfs), 0) << "the run found across the reset is cached";
 }
 
+TEST(ParticleFetcher, AFetchCutShortByTheFetchersEndStillAnswersOnceWithThreeNulls)
+{
+    auto gate = std::make_shared<FixtureGate>();
+    FixtureResponse held = grib(readTestFile(testDataPath(kFile25)));
+    held.gate = gate;
+    ModelServer site(held);
+    ASSERT_TRUE(site.started);
+    FakeClock clock;
+    auto fetcher = std::make_unique<OVMapParticleGribFetcher>(site.url(), clock);
+    const auto answer = ask(*fetcher);
+    ASSERT_TRUE(waitUntil([&] { return site.server.requestCount(kFilter) == 1; }, 60000));
+    fetcher.reset();
+    ASSERT_TRUE(answered(answer));
+    EXPECT_TRUE(answer->allNull());
+    EXPECT_TRUE(answer->onMain);
+    gate->open();
+    // The held download finishes into nothing: no second answer.
+    ASSERT_TRUE(waitUntil([] { return OVURLManager::sharedURLManager().managedURLStatus().isEmpty(); }, 60000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(answer->calls, 1);
+}
+
 // --- The run cache --------------------------------------------------------------------------
 
 TEST(ParticleFetcher, TheRunIsReusedForSixHoursAndForgottenOnReset)

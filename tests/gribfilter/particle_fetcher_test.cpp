@@ -420,12 +420,16 @@ bool listsModelDataFetch()
     return false;
 }
 
+FixtureResponse heldBehind(FixtureResponse response, const std::shared_ptr<FixtureGate> &gate)
+{
+    response.gate = gate;
+    return response;
+}
+
 TEST(ParticleFetcher, ACallDuringAFetchGetsThreeNullsFirst)
 {
     auto gate = std::make_shared<FixtureGate>();
-    FixtureResponse held = grib(readTestFile(testDataPath(kFile25)));
-    held.gate = gate;
-    ModelServer site(held);
+    ModelServer site(heldBehind(grib(readTestFile(testDataPath(kFile25))), gate));
     ASSERT_TRUE(site.started);
     FakeClock clock;
     OVMapParticleGribFetcher fetcher(site.url(), clock);
@@ -452,9 +456,8 @@ TEST(ParticleFetcher, ACallDuringAFetchGetsThreeNullsFirst)
 TEST(ParticleFetcher, AResetDuringTheRunSearchRunsAtOnceAndTheSearchStillStoresItsRun)
 {
     auto gate = std::make_shared<FixtureGate>();
-    FixtureResponse runListing = html(QStringLiteral("particlefetcher/gfs.20240301_12_atmos_from_f001.html"));
-    runListing.gate = gate;
-    ModelServer site(grib(readTestFile(testDataPath(kFile25))), runListing);
+    ModelServer site(grib(readTestFile(testDataPath(kFile25))),
+                     heldBehind(html(QStringLiteral("particlefetcher/gfs.20240301_12_atmos_from_f001.html")), gate));
     ASSERT_TRUE(site.started);
     FakeClock clock;
     OVMapParticleGribFetcher fetcher(site.url(), clock);
@@ -482,9 +485,7 @@ TEST(ParticleFetcher, AResetDuringTheRunSearchRunsAtOnceAndTheSearchStillStoresI
 TEST(ParticleFetcher, AFetchCutShortByTheFetchersEndStillAnswersOnceWithThreeNulls)
 {
     auto gate = std::make_shared<FixtureGate>();
-    FixtureResponse held = grib(readTestFile(testDataPath(kFile25)));
-    held.gate = gate;
-    ModelServer site(held);
+    ModelServer site(heldBehind(grib(readTestFile(testDataPath(kFile25))), gate));
     ASSERT_TRUE(site.started);
     FakeClock clock;
     auto fetcher = std::make_unique<OVMapParticleGribFetcher>(site.url(), clock);

@@ -2,6 +2,7 @@
 // offscreen surface, made once in main while the application lives, and that main itself.
 #pragma once
 
+#include "map/OVMapSupportedView.h"
 #include "platform/OVOpenGLFormat.h"
 
 #include <QApplication>
@@ -14,6 +15,31 @@
 
 #include <cstdlib>
 #include <memory>
+
+/// A view of a fixed geographic rectangle at a fixed size in pixels.
+class MapBenchView final : public OVMapSupportedView
+{
+public:
+    MapBenchView(const OVGeoRect &rect, QSizeF size)
+        : mRect(rect)
+        , mSize(size)
+    {
+    }
+    OVGeoRect visibleGeoRect() const override { return mRect; }
+    QSizeF viewSize() const override { return mSize; }
+    double resolutionPixelsPerDegree() const override
+    {
+        return mSize.width() / (mRect.maxPoint.longitude - mRect.minPoint.longitude);
+    }
+    double devicePixelRatioF() const override { return 1.0; }
+    void radarTimeShownDidChange(const QDateTime &) override {}
+    void satelliteTimeShownDidChange(const QDateTime &) override {}
+    void redraw() override {}
+
+private:
+    OVGeoRect mRect;
+    QSizeF mSize;
+};
 
 struct MapBenchGL
 {

@@ -123,4 +123,17 @@ void BM_NameSearch(benchmark::State &state)
 }
 BENCHMARK(BM_NameSearch)->Unit(benchmark::kMillisecond);
 
+// Search as you type: the two-letter terms the search panel sends first, small and large answers.
+void BM_TwoLetterSearch(benchmark::State &state)
+{
+    const auto db = database(state);
+    if (!db)
+        return;
+    const QString term = QString::fromLatin1(state.range(0) == 0 ? "Pa" : state.range(0) == 1 ? "Po" : "Ca");
+    state.SetLabel(term.toStdString());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(db->weatherLocationsForSearchTerm(term));
+}
+BENCHMARK(BM_TwoLetterSearch)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
 } // namespace

@@ -42,19 +42,6 @@ QString tileKey(int i)
     return QStringLiteral("bench-tile-%1").arg(i);
 }
 
-/// The whole world in the frame.
-class BenchView final : public OVMapSupportedView
-{
-public:
-    OVGeoRect visibleGeoRect() const override { return OVGeoRectMake(-90, -180, 90, 180); }
-    QSizeF viewSize() const override { return kFrame; }
-    double resolutionPixelsPerDegree() const override { return kFrame.width() / 360.0; }
-    double devicePixelRatioF() const override { return 1.0; }
-    void radarTimeShownDidChange(const QDateTime &) override {}
-    void satelliteTimeShownDidChange(const QDateTime &) override {}
-    void redraw() override {}
-};
-
 /// `tiles` quads in a grid over the world, each bound through the controller.
 class BenchTileLayer final : public OVMapLayer
 {
@@ -149,7 +136,7 @@ struct Scene
 
     OVTextureRegistry registry;
     OVMapLayerFactory factory;
-    BenchView view;
+    MapBenchView view{OVGeoRectMake(-90, -180, 90, 180), kFrame}; // the whole world
     std::shared_ptr<OVTextureLoader> loader;
     std::unique_ptr<OVMapController> controller;
 };

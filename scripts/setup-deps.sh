@@ -19,6 +19,7 @@ packages=(
   libxml2-utils
   libqt6positioning6-plugins dbus-daemon
   ncal xdotool
+  poppler-utils desktop-file-utils
   unrtf
 )
 

@@ -39,6 +39,8 @@ void setApplicationNames()
 void configureApplication(QApplication &application)
 {
     QApplication::setApplicationDisplayName(QStringLiteral("Nimbrel Core"));
+    // Ties the windows to the installed desktop entry (its name and icon in the shell).
+    QGuiApplication::setDesktopFileName(QStringLiteral("nimbrel-core"));
     QApplication::setQuitOnLastWindowClosed(true);
 
     // Signals only write a byte; the quit itself runs on the main thread's event loop.

@@ -20,6 +20,9 @@
 #include "core/remote/OVURLManager.h"
 #include "gribfilter/OVMapParticleGribFetcher.h"
 #include "map/OVMapLayerFactory.h"
+#include "map/gl/OVMapHPCSurfaceAnalysisLayer.h"
+#include "map/gl/OVMapParticleModeLayer.h"
+#include "map/gl/OVMapAnimatedTileLayer.h"
 #include "map/gl/OVMapTerrainTileLayer.h"
 #include "platform/OVLocalize.h"
 #include "platform/OVLog.h"
@@ -90,6 +93,9 @@ NBController::NBController(NBControllerEnvironment environment, QObject *parent)
     OVWeatherLocation::registerLocationFactory();
     OVMapParticleGribFetcher::registerFactory();
     OVMapTerrainTileLayer::registerWithFactory(OVMapLayerFactory::shared());
+    OVMapHPCSurfaceAnalysisLayer::registerWithFactory(OVMapLayerFactory::shared());
+    OVMapParticleModeLayer::registerWithFactory(OVMapLayerFactory::shared());
+    OVMapAnimatedTileLayer::registerWithFactory(OVMapLayerFactory::shared());
     launchSetupPreferences();
     OVURL::setUserAgent(userAgent());
     launchSetupSleepWakeNotifications();
@@ -112,6 +118,11 @@ NBController::~NBController()
 NBController *NBController::instance()
 {
     return gInstance;
+}
+
+std::shared_ptr<OVLocationDB> NBController::locationDatabase() const
+{
+    return mEnvironment.locationDatabase ? mEnvironment.locationDatabase() : nullptr;
 }
 
 QString NBController::userAgent()

@@ -17,15 +17,19 @@
 #include <QGeoPositionInfoSource>
 #include <QList>
 #include <QMap>
+#include <QMarginsF>
 #include <QObject>
+#include <QSizeF>
 #include <QVariantMap>
 
 #include <memory>
 
 class NBDockTile;
 class NBLocationController;
+class NBLocationInspectorController;
 class NBSecondaryWindows;
 class QAction;
+class QPrinter;
 class QMenu;
 class QSystemTrayIcon;
 class NBMainWindow;
@@ -147,12 +151,33 @@ public:
     void openFutureUpdates();
     NBSecondaryWindows *secondaryWindows() const { return mSecondaryWindows; }
 
+    // Printing (NBControllerPrint.cpp).
+    /// Asks for a printer, then prints the content view on one page.
+    void print();
+    /// The content view drawn on one page of `printer`, inside its margins, scaled by
+    /// `printScale` (its header then stands 32 x scale points high). False when nothing could
+    /// be drawn.
+    bool printContent(QPrinter &printer);
+    /// The largest scale at which content of that size (in points) fits the paper inside the
+    /// margins, in single precision.
+    static float printScale(const QSizeF &paper, const QMarginsF &margins, const QSizeF &content);
+
+    // The location inspector (NBControllerInspector.cpp).
+    /// While `showInfoPanel` is 1: closes and drops the inspector, stores 0. Otherwise opens a
+    /// new inspector on the current place and stores 1. The window closed by its own button
+    /// leaves the setting at 1, so the next toggle only stores 0.
+    void toggleInfo();
+    NBLocationInspectorController *locationInspectorController() const { return mLocationInspectorController; }
+
     static bool systemJustWokeUp();
     static void setSystemJustWokeUp(bool wokeUp);
     /// Set while the system is going to sleep; cleared after waking.
     static bool systemSleeping();
 
     NBMainWindow *window() const { return mWindow.get(); }
+    /// The location database the controller was given (null when there is none).
+    std::shared_ptr<OVLocationDB> locationDatabase() const;
+    NBAlertService &alerts() const { return *mEnvironment.alerts; }
     NBLocationController *locationController() const { return mLocationController; }
     Reachability *reachability() const { return mReachability.get(); }
     QDateTime launchTime() const { return mLaunchTime; }
@@ -181,6 +206,7 @@ private:
     void launchSetupMenus();
     void launchSetupSplitView();
     void launchShowSecondaryWindowsIfNeeded();
+    void openLocationInspector();
     void saveSplitViewState();
     NBSecondaryWindows *secondaryWindowsMade();
     QMenu *buildMenu(const QString &title, const QList<std::pair<const char *, QString>> &items);
@@ -225,4 +251,5 @@ private:
     NBVersionCheck *mVersionCheck = nullptr;
     NBDockTile *mDockTile = nullptr;
     NBSecondaryWindows *mSecondaryWindows = nullptr;
+    NBLocationInspectorController *mLocationInspectorController = nullptr;
 };

@@ -148,6 +148,8 @@ void NBController::launchSetupMenus()
     connect(menuAction(QStringLiteral("menuNimbrelQuit")), &QAction::triggered, qApp, &QCoreApplication::quit);
     connect(menuAction(QStringLiteral("menuRemoveLocation")), &QAction::triggered, this, &NBController::removeLocation);
     connect(menuAction(QStringLiteral("menuAddLocation")), &QAction::triggered, mLocationController, &NBLocationController::openAddPanel);
+    connect(menuAction(QStringLiteral("menuLocationInfo")), &QAction::triggered, this, &NBController::toggleInfo);
+    connect(menuAction(QStringLiteral("menuPrint")), &QAction::triggered, this, &NBController::print);
     const std::pair<const char *, void (NBController::*)()> windows[] = {
         {"menuNimbrelAbout", &NBController::openAboutBox},          {"menuPreferences", &NBController::openPrefsWindow},
         {"menuOpenActivityPanel", &NBController::openActivityPanel}, {"menuOpenJournal", &NBController::openWeatherJournal},

@@ -89,6 +89,8 @@ void NBController::launchShowSecondaryWindowsIfNeeded()
         openActivityPanel();
     if (NBPrefController::integerForKey(QStringLiteral("showJournalWindow")) == 1)
         openWeatherJournal();
+    if (NBPrefController::integerForKey(QStringLiteral("showInfoPanel")) == 1)
+        openLocationInspector();
 }
 
 NBSecondaryWindows *NBController::secondaryWindowsMade()

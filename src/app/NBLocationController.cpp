@@ -68,12 +68,6 @@ NBController *NBLocationController::primaryController() const
     return mPrimaryController;
 }
 
-void NBLocationController::openAddPanel()
-{
-    OVLog(QStringLiteral("[NBLocationController openAddPanel] The location list is empty; a location must be added."));
-    emit addPanelRequested();
-}
-
 Qt::ItemFlags NBLocationController::flags(const QModelIndex &index) const
 {
     const Qt::ItemFlags base = QAbstractListModel::flags(index);

@@ -1,17 +1,29 @@
 // The location list's data source: one row per monitored location of the application
 // controller, in list order. The display role gives the city; NBLocationController::LocationRole
 // gives the OVWeatherLocation (std::shared_ptr in the variant). The list reloads through
-// `reloadData` whenever the controller changes the list or new data arrived. Main thread only.
+// `reloadData` whenever the controller changes the list or new data arrived.
+//
+// It also runs the two sheets that add places (NBLocationPanels.cpp): the search panel looks
+// places up in the location database as the user types, the custom panel builds a place from a
+// station code, a name, a country, a zone and coordinates, filling in what the database knows
+// about the station. Main thread only.
 #pragma once
 
 #include "weather/OVWeatherController.h"
 
 #include <QAbstractListModel>
+#include <QDialog>
 #include <QPointer>
+#include <QVariantMap>
 
 #include <memory>
 
 class NBController;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QStandardItemModel;
+class QTableView;
 
 class NBLocationController : public QAbstractListModel
 {
@@ -51,14 +63,69 @@ public:
 
     /// Shows the list as it is now.
     void reloadData();
-    /// Opens the panel for adding a location. The entry panels are not built yet: it only logs.
+    // --- The search panel ---------------------------------------------------------------------
+    /// Opens the search sheet with an empty term.
     void openAddPanel();
+    /// Opens the search sheet with the term in its field, selected; a term that is not empty
+    /// is searched at once.
+    void openAddPanelWithSearchTerm(const QString &term);
+    /// The field's text, two characters or more, searched in the location database; a shorter
+    /// text gives no results and no query.
+    void search();
+    /// Appends the places of the selected results, in row order (a place already listed is
+    /// listed again), makes the last row current and closes the sheet.
+    void closeAddPanel();
+    void cancelAddPanel();
+    QList<QVariantMap> locationSearch() const { return mLocationSearch; }
+    void setLocationSearch(const QList<QVariantMap> &results);
+
+    // --- The custom panel ---------------------------------------------------------------------
+    /// Closes the search sheet and opens the custom sheet with every field empty and no
+    /// country or zone chosen.
+    void openCustomAddPanel();
+    /// Checks the fields in order; the first missing or invalid one is named in an alert and
+    /// the sheet stays open. Otherwise the new place is appended and made current. The
+    /// coordinates must be wholly decimal numbers within their ranges.
+    void closeCustomAddPanel();
+    void cancelCustomAddPanel();
+    void openCustomPanelError(const QString &title, const QString &text);
+    /// The station code's record from the location database fills name, state, coordinates
+    /// and country; a code it does not know leaves the fields as they are.
+    void icaoFieldEdited();
+    /// The location database's countries ("country_code", "country_name").
+    QList<QVariantMap> countryList() const;
+    /// The platform's zone names, sorted by their bytes, without the zone files' own entries.
+    static QStringList timeZoneList();
+
+    QDialog *addPanel() const { return mAddPanel; }
+    QDialog *addCustomPanel() const { return mAddCustomPanel; }
 
 signals:
     void addPanelRequested();
 
 private:
     OVWeatherLocationList locations() const;
+    void makeAddPanel();
+    void makeAddCustomPanel();
+    /// Hands the list to the application controller, selects and reveals its last row and, on
+    /// the next pass of the event loop, makes that row's place current.
+    void addLocationsAndSelectLast(const OVWeatherLocationList &list);
 
     QPointer<NBController> mPrimaryController;
+    QList<QVariantMap> mLocationSearch;
+
+    QPointer<QDialog> mAddPanel;
+    QLineEdit *mSearchBox = nullptr;
+    QTableView *mAddLocationTable = nullptr;
+    QStandardItemModel *mAddLocationTableAC = nullptr;
+    QPushButton *mAddLocationButton = nullptr;
+
+    QPointer<QDialog> mAddCustomPanel;
+    QLineEdit *mCityField = nullptr;
+    QLineEdit *mStateField = nullptr;
+    QLineEdit *mLatitudeField = nullptr;
+    QLineEdit *mLongitudeField = nullptr;
+    QLineEdit *mIcaoField = nullptr;
+    QComboBox *mCountryListController = nullptr;
+    QComboBox *mTimeZoneListController = nullptr;
 };

@@ -47,7 +47,7 @@ const QString kSearchSelect = QStringLiteral(
     "l.country_name as country_name, i.station_name as station_name from location l, location_icao li, icao i ");
 
 const QString kSearchOrder = QStringLiteral(
-    " and li.icao = i.icao and l.location_id = li.location_id order by l.country_name, l.state_code, l.city");
+    " and li.icao = i.icao and l.location_id = li.location_id order by l.country_name, l.state_code, l.city, l.location_id");
 
 constexpr qint64 kCityCachePopulation = 50000;
 
@@ -250,29 +250,36 @@ QString OVLocationDB::closestICAOToGeoPoint(const OVGeoPoint &point)
     return codes && !codes->isEmpty() ? codes->first() : QString();
 }
 
-std::optional<QList<QVariantMap>> OVLocationDB::weatherLocationsForSearchTerm(const QString &text)
+std::pair<QString, QStringList> OVLocationDB::searchStatement(const QString &text)
 {
-    if (text.isEmpty() || mMasterPath.isEmpty())
-        return std::nullopt;
     const qsizetype comma = text.indexOf(QLatin1Char(','));
     const QString term = comma >= 3 ? text.left(comma) : text;
     const bool hasLetter = std::any_of(term.cbegin(), term.cend(), [](QChar c) { return c.isLetter(); });
     const QString prefix = term + QLatin1Char('%');
-
-    QString sql;
-    QStringList params;
     if (!hasLetter) {
-        sql = kSearchSelect
-            + QStringLiteral("where l.location_id in (select location_id from zip_code where zip_code like ?)")
-            + kSearchOrder;
-        params = {prefix};
-    } else {
-        sql = kSearchSelect
-            + QStringLiteral("where (l.city like ? or l.state_name like ? or l.country_name like ? or i.icao like ?)")
-            + kSearchOrder;
-        params = {prefix, prefix, prefix, prefix};
+        return {kSearchSelect
+                    + QStringLiteral("where l.location_id in (select location_id from zip_code where zip_code like ?)")
+                    + kSearchOrder,
+                {prefix}};
     }
-    OVDebugLog(QStringLiteral("[OVLocationManager weatherLocationsForSearchTerm] Term: %1\nQuery: %2").arg(term, sql));
+    // Every LIKE stands alone on one table's column, so each is answered from that column's
+    // NOCASE index (a prefix range) rather than by testing every row of the joined tables.
+    // A station matches through its place's link row, as the join would match it.
+    return {kSearchSelect
+                + QStringLiteral("where l.location_id in (select location_id from location "
+                                 "where city like ? or state_name like ? or country_name like ? "
+                                 "union select location_id from location_icao where icao in "
+                                 "(select icao from icao where icao like ?))")
+                + kSearchOrder,
+            {prefix, prefix, prefix, prefix}};
+}
+
+std::optional<QList<QVariantMap>> OVLocationDB::weatherLocationsForSearchTerm(const QString &text)
+{
+    if (text.isEmpty() || mMasterPath.isEmpty())
+        return std::nullopt;
+    const auto [sql, params] = searchStatement(text);
+    OVDebugLog(QStringLiteral("[OVLocationManager weatherLocationsForSearchTerm] Term: %1\nQuery: %2").arg(params.first().chopped(1), sql));
 
     std::lock_guard lock(mLock);
     if (!databaseReady())

@@ -103,6 +103,9 @@ public:
     /// later searches the part before it ("Paris, France" searches "Paris"). No result for empty
     /// text or when there is no master file; an empty list when the database cannot answer.
     std::optional<QList<QVariantMap>> weatherLocationsForSearchTerm(const QString &text);
+    /// The query and its parameters that a search for `text` (not empty) runs. Ties in the
+    /// order (country, state, city) go by place id.
+    static std::pair<QString, QStringList> searchStatement(const QString &text);
     /// Runs the search on the global pool and hands the rows to the delegate on the main thread;
     /// a delegate destroyed in the meantime gets nothing.
     template <class Delegate>

@@ -1,6 +1,7 @@
 #include "map/NBMapViewController.h"
 
 #include "core/views/NBParentView.h"
+#include "map/OVMapAttributionView.h"
 #include "map/gl/OVMapLayer.h"
 #include "weather/OVWeatherLocation.h"
 
@@ -13,6 +14,7 @@ NBMapViewController::NBMapViewController(QWidget *parent, NBMapView::Environment
 {
     if (NBMapView::openGLAvailable()) {
         mView = new NBMapView(parent, std::move(environment));
+        mView->setAttributionView(new OVMapAttributionView(mView));
     } else {
         mEmptyPanel = new NBParentView(parent);
         mEmptyPanel->setObjectName(QStringLiteral("mapView"));

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QImage>
 #include <QPointer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -143,6 +144,25 @@ inline void storeServiceHosts(const QString &baseUrl)
         if (!defaults.hasStoredValue(key))
             defaults.setObject(baseUrl, key);
     defaults.synchronize();
+}
+
+/// The box of a screenshot's rows' long runs of pure black: the map's cleared frame (other
+/// panels draw black only in small pieces).
+inline QRect mapFrame(const QImage &shot)
+{
+    constexpr int kLongRun = 200;
+    QRect box;
+    for (int y = 0; y < shot.height(); ++y) {
+        int run = 0;
+        for (int x = 0; x < shot.width(); ++x) {
+            run = (shot.pixel(x, y) & 0xFFFFFF) == 0 ? run + 1 : 0;
+            if (run == kLongRun)
+                box |= QRect(x - kLongRun + 1, y, kLongRun, 1);
+            else if (run > kLongRun)
+                box |= QRect(x, y, 1, 1);
+        }
+    }
+    return box;
 }
 
 /// The fixture location database (tests/data/core/locationdb), built once per process.

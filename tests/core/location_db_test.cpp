@@ -156,6 +156,40 @@ TEST_F(LocationDBTest, Searches)
     EXPECT_FALSE(db->weatherLocationsForSearchTerm(QString()));
 }
 
+// Searching as the user types must not scan every place: each LIKE of the query is answered
+// from an index range, and the rows and their order are those of the plain join it replaced.
+TEST_F(LocationDBTest, SearchesUseAnIndexForEveryBranchAndAnswerAsThePlainJoinDid)
+{
+    const auto raw = OVSQLite3DB::initWithDatabasePath(fixturePath(), true);
+    ASSERT_TRUE(raw);
+    const QString plainJoin = QStringLiteral(
+        "select l.location_id as location_id, li.icao as icao, l.city as city, l.state_code as state, "
+        "l.country_name as country_name, i.station_name as station_name from location l, location_icao li, icao i "
+        "where (l.city like ? or l.state_name like ? or l.country_name like ? or i.icao like ?) "
+        "and li.icao = i.icao and l.location_id = li.location_id order by l.country_name, l.state_code, l.city");
+    for (const char *text : {"Pa", "pa", "Po", "Or", "Un", "Fr", "KP", "kp", "LF", "O'", "Ab"}) {
+        SCOPED_TRACE(text);
+        const auto [sql, params] = OVLocationDB::searchStatement(QString::fromUtf8(text));
+        const auto plan = raw->selectDictionaryArrayWithQuery(QStringLiteral("explain query plan ") + sql, params);
+        ASSERT_TRUE(plan && !plan->isEmpty());
+        QStringList details = column(*plan, "detail");
+        for (const QString &step : details)
+            EXPECT_FALSE(step.startsWith(QLatin1String("SCAN"))) << step.toStdString();
+        const QString steps = details.join('\n');
+        for (const char *index : {"location_city_nocase", "location_state_name_nocase", "location_country_name_nocase", "icao_icao_nocase"})
+            EXPECT_TRUE(steps.contains(QLatin1String(index))) << index << "\n" << steps.toStdString();
+
+        const QString prefix = QString::fromUtf8(text) + QLatin1Char('%');
+        const auto expected = raw->selectDictionaryArrayWithQuery(plainJoin, {prefix, prefix, prefix, prefix});
+        ASSERT_TRUE(expected);
+        EXPECT_EQ(db->weatherLocationsForSearchTerm(QString::fromUtf8(text)), *expected);
+    }
+    const auto [zipSql, zipParams] = OVLocationDB::searchStatement(QStringLiteral("97"));
+    const auto zipPlan = raw->selectDictionaryArrayWithQuery(QStringLiteral("explain query plan ") + zipSql, zipParams);
+    ASSERT_TRUE(zipPlan);
+    EXPECT_TRUE(column(*zipPlan, "detail").join('\n').contains(QLatin1String("zip_code_zip_code_nocase")));
+}
+
 TEST_F(LocationDBTest, SavedLocationByIdAndStation)
 {
     const auto portland = db->weatherLocationWithID(5746545, QStringLiteral("KPDX"));

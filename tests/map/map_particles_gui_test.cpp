@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QOpenGLFunctions_2_1>
-
 #include <cmath>
 
 namespace {
@@ -35,18 +33,8 @@ protected:
         view.size = QSizeF(size);
         view.resolution = size.width() / (visible.maxPoint.longitude - visible.minPoint.longitude);
         controller.mapView = &view;
-        gl->beginDrawing(Qt::black);
-        QOpenGLFunctions_2_1 *f = gl->gl();
-        f->glMatrixMode(GL_PROJECTION);
-        f->glLoadIdentity();
-        f->glOrtho(visible.minPoint.longitude, visible.maxPoint.longitude, visible.minPoint.latitude,
-                   visible.maxPoint.latitude, 100.0, -100.0);
-        f->glMatrixMode(GL_MODELVIEW);
-        f->glLoadIdentity();
-        f->glEnable(GL_BLEND);
-        f->glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        f->glEnable(GL_ALPHA_TEST);
-        f->glAlphaFunc(GL_GREATER, 0.0f);
+        gl->beginMapDrawing(visible.minPoint.longitude, visible.maxPoint.longitude, visible.minPoint.latitude,
+                            visible.maxPoint.latitude);
         layer = std::make_shared<OVMapParticleModeLayer>(&controller, nullptr,
                                                          std::make_shared<OVMapParticleDataSource>());
         layer->invalidateTimers();
@@ -124,13 +112,7 @@ TEST_F(ParticleDrawing, AcrossTheDateLineParticlesShowAgainATurnAway)
     EXPECT_EQ(at(image, 0.0, -185.4), QColor(Qt::black)) << "between copies";
 
     // The same frame for a view that says it stays east of -180: no copy.
-    gl->beginDrawing(Qt::black);
-    QOpenGLFunctions_2_1 *f = gl->gl();
-    f->glMatrixMode(GL_PROJECTION);
-    f->glLoadIdentity();
-    f->glOrtho(-200.0, -100.0, -12.5, 12.5, 100.0, -100.0);
-    f->glMatrixMode(GL_MODELVIEW);
-    f->glLoadIdentity();
+    gl->beginMapDrawing(-200.0, -100.0, -12.5, 12.5);
     view.rect = OVGeoRectMake(-12.5, -180.0, 12.5, -80.0);
     layer->draw();
     const QImage eastOnly = gl->readBack();
@@ -146,13 +128,7 @@ TEST_F(ParticleDrawing, ResizedToNothingDrawsNothing)
     layer->draw();
     EXPECT_GT(litPixels(gl->readBack()), 1000);
 
-    gl->beginDrawing(Qt::black);
-    QOpenGLFunctions_2_1 *f = gl->gl();
-    f->glMatrixMode(GL_PROJECTION);
-    f->glLoadIdentity();
-    f->glOrtho(-180.0, 180.0, -90.0, 90.0, 100.0, -100.0);
-    f->glMatrixMode(GL_MODELVIEW);
-    f->glLoadIdentity();
+    gl->beginMapDrawing(-180.0, 180.0, -90.0, 90.0);
     layer->resizeParticleArrayUsingNumXParticles(0);
     layer->draw();
     EXPECT_EQ(litPixels(gl->readBack()), 0);

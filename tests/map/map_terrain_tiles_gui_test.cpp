@@ -102,21 +102,7 @@ protected:
         return *layers.back();
     }
 
-    QImage frame(OVMapTerrainTileLayer &layer)
-    {
-        gl.beginDrawing(Qt::black);
-        QOpenGLFunctions_2_1 *f = gl.gl();
-        f->glMatrixMode(GL_PROJECTION);
-        f->glLoadIdentity();
-        f->glOrtho(view.rect.minPoint.longitude, view.rect.maxPoint.longitude, view.rect.minPoint.latitude,
-                   view.rect.maxPoint.latitude, -100.0, 100.0);
-        f->glMatrixMode(GL_MODELVIEW);
-        f->glEnable(GL_BLEND);
-        f->glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        f->glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-        layer.draw();
-        return gl.readBack();
-    }
+    QImage frame(OVMapTerrainTileLayer &layer) { return drawTileLayerFrame(gl, view.rect, layer); }
 
     bool loaded(OVMapTerrainTileLayer &layer, int64_t column, int64_t row)
     {

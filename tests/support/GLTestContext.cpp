@@ -49,6 +49,20 @@ void GLTestContext::beginDrawing(const QColor &clear)
     mGL->glDisable(GL_DEPTH_TEST);
 }
 
+void GLTestContext::beginMapDrawing(double west, double east, double south, double north)
+{
+    beginDrawing(Qt::black);
+    mGL->glMatrixMode(GL_PROJECTION);
+    mGL->glLoadIdentity();
+    mGL->glOrtho(west, east, south, north, 100.0, -100.0);
+    mGL->glMatrixMode(GL_MODELVIEW);
+    mGL->glLoadIdentity();
+    mGL->glEnable(GL_BLEND);
+    mGL->glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    mGL->glEnable(GL_ALPHA_TEST);
+    mGL->glAlphaFunc(GL_GREATER, 0.0f);
+}
+
 void GLTestContext::drawTexturedQuad(unsigned texture, const QRectF &rect)
 {
     mGL->glEnable(GL_TEXTURE_2D);

@@ -34,6 +34,10 @@ public:
     void makeCurrent();
     /// Binds the framebuffer, clears it to `clear` and sets the pixel projection (y up).
     void beginDrawing(const QColor &clear = Qt::black);
+    /// `beginDrawing` in black, then the map's drawing state: an orthographic projection over
+    /// the given degrees (x longitude, y latitude, z from 100 to -100) and the map controller's
+    /// blending and alpha test.
+    void beginMapDrawing(double west, double east, double south, double north);
     /// Draws `texture` over `rect` (pixels, y up) with texture row 0 at the top edge, in
     /// GL_REPLACE mode, without blending.
     void drawTexturedQuad(unsigned texture, const QRectF &rect);

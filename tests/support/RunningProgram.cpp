@@ -12,16 +12,22 @@ namespace {
 QString run(const QString &program, const QStringList &arguments)
 {
     QProcess process;
+    // UTF-8 output, so titles beyond ASCII (Qt appends " — <application>" to a dialog's) are
+    // printed rather than replaced by a conversion error.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    process.setProcessEnvironment(environment);
     process.start(program, arguments);
     process.waitForFinished(5000);
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-// The X window id of a mapped window with exactly this title, or an empty string. (Qt also
-// makes an unmapped leader window that carries the title.)
-QString findWindow(const QString &title)
+// The X window id of a mapped window with exactly this title (or, unless `exact`, this title
+// and more after a space, such as the application's name Qt appends to a dialog's), or an empty
+// string. (Qt also makes an unmapped leader window that carries the title.)
+QString findWindow(const QString &title, bool exact = true)
 {
-    const QRegularExpression line("^\\s*(0x[0-9a-f]+) \"" + QRegularExpression::escape(title) + "\"",
+    const QRegularExpression line("^\\s*(0x[0-9a-f]+) \"" + QRegularExpression::escape(title) + (exact ? "\"" : "(?: [^\"]*)?\""),
                                   QRegularExpression::MultilineOption);
     auto matches = line.globalMatch(run("xwininfo", {"-root", "-tree"}));
     while (matches.hasNext()) {
@@ -50,6 +56,13 @@ QString RunningProgram::waitForWindow(const QString &title, int timeoutMs)
 {
     waitUntil([&] { return !(mWindow = findWindow(title)).isEmpty(); }, timeoutMs);
     return mWindow;
+}
+
+QString RunningProgram::waitForOtherWindow(const QString &title, int timeoutMs) const
+{
+    QString found;
+    waitUntil([&] { return !(found = findWindow(title, false)).isEmpty(); }, timeoutMs);
+    return found;
 }
 
 QImage RunningProgram::screenshot(const QString &path)
@@ -98,6 +111,31 @@ void RunningProgram::wheel(const QPoint &at, int clicks)
         QTest::qWait(20);
     }
     QTest::qWait(200);
+}
+
+void RunningProgram::click(const QPoint &at, int button)
+{
+    const QPoint point = windowOrigin() + at;
+    xdotool({"mousemove", QString::number(point.x()), QString::number(point.y())});
+    QTest::qWait(100);
+    xdotool({"click", QString::number(button)});
+    QTest::qWait(200);
+}
+
+void RunningProgram::key(const QString &chord)
+{
+    xdotool({"windowfocus", "--sync", mWindow});
+    QTest::qWait(100);
+    xdotool({"key", "--clearmodifiers", chord});
+    QTest::qWait(200);
+}
+
+QImage RunningProgram::screenshotScreen(const QString &path)
+{
+    QFile::remove(path);
+    if (!waitUntil([&] { return QProcess::execute("import", {"-window", "root", path}) == 0 && QFile::exists(path); }, 10000))
+        return QImage();
+    return QImage(path);
 }
 
 bool RunningProgram::terminate(int timeoutMs)

@@ -218,6 +218,13 @@ CREATE INDEX location_icao_location_id ON location_icao (location_id);
 CREATE INDEX location_icao_icao ON location_icao (icao);
 CREATE INDEX zip_code_location_id ON zip_code (location_id);
 CREATE INDEX icao_latitude ON icao (latitude);
+-- Search as you type: LIKE is case-insensitive, so only NOCASE indexes let SQLite turn a
+-- "term%" pattern into an index range instead of scanning every place.
+CREATE INDEX location_city_nocase ON location (city COLLATE NOCASE);
+CREATE INDEX location_state_name_nocase ON location (state_name COLLATE NOCASE);
+CREATE INDEX location_country_name_nocase ON location (country_name COLLATE NOCASE);
+CREATE INDEX icao_icao_nocase ON icao (icao COLLATE NOCASE);
+CREATE INDEX zip_code_zip_code_nocase ON zip_code (zip_code COLLATE NOCASE);
 `;
 
 function buildSql(sources) {

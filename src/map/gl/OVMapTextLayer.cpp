@@ -34,12 +34,6 @@ bool sameArea(const OVGeoRect &a, const OVGeoRect &b)
            a.maxPoint.latitude == b.maxPoint.latitude && a.maxPoint.longitude == b.maxPoint.longitude;
 }
 
-double snapped(double value, double origin, double degreesPerPixel)
-{
-    const auto pixels = float((value - origin) / degreesPerPixel);
-    return double(std::round(pixels)) * degreesPerPixel + origin;
-}
-
 } // namespace
 
 // ---- Labels ----
@@ -235,8 +229,8 @@ OVMapTextPassResult OVMapTextLayer::pass(const QList<OVMapAttributedStringPtr> &
         if (!overlapsStrictly(unsnapped, visible) && !forced)
             continue;
         OVGeoRect rect = unsnapped;
-        rect.minPoint.latitude = snapped(point.latitude, visible.minPoint.latitude, d);
-        rect.minPoint.longitude = snapped(point.longitude, visible.minPoint.longitude, d);
+        rect.minPoint.latitude = snappedToPixel(point.latitude, visible.minPoint.latitude, d);
+        rect.minPoint.longitude = snappedToPixel(point.longitude, visible.minPoint.longitude, d);
 
         const bool tested = options.checkOverlappingStrings && !forced;
         if (tested) {
@@ -339,11 +333,17 @@ void OVMapTextLayer::draw()
     gl->glDisable(GL_TEXTURE_2D);
 }
 
-void OVMapTextLayer::drawLabel(const OVMapTextDraw &drawn)
+double OVMapTextLayer::snappedToPixel(double value, double origin, double degreesPerPixel)
+{
+    const auto pixels = float((value - origin) / degreesPerPixel);
+    return double(std::round(pixels)) * degreesPerPixel + origin;
+}
+
+void OVMapTextLayer::drawTexturedRect(const OVGeoRect &r, uint32_t texture, float z)
 {
     QOpenGLFunctions_2_1 *gl = OVCurrentGLFunctions();
-    const auto z = float(elevation());
-    const OVGeoRect &r = drawn.rect;
+    if (!gl)
+        return;
     OVGeoVertex vertices[4] = {};
     const float xs[4] = {float(r.minPoint.longitude), float(r.minPoint.longitude), float(r.maxPoint.longitude),
                          float(r.maxPoint.longitude)};
@@ -360,9 +360,23 @@ void OVMapTextLayer::drawLabel(const OVMapTextDraw &drawn)
     }
     gl->glVertexPointer(3, GL_FLOAT, sizeof(OVGeoVertex), &vertices[0].x0);
     gl->glTexCoordPointer(2, GL_SHORT, sizeof(OVGeoVertex), &vertices[0].s);
-    gl->glBindTexture(GL_TEXTURE_2D, drawn.label->textureID());
+    gl->glBindTexture(GL_TEXTURE_2D, texture);
     gl->glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+}
+
+void OVMapTextLayer::drawLabel(const OVMapTextDraw &drawn)
+{
+    const auto z = float(elevation());
+    drawTexturedRect(drawn.rect, drawn.label->textureID(), z);
     if (drawn.label->plotPoint()) {
+        // The anchor dot at the rectangle's lower-left corner.
+        OVGeoVertex anchor{};
+        anchor.x0 = float(drawn.rect.minPoint.longitude);
+        anchor.y0 = float(drawn.rect.minPoint.latitude);
+        anchor.z0 = z;
+        QOpenGLFunctions_2_1 *gl = OVCurrentGLFunctions();
+        gl->glVertexPointer(3, GL_FLOAT, sizeof(OVGeoVertex), &anchor.x0);
+        gl->glTexCoordPointer(2, GL_SHORT, sizeof(OVGeoVertex), &anchor.s);
         gl->glBindTexture(GL_TEXTURE_2D, 0);
         gl->glDrawArrays(GL_POINTS, 0, 1);
     }

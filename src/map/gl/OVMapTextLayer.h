@@ -144,6 +144,13 @@ public:
     /// The cached pass (for tests).
     OVMapTextPassCache cache() const;
 
+    /// `value` moved onto the nearest whole pixel counted from `origin` (degrees).
+    static double snappedToPixel(double value, double origin, double degreesPerPixel);
+    /// Draws `texture` over `rect` (degrees) at `z` as one triangle strip, texture row 0 at the
+    /// top; leaves the vertex and texture-coordinate arrays pointing at its own vertices, which
+    /// the caller must have enabled. Drawing thread.
+    static void drawTexturedRect(const OVGeoRect &rect, uint32_t texture, float z);
+
 private:
     void drawLabel(const OVMapTextDraw &draw);
 

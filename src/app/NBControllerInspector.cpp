@@ -1,0 +1,35 @@
+// The application controller's side of the location inspector: opened and closed by
+// "Get Info", reopened at launch when it was open at quit (`showInfoPanel`).
+#include "app/NBController.h"
+#include "app/NBLocationInspectorController.h"
+#include "app/NBMainWindow.h"
+#include "core/NBPrefController.h"
+
+namespace {
+
+const QString kShowInfoPanel = QStringLiteral("showInfoPanel");
+
+} // namespace
+
+void NBController::toggleInfo()
+{
+    if (NBPrefController::boolForKey(kShowInfoPanel)) {
+        if (mLocationInspectorController) {
+            mLocationInspectorController->closeWindow();
+            delete mLocationInspectorController;
+            mLocationInspectorController = nullptr;
+        }
+        NBPrefController::setSetting(0, kShowInfoPanel);
+        return;
+    }
+    openLocationInspector();
+    NBPrefController::setSetting(1, kShowInfoPanel);
+}
+
+void NBController::openLocationInspector()
+{
+    if (!mLocationInspectorController)
+        mLocationInspectorController = new NBLocationInspectorController(locationDatabase(), mWindow.get(), this);
+    mLocationInspectorController->setupFields();
+    mLocationInspectorController->openWindow();
+}

@@ -1,0 +1,20 @@
+// Coordinates as the user reads and types them. A place's coordinates are single-precision
+// numbers; their text is the shortest one that reads back as the same float, so a field shows
+// "39.75" rather than the double's "39.75000000000000".
+#pragma once
+
+#include <QLocale>
+#include <QString>
+
+#include <optional>
+
+namespace NBCoordinateText {
+
+/// The shortest text that reads back as `value`, with the locale's decimal mark.
+QString shortestText(float value, const QLocale &locale = QLocale::c());
+
+/// The trimmed text read wholly as a finite C-locale decimal number ("12.5abc", "N40", "1,5"
+/// and "nan" give none).
+std::optional<float> wholeNumber(const QString &text);
+
+} // namespace NBCoordinateText

@@ -1,0 +1,77 @@
+// The location inspector: a small window that edits the current place in place (city, state,
+// country, zone, coordinates, station code). It follows the current place; every edit goes
+// straight into that OVWeatherLocation and redraws the panels and the map, and edits that
+// change which data belongs to the place (coordinates, station) ask all four data clients to
+// load it again.
+//
+// A text field's edit goes out when Return is pressed or the field loses focus, and only when
+// its text changed; a pop-up's when an item is chosen. Main thread.
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QVariantMap>
+#include <QWidget>
+
+#include <memory>
+
+class OVLocationDB;
+class QComboBox;
+class QLineEdit;
+
+class NBLocationInspectorController : public QObject
+{
+    Q_OBJECT
+
+public:
+    /// Builds the (hidden) window; `database` gives the country list.
+    NBLocationInspectorController(std::shared_ptr<OVLocationDB> database, QWidget *mainWindow, QObject *parent = nullptr);
+    ~NBLocationInspectorController() override;
+
+    /// Fills the pop-ups and the fields from the weather controller's current place.
+    void setupFields();
+    void openWindow();
+    void closeWindow();
+
+    void setCityName();
+    void setStateName();
+    void setCountry();
+    void setTimeZone();
+    /// The field read as a number in the user's locale; text that is not one stores 0 and is
+    /// logged. No range check. Then the place is loaded again.
+    void setLatitude();
+    void setLongitude();
+    /// The code as typed (its case kept); then the place is loaded again.
+    void setICAO();
+
+    /// Asks the panels and the map to redraw.
+    void updateDisplay();
+    /// Asks the daily and hourly NDFD clients, the forecast service and the observation
+    /// service to load the current place again.
+    void updateData();
+
+    QWidget *inspectorWindow() const { return mInspectorWindow; }
+    QLineEdit *cityField() const { return mCityField; }
+    QLineEdit *stateField() const { return mStateField; }
+    QComboBox *countryPopUp() const { return mCountryPopUp; }
+    QComboBox *timeZonePopUp() const { return mTimeZonePopUp; }
+    QLineEdit *latitudeField() const { return mLatitudeField; }
+    QLineEdit *longitudeField() const { return mLongitudeField; }
+    QLineEdit *icaoField() const { return mIcaoField; }
+
+private:
+    float coordinateFromField(QLineEdit *field, const char *operation) const;
+
+    std::shared_ptr<OVLocationDB> mDatabase;
+    QPointer<QWidget> mInspectorWindow;
+    QLineEdit *mCityField = nullptr;
+    QLineEdit *mStateField = nullptr;
+    QComboBox *mCountryPopUp = nullptr;
+    QComboBox *mTimeZonePopUp = nullptr;
+    QLineEdit *mLatitudeField = nullptr;
+    QLineEdit *mLongitudeField = nullptr;
+    QLineEdit *mIcaoField = nullptr;
+    QList<QVariantMap> mCountryArray;
+    bool mCountryArrayLoaded = false;
+};

@@ -1,0 +1,186 @@
+// The location inspector through its widgets: it follows the current place, edits go into
+// that place, coordinate and station edits reload it from every data client, and "Get Info"
+// opens and closes it as `showInfoPanel` says.
+#include "AppControllerFixture.h"
+#include "ViewTestSupport.h"
+#include "app/NBLocationInspectorController.h"
+#include "app/NBSecondaryWindows.h"
+#include "core/OVDisplayNotifications.h"
+#include "platform/OVNotificationCenter.h"
+#include "core/NBPrefController.h"
+#include "weather/OVBrisantObservationsBroker.h"
+#include "weather/OVObservationsDB.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimeZone>
+
+namespace {
+
+const QString kHourly = QStringLiteral("/xml/sample_products/browser_interface/ndfdXMLclient.php");
+const QString kDaily = QStringLiteral("/xml/sample_products/browser_interface/ndfdBrowserClientByDay.php");
+const QString kForecasts = QStringLiteral("/cgi-bin/data_broker.cgi");
+
+class LocationInspectorTest : public AppControllerTest
+{
+protected:
+    void launchWithDenverAndPortland()
+    {
+        ASSERT_TRUE(hosts.start());
+        OVUserDefaults::standard().setObject(hosts.baseUrl(), OVBrisantObservationsBroker::ServerURLKey);
+        saveLocations({denverDictionary(), portlandDictionary()});
+        launch();
+        controller->selectLocationRow(0);
+    }
+    NBLocationInspectorController *inspector() const { return controller->locationInspectorController(); }
+    static void typeAndReturn(QLineEdit *field, const QString &text)
+    {
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+    std::shared_ptr<OVWeatherLocation> denver() const { return controller->monitoredLocations().first(); }
+    /// Lets the launch's own downloads finish, then forgets them.
+    void quietHosts()
+    {
+        EXPECT_TRUE(waitUntil([&] { return hosts.requestCount(OVBrisantObservationsBroker::EndpointPath) > 0; }, 10000));
+        QTest::qWait(300);
+        hosts.clearRequests();
+    }
+    static qint64 showInfoPanel() { return NBPrefController::integerForKey(QStringLiteral("showInfoPanel")); }
+};
+
+} // namespace
+
+TEST_F(LocationInspectorTest, FollowsTheCurrentPlaceAndShowsAZoneTheListLacks)
+{
+    launchWithDenverAndPortland();
+    controller->toggleInfo();
+    ASSERT_TRUE(inspector());
+    EXPECT_TRUE(inspector()->inspectorWindow()->isVisible());
+    EXPECT_EQ(inspector()->cityField()->text(), QStringLiteral("Denver"));
+    EXPECT_EQ(inspector()->icaoField()->text(), QStringLiteral("KDEN"));
+    EXPECT_EQ(inspector()->latitudeField()->text(), QStringLiteral("39.7"));
+    EXPECT_EQ(inspector()->countryPopUp()->currentText(), QStringLiteral("United States"));
+    EXPECT_EQ(inspector()->timeZonePopUp()->currentText(), QStringLiteral("America/Denver"));
+
+    controller->selectLocationRow(1);
+    EXPECT_EQ(inspector()->cityField()->text(), QStringLiteral("Portland"));
+    EXPECT_EQ(inspector()->longitudeField()->text(), QStringLiteral("-122.68"));
+    EXPECT_EQ(inspector()->timeZonePopUp()->currentText(), QStringLiteral("America/Los_Angeles"));
+
+    const QTimeZone own(QByteArrayLiteral("Nimbrel/Harbour"), 3600, QStringLiteral("Harbour Time"), QStringLiteral("HBT"));
+    ASSERT_FALSE(QTimeZone::availableTimeZoneIds().contains(own.id()));
+    denver()->setLocationTimeZone(own);
+    controller->selectLocationRow(0);
+    EXPECT_EQ(inspector()->timeZonePopUp()->currentText(), QStringLiteral("Nimbrel/Harbour"));
+    EXPECT_EQ(inspector()->timeZonePopUp()->findText(QStringLiteral("Nimbrel/Harbour")),
+              inspector()->timeZonePopUp()->count() - 1);
+}
+
+TEST_F(LocationInspectorTest, CoordinateEditsReloadThePlaceFromEveryClientAndNameEditsOnlyRedraw)
+{
+    launchWithDenverAndPortland();
+    controller->toggleInfo();
+    quietHosts();
+
+    int redraws = 0;
+    OVNotificationCenter::defaultCenter().addObserver(this, OVNotifyRedisplayEverything, [&](const OVNotification &) { ++redraws; });
+    typeAndReturn(inspector()->cityField(), QStringLiteral("Mile High"));
+    EXPECT_EQ(denver()->city(), QStringLiteral("Mile High"));
+    EXPECT_EQ(redraws, 1);
+    inspector()->latitudeField()->setFocus(); // focus moves on without a change: nothing goes out
+    QTest::qWait(300);
+    EXPECT_EQ(hosts.requestCount(), 0);
+    EXPECT_EQ(redraws, 1);
+
+    typeAndReturn(inspector()->latitudeField(), QStringLiteral("41.25"));
+    EXPECT_EQ(denver()->latitude(), 41.25);
+    EXPECT_EQ(redraws, 2);
+    const QString observations = OVBrisantObservationsBroker::EndpointPath;
+    ASSERT_TRUE(waitUntil([&] {
+        return hosts.requestCount(kHourly) && hosts.requestCount(kDaily) && hosts.requestCount(kForecasts) &&
+               hosts.requestCount(observations);
+    }, 10000));
+    QTest::qWait(300);
+    for (const QString &path : {kHourly, kDaily, kForecasts, observations})
+        EXPECT_EQ(hosts.requestCount(path), 1) << path.toStdString();
+    for (const FixtureRequest &request : hosts.requests()) {
+        EXPECT_EQ(request.method, request.path == observations || request.path == kForecasts ? "POST" : "GET");
+        const QString asked = QUrl::fromPercentEncoding(request.query.toLatin1() + request.body);
+        EXPECT_TRUE(asked.contains(QStringLiteral("41.25"))) << asked.toStdString();
+        EXPECT_FALSE(asked.contains(QStringLiteral("45.52"))) << asked.toStdString();
+    }
+    OVNotificationCenter::defaultCenter().removeObserver(this);
+
+    LogCapture log;
+    typeAndReturn(inspector()->longitudeField(), QStringLiteral("abc"));
+    EXPECT_EQ(denver()->longitude(), 0.0);
+    EXPECT_TRUE(log.contains(QStringLiteral("\"abc\" is not a number")));
+}
+
+TEST_F(LocationInspectorTest, AStationTypedInLowerCaseKeepsItsCaseAndItsStationsData)
+{
+    launchWithDenverAndPortland();
+    OVObservationsDB::sharedDatabase()->insertWeatherConditions({observation(72.0)}, QStringLiteral("KDEN"));
+    controller->toggleInfo();
+    typeAndReturn(inspector()->icaoField(), QStringLiteral("kden"));
+    EXPECT_EQ(denver()->icao(), QStringLiteral("kden"));
+    EXPECT_EQ(denver()->locationDictionary().value(QStringLiteral("icao")).toString(), QStringLiteral("kden"));
+    const std::optional<OVWeatherConditions> now = denver()->getCurrentData();
+    ASSERT_TRUE(now);
+    EXPECT_NEAR(now->temperatureF(), 72.0, 0.01);
+    EXPECT_EQ(denver()->getDataForLastDays(3).size(), 1);
+
+    // Country and zone pop-ups write name and code, and the zone.
+    QComboBox *country = inspector()->countryPopUp();
+    const int france = country->findText(QStringLiteral("France"));
+    ASSERT_GE(france, 0);
+    country->setCurrentIndex(france);
+    emit country->activated(france);
+    EXPECT_EQ(denver()->countryCode(), QStringLiteral("FR"));
+    EXPECT_EQ(denver()->countryName(), QStringLiteral("France"));
+    QComboBox *zone = inspector()->timeZonePopUp();
+    const int paris = zone->findText(QStringLiteral("Europe/Paris"));
+    zone->setCurrentIndex(paris);
+    emit zone->activated(paris);
+    EXPECT_EQ(denver()->locationTimeZoneName(), QStringLiteral("Europe/Paris"));
+}
+
+TEST_F(LocationInspectorTest, ClosedByItsOwnButtonTheNextToggleOnlyForgetsItAndTheOneAfterOpensIt)
+{
+    launchWithDenverAndPortland();
+    EXPECT_EQ(showInfoPanel(), 0);
+    controller->toggleInfo();
+    EXPECT_EQ(showInfoPanel(), 1);
+    inspector()->inspectorWindow()->close();
+    EXPECT_EQ(showInfoPanel(), 1);
+
+    controller->toggleInfo();
+    EXPECT_EQ(showInfoPanel(), 0);
+    EXPECT_EQ(inspector(), nullptr);
+    controller->toggleInfo();
+    EXPECT_EQ(showInfoPanel(), 1);
+    ASSERT_TRUE(inspector());
+    EXPECT_TRUE(inspector()->inspectorWindow()->isVisible());
+
+    // "Get Info" in the menu does the same.
+    controller->menuAction(QStringLiteral("menuLocationInfo"))->trigger();
+    EXPECT_EQ(showInfoPanel(), 0);
+    EXPECT_EQ(inspector(), nullptr);
+}
+
+TEST_F(LocationInspectorTest, ALaunchReopensTheActivityPanelAndTheInspector)
+{
+    NBPrefController::setSetting(1, QStringLiteral("showActivityWindow"));
+    NBPrefController::setSetting(1, QStringLiteral("showInfoPanel"));
+    launchWithDenverAndPortland();
+    ASSERT_TRUE(controller->secondaryWindows());
+    EXPECT_TRUE(controller->secondaryWindows()->activityPanel()->isVisible());
+    ASSERT_TRUE(inspector());
+    EXPECT_TRUE(inspector()->inspectorWindow()->isVisible());
+    EXPECT_EQ(inspector()->cityField()->text(), QStringLiteral("Denver"));
+    EXPECT_EQ(showInfoPanel(), 1);
+}

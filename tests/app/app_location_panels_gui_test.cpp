@@ -1,0 +1,229 @@
+// The sheets that add places: the search panel over the fixture location database and the
+// custom panel with its checks and its station autofill, driven through their widgets.
+#include "AppControllerFixture.h"
+#include "ViewTestSupport.h"
+#include "app/NBCoordinateText.h"
+#include "core/OVReloadNotifications.h"
+#include "platform/OVNotificationCenter.h"
+#include "weather/OVBrisantObservationsBroker.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+
+class LocationPanelsTest : public AppControllerTest
+{
+protected:
+    void launchWith(const QVariantList &saved)
+    {
+        ASSERT_TRUE(hosts.start());
+        OVUserDefaults::standard().setObject(hosts.baseUrl(), OVBrisantObservationsBroker::ServerURLKey);
+        saveLocations(saved);
+        launch();
+        panels = controller->locationController();
+    }
+    template <typename T>
+    T *outlet(QDialog *sheet, const char *name) const
+    {
+        T *found = sheet ? sheet->findChild<T *>(QString::fromLatin1(name)) : nullptr;
+        EXPECT_TRUE(found) << name;
+        return found;
+    }
+    QDialog *custom() const { return panels->addCustomPanel(); }
+    QLineEdit *field(const char *name) const { return outlet<QLineEdit>(custom(), name); }
+    void type(const char *name, const QString &text) const
+    {
+        QLineEdit *edit = field(name);
+        edit->clear();
+        QTest::keyClicks(edit, text);
+    }
+    int selectedRow() const
+    {
+        return controller->window()->locationTable()->selectionModel()->selectedRows().value(0).row();
+    }
+    std::shared_ptr<OVWeatherLocation> current() const
+    {
+        return OVWeatherController::sharedWeatherController().currentLocation();
+    }
+    std::vector<RecordedAlert> &alerts() { return env.alerts->alerts; }
+
+    NBLocationController *panels = nullptr;
+};
+
+} // namespace
+
+TEST_F(LocationPanelsTest, SearchNeedsTwoLettersAndAddsEverySelectedResultInOrder)
+{
+    launchWith({QVariantMap{{QStringLiteral("location_id"), 2988507}, {QStringLiteral("icao"), QStringLiteral("LFPG")}}});
+    ASSERT_EQ(cities(), QStringList{QStringLiteral("Paris")});
+    panels->openAddPanel();
+    QDialog *sheet = panels->addPanel();
+    ASSERT_TRUE(sheet && sheet->isVisible());
+    EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
+    auto *searchBox = outlet<QLineEdit>(sheet, "searchBox");
+    auto *results = outlet<QTableView>(sheet, "addLocationTable");
+
+    QTest::keyClicks(searchBox, QStringLiteral("P"));
+    EXPECT_TRUE(panels->locationSearch().isEmpty());
+    EXPECT_EQ(results->model()->rowCount(), 0);
+    QTest::keyClicks(searchBox, QStringLiteral("a"));
+    QList<int> parisRows;
+    for (int row = 0; row < panels->locationSearch().size(); ++row)
+        if (panels->locationSearch().at(row).value(QStringLiteral("city")) == QStringLiteral("Paris"))
+            parisRows << row;
+    ASSERT_EQ(parisRows.size(), 2);
+    EXPECT_EQ(results->model()->rowCount(), panels->locationSearch().size());
+
+    results->clearSelection();
+    for (int row : parisRows)
+        results->selectionModel()->select(results->model()->index(row, 0),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    hosts.clearRequests();
+    QTest::mouseClick(outlet<QPushButton>(sheet, "addLocationButton"), Qt::LeftButton);
+
+    EXPECT_FALSE(sheet->isVisible());
+    ASSERT_EQ(cities(), (QStringList{"Paris", "Paris", "Paris"}));
+    const auto list = controller->monitoredLocations();
+    EXPECT_NE(list.at(1)->countryCode(), list.at(2)->countryCode()); // both places, in result order
+    EXPECT_EQ(selectedRow(), 2);
+    QTest::qWait(0); // the current place follows on the next pass of the event loop
+    EXPECT_EQ(current(), list.at(2));
+    const QString endpoint = OVBrisantObservationsBroker::EndpointPath;
+    ASSERT_TRUE(waitUntil([&] {
+        QString asked;
+        for (const FixtureRequest &request : hosts.requests())
+            if (request.path == endpoint)
+                asked += QUrl::fromPercentEncoding(request.body);
+        return asked.contains(list.at(1)->icao()) && asked.contains(list.at(2)->icao());
+    }, 10000));
+}
+
+TEST_F(LocationPanelsTest, CustomPanelChecksTheFieldsInOrderAndAddsAPlaceAtTheTypedPosition)
+{
+    launchWith({denverDictionary()});
+    panels->openCustomAddPanel();
+    ASSERT_TRUE(custom() && custom()->isVisible());
+    auto *country = outlet<QComboBox>(custom(), "countryListController");
+    auto *zone = outlet<QComboBox>(custom(), "timeZoneListController");
+    EXPECT_EQ(country->currentIndex(), -1);
+    EXPECT_EQ(zone->currentIndex(), -1);
+    EXPECT_FALSE(zone->findText(QStringLiteral("posixrules")) >= 0);
+
+    const QString missing = QStringLiteral("Missing Required Field");
+    const QString invalid = QStringLiteral("Invalid Data");
+    const QString latitudeRange = QStringLiteral("Latitude must be a decimal between -90 and 90 degrees.");
+    const QString longitudeRange = QStringLiteral("Longitude must be a decimal between -180 and 180 degrees.");
+    struct Step
+    {
+        const char *field; // null: choose the country
+        QString text;
+        QString title;
+        QString message;
+    };
+    const Step steps[] = {
+        {"icaoField", {}, missing, QStringLiteral("Please enter an ICAO code for this location.")},
+        {"icaoField", QStringLiteral("kbos"), missing, QStringLiteral("Please enter a city or location name.")},
+        {"cityField", QStringLiteral("Boston"), missing, QStringLiteral("Please choose a country for this location.")},
+        {nullptr, {}, missing, QStringLiteral("Please enter a latitude between -90 and 90 degrees.")},
+        {"latitudeField", QStringLiteral("90.5"), invalid, latitudeRange},
+        {"latitudeField", QStringLiteral("abc"), invalid, latitudeRange},
+        {"latitudeField", QStringLiteral("N40"), invalid, latitudeRange},
+        {"latitudeField", QStringLiteral("12.5abc"), invalid, latitudeRange},
+        {"latitudeField", QStringLiteral(" 90 "), missing, QStringLiteral("Please enter a longitude between -180 and 180 degrees.")},
+        {"longitudeField", QStringLiteral("-180.5"), invalid, longitudeRange},
+        {"longitudeField", QStringLiteral("1,5"), invalid, longitudeRange},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.text.toStdString());
+        if (step.field)
+            type(step.field, step.text);
+        else
+            country->setCurrentIndex(country->findText(QStringLiteral("United States")));
+        alerts().clear();
+        panels->closeCustomAddPanel();
+        ASSERT_EQ(alerts().size(), 1u);
+        EXPECT_EQ(alerts().front().title, step.title);
+        EXPECT_EQ(alerts().front().message, step.message);
+        EXPECT_TRUE(custom()->isVisible());
+        EXPECT_EQ(cities(), QStringList{QStringLiteral("Denver")});
+    }
+
+    qsizetype countAtReload = -1;
+    OVNotificationCenter::defaultCenter().addObserver(this, OVNotifyForceReload, [&](const OVNotification &) {
+        countAtReload = controller->monitoredLocations().size();
+    });
+    type("longitudeField", QStringLiteral("-180"));
+    alerts().clear();
+    QTest::mouseClick(outlet<QPushButton>(custom(), "addCustomLocationButton"), Qt::LeftButton);
+    OVNotificationCenter::defaultCenter().removeObserver(this);
+
+    EXPECT_TRUE(alerts().empty());
+    EXPECT_FALSE(custom()->isVisible());
+    EXPECT_EQ(countAtReload, 1); // the reload goes out before the list changes
+    ASSERT_EQ(cities(), (QStringList{"Denver", "Boston"}));
+    const auto added = controller->monitoredLocations().last();
+    EXPECT_EQ(added->icao(), QStringLiteral("KBOS"));
+    EXPECT_EQ(added->countryCode(), QStringLiteral("US"));
+    EXPECT_EQ(added->countryName(), QStringLiteral("United States"));
+    EXPECT_EQ(added->locationTimeZoneName(), QStringLiteral("UTC"));
+    EXPECT_EQ(added->latitude(), 90.0);
+    EXPECT_EQ(added->longitude(), -180.0);
+    EXPECT_EQ(selectedRow(), 1);
+    QTest::qWait(0);
+    EXPECT_EQ(current(), added);
+
+    // Opened again, it starts empty, and a chosen zone is the place's zone.
+    panels->openCustomAddPanel();
+    EXPECT_TRUE(field("cityField")->text().isEmpty());
+    EXPECT_EQ(country->currentIndex(), -1);
+    type("icaoField", QStringLiteral("zzzz"));
+    type("cityField", QStringLiteral("Nowhere"));
+    country->setCurrentIndex(0);
+    zone->setCurrentIndex(zone->findText(QStringLiteral("Europe/Paris")));
+    type("latitudeField", QStringLiteral("-90"));
+    type("longitudeField", QStringLiteral("180"));
+    panels->closeCustomAddPanel();
+    EXPECT_EQ(controller->monitoredLocations().last()->locationTimeZoneName(), QStringLiteral("Europe/Paris"));
+}
+
+TEST_F(LocationPanelsTest, AKnownStationCodeFillsTheOtherFieldsAndAnUnknownOneNothing)
+{
+    launchWith({denverDictionary()});
+    panels->openCustomAddPanel();
+    auto *country = outlet<QComboBox>(custom(), "countryListController");
+    type("icaoField", QStringLiteral("kpd"));
+    EXPECT_TRUE(field("cityField")->text().isEmpty());
+    QTest::keyClicks(field("icaoField"), QStringLiteral("x"));
+    EXPECT_EQ(field("cityField")->text(), QStringLiteral("Portland International Airport"));
+    EXPECT_EQ(field("latitudeField")->text(), QStringLiteral("45.5887"));
+    EXPECT_EQ(field("longitudeField")->text(), QStringLiteral("-122.598"));
+    EXPECT_EQ(country->currentText(), QStringLiteral("United States"));
+    const QString state = field("stateField")->text();
+
+    type("icaoField", QStringLiteral("ZZZZ"));
+    EXPECT_EQ(field("cityField")->text(), QStringLiteral("Portland International Airport"));
+    EXPECT_EQ(field("stateField")->text(), state);
+    EXPECT_EQ(field("latitudeField")->text(), QStringLiteral("45.5887"));
+
+    panels->closeCustomAddPanel();
+    EXPECT_EQ(controller->monitoredLocations().last()->icao(), QStringLiteral("ZZZZ"));
+}
+
+TEST(CoordinateText, WholeNumbersOnlyAndTheShortestFloatText)
+{
+    const std::pair<const char *, std::optional<float>> cases[] = {
+        {"90", 90.0f}, {" -180 ", -180.0f}, {"12.5", 12.5f}, {"1e1", 10.0f}, {"abc", std::nullopt}, {"N40", std::nullopt},
+        {"12.5abc", std::nullopt}, {"1,5", std::nullopt}, {"nan", std::nullopt}, {"inf", std::nullopt}, {"", std::nullopt},
+    };
+    for (const auto &[text, expected] : cases)
+        EXPECT_EQ(NBCoordinateText::wholeNumber(QString::fromLatin1(text)), expected) << text;
+    EXPECT_EQ(NBCoordinateText::shortestText(39.75f), QStringLiteral("39.75"));
+    EXPECT_EQ(NBCoordinateText::shortestText(float(45.58869934)), QStringLiteral("45.5887"));
+    EXPECT_EQ(NBCoordinateText::shortestText(-104.65f, QLocale(QLocale::German)), QStringLiteral("-104,65"));
+}

@@ -19,6 +19,7 @@
 #include "core/OVReloadNotifications.h"
 #include "core/remote/OVURL.h"
 #include "core/remote/OVURLManager.h"
+#include "gribfilter/OVMapParticleGribFetcher.h"
 #include "map/OVMapBuiltinLayers.h"
 #include "map/OVMapLayerFactory.h"
 #include "map/gl/OVMapHPCSurfaceAnalysisLayer.h"
@@ -92,6 +93,7 @@ NBController::NBController(NBControllerEnvironment environment, QObject *parent)
 {
     gInstance = this;
     OVWeatherLocation::registerLocationFactory();
+    OVMapParticleGribFetcher::registerFactory();
     OVMapTerrainTileLayer::registerWithFactory(OVMapLayerFactory::shared());
     OVMapHPCSurfaceAnalysisLayer::registerWithFactory(OVMapLayerFactory::shared());
     OVMapParticleModeLayer::registerWithFactory(OVMapLayerFactory::shared());

@@ -168,20 +168,34 @@ inline bool isMapPixel(QRgb pixel)
         || nearBackdropColour(pixel, kBackdropSea);
 }
 
-/// The box of a screenshot's rows' long runs of pixels that `isMap` accepts: the map's frame
-/// (other panels draw such colours only in small pieces).
+/// The map's frame in a screenshot: the box of the rows' long stretches between the window's
+/// gaps (the colour at the window's right edge, between panels) that are mostly pixels `isMap`
+/// accepts. Lines, labels and the control tab drawn over the map stay inside the stretch;
+/// other panels are not mostly map colours.
 inline QRect mapFrame(const QImage &shot, bool (*isMap)(QRgb) = isMapPixel)
 {
     constexpr int kLongRun = 200;
+    if (shot.isNull())
+        return QRect();
+    const QRgb gap = shot.pixel(shot.width() - 2, shot.height() / 2);
+    const auto isGap = [gap](QRgb pixel) {
+        return std::abs(qRed(pixel) - qRed(gap)) <= 6 && std::abs(qGreen(pixel) - qGreen(gap)) <= 6
+            && std::abs(qBlue(pixel) - qBlue(gap)) <= 6;
+    };
     QRect box;
     for (int y = 0; y < shot.height(); ++y) {
-        int run = 0;
-        for (int x = 0; x < shot.width(); ++x) {
-            run = isMap(shot.pixel(x, y)) ? run + 1 : 0;
-            if (run == kLongRun)
-                box |= QRect(x - kLongRun + 1, y, kLongRun, 1);
-            else if (run > kLongRun)
-                box |= QRect(x, y, 1, 1);
+        int start = 0;
+        int mapPixels = 0;
+        for (int x = 0; x <= shot.width(); ++x) {
+            if (x < shot.width() && !isGap(shot.pixel(x, y))) {
+                mapPixels += isMap(shot.pixel(x, y)) ? 1 : 0;
+                continue;
+            }
+            const int length = x - start;
+            if (length >= kLongRun && mapPixels * 10 >= length * 6)
+                box |= QRect(start, y, length, 1);
+            start = x + 1;
+            mapPixels = 0;
         }
     }
     return box;

@@ -20,54 +20,29 @@
 #include <QDirIterator>
 
 #include <iostream>
-#include <vector>
 
 namespace {
 
-/// The borders' colour, grey 0.1 at alpha 0.9 or 1 over black.
-bool borderGrey(QRgb pixel)
+/// Whether every channel of `pixel` lies at least `by` below (`by` < 0: above) `colour`'s.
+bool shiftedFrom(QRgb pixel, const QColor &colour, int by)
 {
-    return qRed(pixel) == qGreen(pixel) && qGreen(pixel) == qBlue(pixel) && qRed(pixel) >= 18 && qRed(pixel) <= 32;
+    const int channels[3][2] = {{qRed(pixel), colour.red()}, {qGreen(pixel), colour.green()}, {qBlue(pixel), colour.blue()}};
+    for (const auto &channel : channels)
+        if (by > 0 ? channel[1] - channel[0] < by : channel[0] - channel[1] < -by)
+            return false;
+    return true;
 }
 
-/// Grey, from black to the grid's white at alpha 0.5 over black (its lines are smoothed over two
-/// pixels), the borders included.
-bool mapGrey(QRgb pixel)
+/// The borders' dark grey (0.1 at alpha 0.9) over the backdrop's land, where the borders lie.
+bool borderInk(QRgb pixel)
 {
-    return qRed(pixel) == qGreen(pixel) && qGreen(pixel) == qBlue(pixel) && qRed(pixel) <= 160;
+    return shiftedFrom(pixel, kBackdropLand, 25) && qRed(pixel) + qGreen(pixel) + qBlue(pixel) > 45;
 }
 
-/// The box of the pixels that lie in long runs of grey both across and down: the map's frame.
-/// Other panels are not grey or not that large; labels leave long runs around them.
-QRect greyMapFrame(const QImage &shot)
+/// The grid's white at alpha 0.5 (smoothed over two pixels) over the backdrop's land or sea.
+bool gridInk(QRgb pixel)
 {
-    constexpr int kLongRun = 150;
-    const int width = shot.width();
-    const int height = shot.height();
-    std::vector<int> across(size_t(width) * size_t(height), 0);
-    std::vector<int> down(across.size(), 0);
-    const auto at = [&](int x, int y) { return size_t(y) * size_t(width) + size_t(x); };
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            if (mapGrey(shot.pixel(x, y))) {
-                across[at(x, y)] = x > 0 ? across[at(x - 1, y)] + 1 : 1;
-                down[at(x, y)] = y > 0 ? down[at(x, y - 1)] + 1 : 1;
-            }
-    // Each run's length, spread back over the run.
-    for (int y = 0; y < height; ++y)
-        for (int x = width - 2; x >= 0; --x)
-            if (across[at(x, y)] && across[at(x + 1, y)])
-                across[at(x, y)] = across[at(x + 1, y)];
-    for (int x = 0; x < width; ++x)
-        for (int y = height - 2; y >= 0; --y)
-            if (down[at(x, y)] && down[at(x, y + 1)])
-                down[at(x, y)] = down[at(x, y + 1)];
-    QRect box;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            if (across[at(x, y)] >= kLongRun && down[at(x, y)] >= kLongRun)
-                box |= QRect(x, y, 1, 1);
-    return box;
+    return shiftedFrom(pixel, kBackdropLand, -25) || shiftedFrom(pixel, kBackdropSea, -25);
 }
 
 /// The screen point of a geographic point in the map's frame, for the equirectangular map
@@ -226,14 +201,14 @@ TEST(AppLaunch, TheMapShowsBordersTheGridAndTheSavedPlacesNames)
                   5)
             << "nothing of " << place.name << "'s label below and left of its point";
     }
-    EXPECT_GT(countPixels(shot, frame, borderGrey), 300) << "country and state borders";
+    EXPECT_GT(countPixels(shot, frame, borderInk), 300) << "country and state borders";
     // The meridian at -100 degrees: a 1-pixel grid line of white at alpha 0.5.
     const int meridian = screenPoint(frame, centerIn(frame), zoom, 0.0, -100.0).x();
     int gridRows = 0;
     for (int y = frame.top() + 20; y < frame.bottom() - 20; ++y) {
         for (int x = meridian - 2; x <= meridian + 2; ++x) {
             const QRgb pixel = shot.pixel(x, y);
-            if (mapGrey(pixel) && qRed(pixel) >= 60) {
+            if (gridInk(pixel)) {
                 ++gridRows;
                 break;
             }

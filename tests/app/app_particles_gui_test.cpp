@@ -3,7 +3,10 @@
 // downloads the particle fields and draws particles over the map; with a filter that answers
 // 404 it draws none. Particles are counted as screenshot pixels in the colours of the
 // particle ramp that are not the backdrop's land or sea.
+#include "AppControllerFixture.h"
 #include "AppTestSupport.h"
+#include "app/NBBaseView.h"
+#include "map/NBMapViewController.h"
 #include "map/gl/OVMapParticleModeLayer.h"
 #include "support/FixtureHttpServer.h"
 #include "support/RunningProgram.h"
@@ -12,6 +15,10 @@
 #include "platform/OVUserDefaults.h"
 
 #include <gtest/gtest.h>
+
+#include <QMainWindow>
+#include <QProgressBar>
+#include <QTest>
 
 namespace {
 
@@ -57,6 +64,17 @@ FixtureResponse html(const QString &relative)
     return FixtureResponse::file(testDataPath(relative), "text/html");
 }
 
+/// The model-data server's run listings; the filter gives `filterReply`.
+void serveModelData(FixtureHttpServer &model, const FixtureResponse &filterReply)
+{
+    model.serve(kGfs, html(QStringLiteral("gribfilter/gfs_prod.html")));
+    model.serve(kDay, html(QStringLiteral("gribfilter/gfs.20240301.html")));
+    model.serve(kDay + QStringLiteral("/18/atmos"), html(QStringLiteral("gribfilter/gfs.20240301_18_atmos.html")));
+    model.serve(kDay + QStringLiteral("/12/atmos"),
+                html(QStringLiteral("particlefetcher/gfs.20240301_12_atmos_from_f001.html")));
+    model.serve(kFilter, filterReply);
+}
+
 // Launches the program against a model-data server whose filter gives `filterReply`, waits for
 // the filter request and then for the particles (at most `waitMs`); the most particle pixels
 // seen in the screenshots.
@@ -67,12 +85,7 @@ int launchAndCountParticles(const FixtureResponse &filterReply, const QString &s
     FixtureHttpServer model;
     if (!hosts.start() || !model.start())
         return -1;
-    model.serve(kGfs, html(QStringLiteral("gribfilter/gfs_prod.html")));
-    model.serve(kDay, html(QStringLiteral("gribfilter/gfs.20240301.html")));
-    model.serve(kDay + QStringLiteral("/18/atmos"), html(QStringLiteral("gribfilter/gfs.20240301_18_atmos.html")));
-    model.serve(kDay + QStringLiteral("/12/atmos"),
-                html(QStringLiteral("particlefetcher/gfs.20240301_12_atmos_from_f001.html")));
-    model.serve(kFilter, filterReply);
+    serveModelData(model, filterReply);
     OVUserDefaults::standard().setObject(model.baseUrl(), NBSettingKey::modelDataServerURL);
     storeServiceHosts(hosts.baseUrl());
 
@@ -113,4 +126,31 @@ TEST(AppParticles, TheRunningProgramFetchesTheGridsAndDrawsParticlesOverTheMap)
                                              QStringLiteral("with-grids.png"), 30000, threshold, &searched);
     EXPECT_TRUE(searched) << "the server's log shows the run search and the filter request";
     EXPECT_GE(with, threshold) << "particle pixels with grids " << with << ", without " << without;
+}
+
+// In the launched controller's window: the map's particle loading indicator is busy while the
+// filter's reply is held back and idle once it has come.
+TEST_F(AppControllerTest, TheParticleLoadingIndicatorIsBusyWhileTheGridsDownload)
+{
+    ASSERT_TRUE(hosts.start());
+    auto gate = std::make_shared<FixtureGate>();
+    FixtureResponse held = FixtureResponse::file(testDataPath(QStringLiteral("grib/gfs_2p5deg_2011011012_f120_2t_10u_10v.grib2")),
+                                                 "application/octet-stream");
+    held.gate = gate;
+    serveModelData(hosts, held);
+    launch();
+    QMainWindow *window = controller->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    env.scheduler->advance(2.5); // the panels at 0.5 s, the first update pass at 2 s
+    auto *base = window->findChild<NBBaseView *>();
+    ASSERT_TRUE(base);
+    auto *map = dynamic_cast<NBMapViewController *>(base->mapViewController());
+    ASSERT_TRUE(map && map->mapView());
+
+    ASSERT_TRUE(waitUntil([&] { return hosts.requestCount(kFilter) > 0; }, 30000)) << "no filter request";
+    EXPECT_TRUE(map->isParticleDataLoading());
+    EXPECT_TRUE(map->particleLoadingIndicator()->isVisible());
+    gate->open();
+    EXPECT_TRUE(waitUntil([&] { return !map->isParticleDataLoading(); }, 20000));
+    EXPECT_FALSE(map->particleLoadingIndicator()->isVisible());
 }

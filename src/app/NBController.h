@@ -168,9 +168,9 @@ public:
     /// margins, in single precision.
     static float printScale(const QSizeF &paper, const QMarginsF &margins, const QSizeF &content);
 
-    // The location inspector (NBControllerInspector.cpp).
-    /// While `showInfoPanel` is 1: closes and drops the inspector, stores 0. Otherwise opens a
-    /// new inspector on the current place and stores 1. The window closed by its own button
+    // The location info window (NBControllerLocationInfo.cpp).
+    /// While `showInfoPanel` is 1: closes and drops the info window, stores 0. Otherwise opens a
+    /// new info window on the current place and stores 1. The window closed by its own button
     /// leaves the setting at 1, so the next toggle only stores 0.
     void toggleInfo();
     NBLocationInspectorController *locationInspectorController() const { return mLocationInspectorController; }
@@ -212,7 +212,7 @@ private:
     void launchSetupMenus();
     void launchSetupSplitView();
     void launchShowSecondaryWindowsIfNeeded();
-    void openLocationInspector();
+    void openLocationInfo();
     void saveSplitViewState();
     NBSecondaryWindows *secondaryWindowsMade();
     NBJournalController *journalMade();

@@ -92,7 +92,7 @@ void NBController::launchShowSecondaryWindowsIfNeeded()
     if (NBPrefController::integerForKey(QStringLiteral("showJournalWindow")) == 1)
         openWeatherJournal();
     if (NBPrefController::integerForKey(QStringLiteral("showInfoPanel")) == 1)
-        openLocationInspector();
+        openLocationInfo();
 }
 
 NBSecondaryWindows *NBController::secondaryWindowsMade()

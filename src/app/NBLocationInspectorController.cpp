@@ -35,10 +35,10 @@ NBLocationInspectorController::NBLocationInspectorController(std::shared_ptr<OVL
     , mDatabase(std::move(database))
 {
     // A tool window of the main window: it stays above it and closes with it.
-    mInspectorWindow = new QWidget(mainWindow, Qt::Tool);
-    mInspectorWindow->setObjectName(QStringLiteral("inspectorWindow"));
-    mInspectorWindow->setWindowTitle(OVLocalizedString("Location Info"));
-    auto *form = new QFormLayout(mInspectorWindow);
+    mInfoWindow = new QWidget(mainWindow, Qt::Tool);
+    mInfoWindow->setObjectName(QStringLiteral("locationInfoWindow"));
+    mInfoWindow->setWindowTitle(OVLocalizedString("Location Info"));
+    auto *form = new QFormLayout(mInfoWindow);
     const auto field = [form](QLineEdit *&member, const char *name, const char *label, void (NBLocationInspectorController::*edit)(),
                               NBLocationInspectorController *self) {
         member = new QLineEdit();
@@ -66,7 +66,7 @@ NBLocationInspectorController::NBLocationInspectorController(std::shared_ptr<OVL
     field(mIcaoField, "icaoField", "Station (ICAO):", &NBLocationInspectorController::setICAO, this);
     connect(mCountryPopUp, &QComboBox::activated, this, &NBLocationInspectorController::setCountry);
     connect(mTimeZonePopUp, &QComboBox::activated, this, &NBLocationInspectorController::setTimeZone);
-    mInspectorWindow->resize(320, mInspectorWindow->sizeHint().height());
+    mInfoWindow->resize(320, mInfoWindow->sizeHint().height());
 
     OVNotificationCenter::defaultCenter().addObserver(this, OVNotifyNewCurrentLocation, [this](const OVNotification &) { setupFields(); });
 }
@@ -75,7 +75,7 @@ NBLocationInspectorController::~NBLocationInspectorController()
 {
     OVNotificationCenter::defaultCenter().removeObserver(this);
     closeWindow();
-    delete mInspectorWindow.data();
+    delete mInfoWindow.data();
 }
 
 void NBLocationInspectorController::setupFields()
@@ -119,15 +119,15 @@ void NBLocationInspectorController::setupFields()
 
 void NBLocationInspectorController::openWindow()
 {
-    mInspectorWindow->show();
-    mInspectorWindow->raise();
-    mInspectorWindow->activateWindow();
+    mInfoWindow->show();
+    mInfoWindow->raise();
+    mInfoWindow->activateWindow();
 }
 
 void NBLocationInspectorController::closeWindow()
 {
-    if (mInspectorWindow)
-        mInspectorWindow->close();
+    if (mInfoWindow)
+        mInfoWindow->close();
 }
 
 void NBLocationInspectorController::setCityName()

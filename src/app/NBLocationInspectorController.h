@@ -1,4 +1,4 @@
-// The location inspector: a small window that edits the current place in place (city, state,
+// The location info window ("Get Info"): a small window that edits the current place in place (city, state,
 // country, zone, coordinates, station code). It follows the current place; every edit goes
 // straight into that OVWeatherLocation and redraws the panels and the map, and edits that
 // change which data belongs to the place (coordinates, station) ask all four data clients to
@@ -51,7 +51,7 @@ public:
     /// service to load the current place again.
     void updateData();
 
-    QWidget *inspectorWindow() const { return mInspectorWindow; }
+    QWidget *infoWindow() const { return mInfoWindow; }
     QLineEdit *cityField() const { return mCityField; }
     QLineEdit *stateField() const { return mStateField; }
     QComboBox *countryPopUp() const { return mCountryPopUp; }
@@ -64,7 +64,7 @@ private:
     float coordinateFromField(QLineEdit *field, const char *operation) const;
 
     std::shared_ptr<OVLocationDB> mDatabase;
-    QPointer<QWidget> mInspectorWindow;
+    QPointer<QWidget> mInfoWindow;
     QLineEdit *mCityField = nullptr;
     QLineEdit *mStateField = nullptr;
     QComboBox *mCountryPopUp = nullptr;

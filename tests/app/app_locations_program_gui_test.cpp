@@ -1,6 +1,6 @@
 // The location list, its sheets and the badge in the running program: three saved places with
 // station files, keys and clicks given with xdotool, the screen read back with `import`, the
-// window's icon property with `xprop`. The add sheet, the inspector and the open locations menu
+// window's icon property with `xprop`. The add sheet, the location info window and the open locations menu
 // are saved as pictures for a person to look at.
 #include "AppTestSupport.h"
 #include "ViewTestSupport.h"
@@ -72,7 +72,7 @@ bool iconPropertyHasBadge(const QString &value)
 
 } // namespace
 
-TEST(LocationsProgram, ShortcutSheetsInspectorMenuAndBadge)
+TEST(LocationsProgram, ShortcutSheetsInfoWindowMenuAndBadge)
 {
     FixtureHttpServer server;
     ASSERT_TRUE(server.start());
@@ -129,13 +129,13 @@ TEST(LocationsProgram, ShortcutSheetsInspectorMenuAndBadge)
     QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
     QTest::qWait(300);
 
-    // The inspector, by its shortcut.
+    // The location info window, by its shortcut.
     app.key(QStringLiteral("ctrl+i"));
     EXPECT_FALSE(app.waitForOtherWindow(QStringLiteral("Location Info")).isEmpty());
     QTest::qWait(300);
-    const QString inspectorShot = testOutputPath("inspector.png");
-    ASSERT_FALSE(app.screenshotScreen(inspectorShot).isNull());
-    std::cout << "inspector: " << inspectorShot.toStdString() << std::endl;
+    const QString infoShot = testOutputPath("location-info.png");
+    ASSERT_FALSE(app.screenshotScreen(infoShot).isNull());
+    std::cout << "location info: " << infoShot.toStdString() << std::endl;
 
     // The locations menu, opened from the menu bar by keyboard: Alt, then the second title.
     app.key(QStringLiteral("alt"));

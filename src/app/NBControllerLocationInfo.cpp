@@ -1,4 +1,4 @@
-// The application controller's side of the location inspector: opened and closed by
+// The application controller's side of the location info window: opened and closed by
 // "Get Info", reopened at launch when it was open at quit (`showInfoPanel`).
 #include "app/NBController.h"
 #include "app/NBLocationInspectorController.h"
@@ -22,11 +22,11 @@ void NBController::toggleInfo()
         NBPrefController::setSetting(0, kShowInfoPanel);
         return;
     }
-    openLocationInspector();
+    openLocationInfo();
     NBPrefController::setSetting(1, kShowInfoPanel);
 }
 
-void NBController::openLocationInspector()
+void NBController::openLocationInfo()
 {
     if (!mLocationInspectorController)
         mLocationInspectorController = new NBLocationInspectorController(locationDatabase(), mWindow.get(), this);

@@ -1,4 +1,4 @@
-// The location inspector through its widgets: it follows the current place, edits go into
+// The location info window through its widgets: it follows the current place, edits go into
 // that place, coordinate and station edits reload it from every data client, and "Get Info"
 // opens and closes it as `showInfoPanel` says.
 #include "AppControllerFixture.h"
@@ -22,7 +22,7 @@ const QString kHourly = QStringLiteral("/xml/sample_products/browser_interface/n
 const QString kDaily = QStringLiteral("/xml/sample_products/browser_interface/ndfdBrowserClientByDay.php");
 const QString kForecasts = QStringLiteral("/cgi-bin/data_broker.cgi");
 
-class LocationInspectorTest : public AppControllerTest
+class LocationInfoWindowTest : public AppControllerTest
 {
 protected:
     void launchWithDenverAndPortland()
@@ -33,7 +33,7 @@ protected:
         launch();
         controller->selectLocationRow(0);
     }
-    NBLocationInspectorController *inspector() const { return controller->locationInspectorController(); }
+    NBLocationInspectorController *infoController() const { return controller->locationInspectorController(); }
     static void typeAndReturn(QLineEdit *field, const QString &text)
     {
         field->setFocus();
@@ -54,33 +54,33 @@ protected:
 
 } // namespace
 
-TEST_F(LocationInspectorTest, FollowsTheCurrentPlaceAndShowsAZoneTheListLacks)
+TEST_F(LocationInfoWindowTest, FollowsTheCurrentPlaceAndShowsAZoneTheListLacks)
 {
     launchWithDenverAndPortland();
     controller->toggleInfo();
-    ASSERT_TRUE(inspector());
-    EXPECT_TRUE(inspector()->inspectorWindow()->isVisible());
-    EXPECT_EQ(inspector()->cityField()->text(), QStringLiteral("Denver"));
-    EXPECT_EQ(inspector()->icaoField()->text(), QStringLiteral("KDEN"));
-    EXPECT_EQ(inspector()->latitudeField()->text(), QStringLiteral("39.7"));
-    EXPECT_EQ(inspector()->countryPopUp()->currentText(), QStringLiteral("United States"));
-    EXPECT_EQ(inspector()->timeZonePopUp()->currentText(), QStringLiteral("America/Denver"));
+    ASSERT_TRUE(infoController());
+    EXPECT_TRUE(infoController()->infoWindow()->isVisible());
+    EXPECT_EQ(infoController()->cityField()->text(), QStringLiteral("Denver"));
+    EXPECT_EQ(infoController()->icaoField()->text(), QStringLiteral("KDEN"));
+    EXPECT_EQ(infoController()->latitudeField()->text(), QStringLiteral("39.7"));
+    EXPECT_EQ(infoController()->countryPopUp()->currentText(), QStringLiteral("United States"));
+    EXPECT_EQ(infoController()->timeZonePopUp()->currentText(), QStringLiteral("America/Denver"));
 
     controller->selectLocationRow(1);
-    EXPECT_EQ(inspector()->cityField()->text(), QStringLiteral("Portland"));
-    EXPECT_EQ(inspector()->longitudeField()->text(), QStringLiteral("-122.68"));
-    EXPECT_EQ(inspector()->timeZonePopUp()->currentText(), QStringLiteral("America/Los_Angeles"));
+    EXPECT_EQ(infoController()->cityField()->text(), QStringLiteral("Portland"));
+    EXPECT_EQ(infoController()->longitudeField()->text(), QStringLiteral("-122.68"));
+    EXPECT_EQ(infoController()->timeZonePopUp()->currentText(), QStringLiteral("America/Los_Angeles"));
 
     const QTimeZone own(QByteArrayLiteral("Nimbrel/Harbour"), 3600, QStringLiteral("Harbour Time"), QStringLiteral("HBT"));
     ASSERT_FALSE(QTimeZone::availableTimeZoneIds().contains(own.id()));
     denver()->setLocationTimeZone(own);
     controller->selectLocationRow(0);
-    EXPECT_EQ(inspector()->timeZonePopUp()->currentText(), QStringLiteral("Nimbrel/Harbour"));
-    EXPECT_EQ(inspector()->timeZonePopUp()->findText(QStringLiteral("Nimbrel/Harbour")),
-              inspector()->timeZonePopUp()->count() - 1);
+    EXPECT_EQ(infoController()->timeZonePopUp()->currentText(), QStringLiteral("Nimbrel/Harbour"));
+    EXPECT_EQ(infoController()->timeZonePopUp()->findText(QStringLiteral("Nimbrel/Harbour")),
+              infoController()->timeZonePopUp()->count() - 1);
 }
 
-TEST_F(LocationInspectorTest, CoordinateEditsReloadThePlaceFromEveryClientAndNameEditsOnlyRedraw)
+TEST_F(LocationInfoWindowTest, CoordinateEditsReloadThePlaceFromEveryClientAndNameEditsOnlyRedraw)
 {
     launchWithDenverAndPortland();
     controller->toggleInfo();
@@ -88,15 +88,15 @@ TEST_F(LocationInspectorTest, CoordinateEditsReloadThePlaceFromEveryClientAndNam
 
     int redraws = 0;
     OVNotificationCenter::defaultCenter().addObserver(this, OVNotifyRedisplayEverything, [&](const OVNotification &) { ++redraws; });
-    typeAndReturn(inspector()->cityField(), QStringLiteral("Mile High"));
+    typeAndReturn(infoController()->cityField(), QStringLiteral("Mile High"));
     EXPECT_EQ(denver()->city(), QStringLiteral("Mile High"));
     EXPECT_EQ(redraws, 1);
-    inspector()->latitudeField()->setFocus(); // focus moves on without a change: nothing goes out
+    infoController()->latitudeField()->setFocus(); // focus moves on without a change: nothing goes out
     QTest::qWait(300);
     EXPECT_EQ(hosts.requestCount(), 0);
     EXPECT_EQ(redraws, 1);
 
-    typeAndReturn(inspector()->latitudeField(), QStringLiteral("41.25"));
+    typeAndReturn(infoController()->latitudeField(), QStringLiteral("41.25"));
     EXPECT_EQ(denver()->latitude(), 41.25);
     EXPECT_EQ(redraws, 2);
     const QString observations = OVBrisantObservationsBroker::EndpointPath;
@@ -116,17 +116,17 @@ TEST_F(LocationInspectorTest, CoordinateEditsReloadThePlaceFromEveryClientAndNam
     OVNotificationCenter::defaultCenter().removeObserver(this);
 
     LogCapture log;
-    typeAndReturn(inspector()->longitudeField(), QStringLiteral("abc"));
+    typeAndReturn(infoController()->longitudeField(), QStringLiteral("abc"));
     EXPECT_EQ(denver()->longitude(), 0.0);
     EXPECT_TRUE(log.contains(QStringLiteral("\"abc\" is not a number")));
 }
 
-TEST_F(LocationInspectorTest, AStationTypedInLowerCaseKeepsItsCaseAndItsStationsData)
+TEST_F(LocationInfoWindowTest, AStationTypedInLowerCaseKeepsItsCaseAndItsStationsData)
 {
     launchWithDenverAndPortland();
     OVObservationsDB::sharedDatabase()->insertWeatherConditions({observation(72.0)}, QStringLiteral("KDEN"));
     controller->toggleInfo();
-    typeAndReturn(inspector()->icaoField(), QStringLiteral("kden"));
+    typeAndReturn(infoController()->icaoField(), QStringLiteral("kden"));
     EXPECT_EQ(denver()->icao(), QStringLiteral("kden"));
     EXPECT_EQ(denver()->locationDictionary().value(QStringLiteral("icao")).toString(), QStringLiteral("kden"));
     const std::optional<OVWeatherConditions> now = denver()->getCurrentData();
@@ -135,52 +135,52 @@ TEST_F(LocationInspectorTest, AStationTypedInLowerCaseKeepsItsCaseAndItsStations
     EXPECT_EQ(denver()->getDataForLastDays(3).size(), 1);
 
     // Country and zone pop-ups write name and code, and the zone.
-    QComboBox *country = inspector()->countryPopUp();
+    QComboBox *country = infoController()->countryPopUp();
     const int france = country->findText(QStringLiteral("France"));
     ASSERT_GE(france, 0);
     country->setCurrentIndex(france);
     emit country->activated(france);
     EXPECT_EQ(denver()->countryCode(), QStringLiteral("FR"));
     EXPECT_EQ(denver()->countryName(), QStringLiteral("France"));
-    QComboBox *zone = inspector()->timeZonePopUp();
+    QComboBox *zone = infoController()->timeZonePopUp();
     const int paris = zone->findText(QStringLiteral("Europe/Paris"));
     zone->setCurrentIndex(paris);
     emit zone->activated(paris);
     EXPECT_EQ(denver()->locationTimeZoneName(), QStringLiteral("Europe/Paris"));
 }
 
-TEST_F(LocationInspectorTest, ClosedByItsOwnButtonTheNextToggleOnlyForgetsItAndTheOneAfterOpensIt)
+TEST_F(LocationInfoWindowTest, ClosedByItsOwnButtonTheNextToggleOnlyForgetsItAndTheOneAfterOpensIt)
 {
     launchWithDenverAndPortland();
     EXPECT_EQ(showInfoPanel(), 0);
     controller->toggleInfo();
     EXPECT_EQ(showInfoPanel(), 1);
-    inspector()->inspectorWindow()->close();
+    infoController()->infoWindow()->close();
     EXPECT_EQ(showInfoPanel(), 1);
 
     controller->toggleInfo();
     EXPECT_EQ(showInfoPanel(), 0);
-    EXPECT_EQ(inspector(), nullptr);
+    EXPECT_EQ(infoController(), nullptr);
     controller->toggleInfo();
     EXPECT_EQ(showInfoPanel(), 1);
-    ASSERT_TRUE(inspector());
-    EXPECT_TRUE(inspector()->inspectorWindow()->isVisible());
+    ASSERT_TRUE(infoController());
+    EXPECT_TRUE(infoController()->infoWindow()->isVisible());
 
     // "Get Info" in the menu does the same.
     controller->menuAction(QStringLiteral("menuLocationInfo"))->trigger();
     EXPECT_EQ(showInfoPanel(), 0);
-    EXPECT_EQ(inspector(), nullptr);
+    EXPECT_EQ(infoController(), nullptr);
 }
 
-TEST_F(LocationInspectorTest, ALaunchReopensTheActivityPanelAndTheInspector)
+TEST_F(LocationInfoWindowTest, ALaunchReopensTheActivityPanelAndTheInfoWindow)
 {
     NBPrefController::setSetting(1, QStringLiteral("showActivityWindow"));
     NBPrefController::setSetting(1, QStringLiteral("showInfoPanel"));
     launchWithDenverAndPortland();
     ASSERT_TRUE(controller->secondaryWindows());
     EXPECT_TRUE(controller->secondaryWindows()->activityPanel()->isVisible());
-    ASSERT_TRUE(inspector());
-    EXPECT_TRUE(inspector()->inspectorWindow()->isVisible());
-    EXPECT_EQ(inspector()->cityField()->text(), QStringLiteral("Denver"));
+    ASSERT_TRUE(infoController());
+    EXPECT_TRUE(infoController()->infoWindow()->isVisible());
+    EXPECT_EQ(infoController()->cityField()->text(), QStringLiteral("Denver"));
     EXPECT_EQ(showInfoPanel(), 1);
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -43,35 +44,59 @@ int64_t roundedThousandths(double degrees)
     return int64_t(std::llround(double(scaled)));
 }
 
+/// The cell count of a grid of the given shape filled from `valueCount` values (none: zeros), or
+/// nothing, with a log line, for a count of 0, counts whose cell count or byte size overflows,
+/// or too few values.
+std::optional<uint64_t> checkedCellCount(uint64_t xResolution, uint64_t yResolution, size_t valueCount)
+{
+    if (xResolution == 0) {
+        OVLog(QStringLiteral("[OVGrid initWithValues] xResolution cannot be 0."));
+        return std::nullopt;
+    }
+    if (yResolution == 0) {
+        OVLog(QStringLiteral("[OVGrid initWithValues] yResolution cannot be 0."));
+        return std::nullopt;
+    }
+    constexpr uint64_t maxCells = uint64_t(std::numeric_limits<qsizetype>::max()) / sizeof(double);
+    if (xResolution > maxCells / yResolution) {
+        OVLog(QStringLiteral("[OVGrid initWithValues] %1 x %2 cells is too large.").arg(xResolution).arg(yResolution));
+        return std::nullopt;
+    }
+    const uint64_t cells = xResolution * yResolution;
+    if (valueCount != 0 && valueCount < cells) {
+        OVLog(QStringLiteral("[OVGrid initWithValues] %1 values given for %2 cells.").arg(valueCount).arg(cells));
+        return std::nullopt;
+    }
+    return cells;
+}
+
 } // namespace
 
 std::shared_ptr<OVGrid> OVGrid::make(std::span<const double> values, const OVGeoRect &geoRect,
                                      uint64_t xResolution, uint64_t yResolution)
 {
-    if (xResolution == 0) {
-        OVLog(QStringLiteral("[OVGrid initWithValues] xResolution cannot be 0."));
+    const std::optional<uint64_t> cells = checkedCellCount(xResolution, yResolution, values.size());
+    if (!cells)
         return nullptr;
-    }
-    if (yResolution == 0) {
-        OVLog(QStringLiteral("[OVGrid initWithValues] yResolution cannot be 0."));
-        return nullptr;
-    }
-    constexpr uint64_t maxCells = uint64_t(std::numeric_limits<qsizetype>::max()) / sizeof(double);
-    if (xResolution > maxCells / yResolution) {
-        OVLog(QStringLiteral("[OVGrid initWithValues] %1 x %2 cells is too large.").arg(xResolution).arg(yResolution));
-        return nullptr;
-    }
-    const uint64_t cells = xResolution * yResolution;
-    if (!values.empty() && values.size() < cells) {
-        OVLog(QStringLiteral("[OVGrid initWithValues] %1 values given for %2 cells.").arg(values.size()).arg(cells));
-        return nullptr;
-    }
     std::vector<double> storage;
     if (values.empty())
-        storage.assign(cells, 0.0);
+        storage.assign(*cells, 0.0);
     else
-        storage.assign(values.begin(), values.begin() + qsizetype(cells));
+        storage.assign(values.begin(), values.begin() + qsizetype(*cells));
     return std::shared_ptr<OVGrid>(new OVGrid(std::move(storage), geoRect, xResolution, yResolution));
+}
+
+std::shared_ptr<OVGrid> OVGrid::makeTakingValues(std::vector<double> values, const OVGeoRect &geoRect,
+                                                 uint64_t xResolution, uint64_t yResolution)
+{
+    const std::optional<uint64_t> cells = checkedCellCount(xResolution, yResolution, values.size());
+    if (!cells)
+        return nullptr;
+    if (values.empty())
+        values.assign(*cells, 0.0);
+    else
+        values.resize(*cells);
+    return std::shared_ptr<OVGrid>(new OVGrid(std::move(values), geoRect, xResolution, yResolution));
 }
 
 OVGrid::OVGrid(std::vector<double> values, const OVGeoRect &geoRect, uint64_t xResolution, uint64_t yResolution)

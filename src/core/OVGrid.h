@@ -25,6 +25,10 @@ public:
     /// size overflows, or too few values.
     static std::shared_ptr<OVGrid> make(std::span<const double> values, const OVGeoRect &geoRect,
                                         uint64_t xResolution, uint64_t yResolution);
+    /// The same, but the grid takes `values` over instead of copying them: for a grid built in a
+    /// vector of its own, which would otherwise be copied whole once more.
+    static std::shared_ptr<OVGrid> makeTakingValues(std::vector<double> values, const OVGeoRect &geoRect,
+                                                    uint64_t xResolution, uint64_t yResolution);
 
     /// Index of the cell at a position, row 0 on the maximum latitude. Always a valid index:
     /// positions beyond the last column or row, and those one cell or more before the first,

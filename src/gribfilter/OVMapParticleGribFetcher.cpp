@@ -328,22 +328,16 @@ GridPtr OVMapParticleGribFetcher::makeGridFromRecord(const GRIB2DecodedRecord &r
     if (uint64_t(record.values.size()) != width * height)
         return nullptr;
 
-    std::vector<double> values(record.values.size());
-    std::transform(record.values.begin(), record.values.end(), values.begin(),
-                   [](float value) { return std::isnan(value) ? OVNoValue : double(value); });
-
     double firstLongitude = grid.longitudeOfFirstGridPoint;
     double lastLongitude = grid.longitudeOfLastGridPoint;
-    // A whole globe that starts at the prime meridian is turned to start at -180.
+    // A whole globe that starts at the prime meridian is turned to start at -180: every row is
+    // turned left by `shift` columns.
+    uint64_t shift = 0;
     if (firstLongitude < 1.0 && lastLongitude > 180.0) {
         const double step = (lastLongitude - firstLongitude) / double(width - 1); // infinite for one column
         const double k = std::round((180.0 - firstLongitude) / step);
         if (k > 0.0 && k < double(width)) {
-            const auto shift = std::ptrdiff_t(k);
-            for (uint64_t row = 0; row < height; ++row) {
-                const auto rowStart = values.begin() + std::ptrdiff_t(row * width);
-                std::rotate(rowStart, rowStart + shift, rowStart + std::ptrdiff_t(width));
-            }
+            shift = uint64_t(k);
             const double oldFirst = firstLongitude;
             firstLongitude = oldFirst + k * step - 360.0;
             lastLongitude = oldFirst + k * step - step;
@@ -352,18 +346,24 @@ GridPtr OVMapParticleGribFetcher::makeGridFromRecord(const GRIB2DecodedRecord &r
 
     const double firstLatitude = grid.latitudeOfFirstGridPoint;
     const double lastLatitude = grid.latitudeOfLastGridPoint;
-    // North on top.
-    if (firstLatitude < lastLatitude && height != 1) {
-        for (uint64_t row = 0; row < height / 2; ++row)
-            std::swap_ranges(values.begin() + std::ptrdiff_t(row * width),
-                             values.begin() + std::ptrdiff_t((row + 1) * width),
-                             values.begin() + std::ptrdiff_t((height - 1 - row) * width));
+    // North on top: rows stored south to north are read from the last.
+    const bool southFirst = firstLatitude < lastLatitude && height != 1;
+
+    // One pass from the record's floats into the grid's order: turned, flipped, NaN as OVNoValue.
+    std::vector<double> values(record.values.size());
+    const auto convert = [](float value) { return std::isnan(value) ? OVNoValue : double(value); };
+    for (uint64_t row = 0; row < height; ++row) {
+        const auto source = record.values.begin() + std::ptrdiff_t((southFirst ? height - 1 - row : row) * width);
+        const auto split = source + std::ptrdiff_t(shift);
+        const auto target = values.begin() + std::ptrdiff_t(row * width);
+        std::transform(split, source + std::ptrdiff_t(width), target, convert);
+        std::transform(source, split, target + std::ptrdiff_t(width - shift), convert);
     }
 
     const OVGeoRect rect =
         OVGeoRectMake(std::min(firstLatitude, lastLatitude), std::min(firstLongitude, lastLongitude),
                       std::max(firstLatitude, lastLatitude), std::max(firstLongitude, lastLongitude));
-    return OVGrid::make(values, rect, width, height);
+    return OVGrid::makeTakingValues(std::move(values), rect, width, height);
 }
 
 QUrl OVMapParticleGribFetcher::defaultBaseURL()

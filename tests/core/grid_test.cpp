@@ -89,6 +89,27 @@ TEST(Grid, RefusedShapes)
         EXPECT_FALSE(OVGrid::make(values, OVGeoRectMake(0, 0, 1, 1), c.x, c.y));
         EXPECT_TRUE(log.contains(QString::fromUtf8(c.log))) << log.lines().join('\n').toStdString();
     }
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        LogCapture log;
+        EXPECT_FALSE(OVGrid::makeTakingValues(std::vector<double>(c.values, 1.0), OVGeoRectMake(0, 0, 1, 1), c.x, c.y));
+        EXPECT_TRUE(log.contains(QString::fromUtf8(c.log))) << log.lines().join('\n').toStdString();
+    }
+}
+
+TEST(Grid, TakenValuesAreKeptAsACopyWouldBe)
+{
+    std::vector<double> values{0, 1, 2, 3, 4, 5, 6};
+    const double *storage = values.data();
+    const auto grid = OVGrid::makeTakingValues(std::move(values), OVGeoRectMake(10, 100, 20, 104), 3, 2);
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(grid->values(), (std::vector<double>{0, 1, 2, 3, 4, 5})) << "values beyond the cells are dropped";
+    EXPECT_EQ(grid->values().data(), storage) << "taken over, not copied";
+    EXPECT_EQ(grid->valueForLatitude(15, 102), smallGrid()->valueForLatitude(15, 102));
+
+    const auto zeros = OVGrid::makeTakingValues({}, OVGeoRectMake(0, 0, 1, 1), 2, 2);
+    ASSERT_TRUE(zeros);
+    EXPECT_EQ(zeros->values(), std::vector<double>(4, 0.0));
 }
 
 TEST(Grid, ZeroFilledWithoutValues)

@@ -54,10 +54,7 @@ protected:
         NBPrefController::setSetting(1, QStringLiteral("graphWidthDays"));
         NBPrefController::setSetting(0.0f, QStringLiteral("graphOffset"));
         NBPrefController::setSetting(155, QStringLiteral("graphHeight"));
-        // The shipped choice: eight panels shown.
-        for (int type : NBMultiGraphContainerView::kStackOrder)
-            NBPrefController::setSetting(type == 2 || type == 8 || type == 9 ? 0 : 1,
-                                         NBMultiGraphContainerView::visibilityKey(type));
+        storeShippedPanelChoice();
 
         const QString stations = folder.filePath(QStringLiteral("Observations"));
         QDir().mkpath(stations);

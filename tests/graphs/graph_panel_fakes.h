@@ -2,7 +2,9 @@
 // a container that hands the panel a location and a window.
 #pragma once
 
+#include "core/NBPrefController.h"
 #include "graphs/NBGraphType.h"
+#include "graphs/NBMultiGraphContainerView.h"
 #include "graphs/NBMultiGraphPart.h"
 #include "support/FakeClock.h"
 #include "weather/OVWeatherConditions.h"
@@ -125,6 +127,17 @@ inline void fillTwoDays(FakeGraphSources &sources)
             add(QStringLiteral("liquidPrecip"), 0.05 * (hour % 4), date, 6);
             add(QStringLiteral("snowPrecip"), 0.4 * (hour % 5), date, 6);
         }
+    }
+}
+
+/// Stores the shipped choice of panels: eight shown, wind direction, snowfall and wave height
+/// hidden.
+inline void storeShippedPanelChoice()
+{
+    for (int type : NBMultiGraphContainerView::kStackOrder) {
+        const bool hidden =
+            type == NBGraphTypeWindDirection || type == NBGraphTypeSnowfall || type == NBGraphTypeWaveHeight;
+        NBPrefController::setSetting(hidden ? 0 : 1, NBMultiGraphContainerView::visibilityKey(type));
     }
 }
 

@@ -37,9 +37,7 @@ protected:
         NBPrefController::setSetting(7, QStringLiteral("graphWidthDays"));
         NBPrefController::setSetting(0.0f, QStringLiteral("graphOffset"));
         NBPrefController::setSetting(155, QStringLiteral("graphHeight"));
-        for (int type : NBMultiGraphContainerView::kStackOrder)
-            NBPrefController::setSetting(type == 2 || type == 8 || type == 9 ? 0 : 1,
-                                         NBMultiGraphContainerView::visibilityKey(type));
+        storeShippedPanelChoice();
         sources = std::make_shared<FakeGraphSources>();
         sources->fakeClock.set(kT);
         fillTwoDays(*sources);

@@ -10,6 +10,20 @@
 #include <QScreen>
 #include <QWindow>
 
+namespace {
+
+/// Whether `object` is a widget of `window` or that window's native window.
+bool isInWindow(const QObject *object, const QWidget *window)
+{
+    if (auto *widget = qobject_cast<const QWidget *>(object))
+        return widget->window() == window;
+    if (auto *native = qobject_cast<const QWindow *>(object))
+        return native == window->windowHandle();
+    return false;
+}
+
+} // namespace
+
 NBMapPrefsPopover::Placement NBMapPrefsPopover::place(const QRect &gearGlobal, const QSize &bubble,
                                                       const QRect &screenAvailable)
 {
@@ -100,28 +114,14 @@ void NBMapPrefsPopover::close()
 
 bool NBMapPrefsPopover::belongsToPopover(QObject *object) const
 {
-    if (!mWindow)
-        return false;
-    if (auto *widget = qobject_cast<QWidget *>(object))
-        return widget->window() == mWindow;
-    if (auto *window = qobject_cast<QWindow *>(object))
-        return window == mWindow->windowHandle();
-    return false;
+    return mWindow && isInWindow(object, mWindow);
 }
 
 bool NBMapPrefsPopover::isOnGear(QObject *object, const QEvent *event) const
 {
     if (!mGear || !mMapView || event->type() == QEvent::KeyPress)
         return false;
-    const QWidget *mapWindow = mMapView->window();
-    const bool inMapWindow = [&] {
-        if (auto *widget = qobject_cast<QWidget *>(object))
-            return widget->window() == mapWindow;
-        if (auto *window = qobject_cast<QWindow *>(object))
-            return window == mapWindow->windowHandle();
-        return false;
-    }();
-    if (!inMapWindow)
+    if (!isInWindow(object, mMapView->window()))
         return false;
     const QPointF global = static_cast<const QMouseEvent *>(event)->globalPosition();
     return QRect(mGear->mapToGlobal(QPoint(0, 0)), mGear->size()).contains(global.toPoint());

@@ -44,11 +44,17 @@ QSlider *makeSlider(const QString &name, int minimum, int maximum, int value)
     return slider;
 }
 
-QCheckBox *makeSwitch(const QString &name, const QString &title, bool on)
+/// A switch showing the setting `key`; a toggle stores it, then calls `action` on `target`.
+QCheckBox *makeSwitch(QLatin1String key, const QString &title, const OVMapController *engine, QObject *context,
+                      NBMapViewController *target, void (NBMapViewController::*action)(bool))
 {
     auto *box = new QCheckBox(title);
-    box->setObjectName(name);
-    box->setChecked(on);
+    box->setObjectName(QString(key));
+    box->setChecked(OVUserDefaults::variantToBool(shownValue(engine, key)));
+    QObject::connect(box, &QCheckBox::toggled, context, [target, key, action](bool on) {
+        store(on, key);
+        (target->*action)(on);
+    });
     return box;
 }
 
@@ -112,21 +118,10 @@ NBMapPrefsView::NBMapPrefsView(NBMapViewController &controller, const OVMapContr
         form->addRow(OVLocalizedString(opacity.title), slider);
     }
 
-    auto *surface = makeSwitch(QString(showSurfaceAnalysis), OVLocalizedString("Surface analysis"),
-                               OVUserDefaults::variantToBool(shownValue(engine, showSurfaceAnalysis)));
-    connect(surface, &QCheckBox::toggled, this, [target](bool on) {
-        store(on, showSurfaceAnalysis);
-        target->setShowSurfaceAnalysis(on);
-    });
-    form->addRow(QString(), surface);
-
-    auto *particles = makeSwitch(QString(showParticleMode), OVLocalizedString("Wind particles"),
-                                 OVUserDefaults::variantToBool(shownValue(engine, showParticleMode)));
-    connect(particles, &QCheckBox::toggled, this, [target](bool on) {
-        store(on, showParticleMode);
-        target->setShowParticleMode(on);
-    });
-    form->addRow(QString(), particles);
+    form->addRow(QString(), makeSwitch(showSurfaceAnalysis, OVLocalizedString("Surface analysis"), engine, this,
+                                       target, &NBMapViewController::setShowSurfaceAnalysis));
+    form->addRow(QString(), makeSwitch(showParticleMode, OVLocalizedString("Wind particles"), engine, this, target,
+                                       &NBMapViewController::setShowParticleMode));
 
     // Density: the stored index, else the index of the engine's column count.
     auto *density = new QComboBox;
@@ -149,12 +144,6 @@ NBMapPrefsView::NBMapPrefsView(NBMapViewController &controller, const OVMapContr
     });
     form->addRow(OVLocalizedString("Density:"), density);
 
-    auto *background = makeSwitch(QString(pauseParticleModeInBackground),
-                                  OVLocalizedString("Pause particles in background"),
-                                  OVUserDefaults::variantToBool(shownValue(engine, pauseParticleModeInBackground)));
-    connect(background, &QCheckBox::toggled, this, [target](bool on) {
-        store(on, pauseParticleModeInBackground);
-        target->setParticleModeRunsInBackground(on);
-    });
-    form->addRow(QString(), background);
+    form->addRow(QString(), makeSwitch(pauseParticleModeInBackground, OVLocalizedString("Pause particles in background"),
+                                       engine, this, target, &NBMapViewController::setParticleModeRunsInBackground));
 }

@@ -49,14 +49,22 @@ private:
     std::function<void()> mClicked;
 };
 
+/// Shows the named image on `button` (none: nothing), noting its name on the button.
+void setButtonImage(QToolButton *button, const QString &image)
+{
+    if (!button)
+        return;
+    button->setIcon(QIcon(QPixmap::fromImage(OVNamedImage::imageNamed(image))));
+    button->setProperty("imageName", image);
+}
+
 QToolButton *makeButton(QWidget *parent, const QString &name, const QString &image, const QString &accessibleName)
 {
     auto *button = new QToolButton(parent);
     button->setObjectName(name);
     button->setAutoRaise(true);
-    button->setIcon(QIcon(QPixmap::fromImage(OVNamedImage::imageNamed(image))));
+    setButtonImage(button, image);
     button->setIconSize(QSize(20, 20));
-    button->setProperty("imageName", image);
     button->setAccessibleName(accessibleName);
     button->setToolTip(accessibleName);
     button->setFocusPolicy(Qt::NoFocus);
@@ -191,14 +199,6 @@ void NBMapViewController::buildControls()
     // Hidden at first: only the tab shows at the map's top right.
     panel->placeHidden();
     panel->QWidget::show();
-}
-
-void NBMapViewController::setButtonImage(QToolButton *button, const QString &image)
-{
-    if (!button)
-        return;
-    button->setIcon(QIcon(QPixmap::fromImage(OVNamedImage::imageNamed(image))));
-    button->setProperty("imageName", image);
 }
 
 double NBMapViewController::zoom() const

@@ -84,7 +84,6 @@ private:
     void buildControls();
     /// The map controller, or null before the first frame.
     OVMapController *engine() const { return mView ? mView->mapGenerator() : nullptr; }
-    void setButtonImage(QToolButton *button, const QString &image);
     /// Sets one map setting and applies it with `apply` (none: read where it is used); nothing
     /// before the first frame.
     void changeSetting(QLatin1String key, const QVariant &value, void (OVMapController::*apply)());

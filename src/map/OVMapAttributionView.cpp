@@ -198,7 +198,12 @@ void OVMapAttributionView::paintEvent(QPaintEvent *)
 {
     const std::optional<QList<OVMapAttributionRegion>> regions = regionsInGeoRect(mVisibleGeoRect);
     if (regions && !regions->isEmpty()) {
-        mLastCredits = creditsForRegions(*regions, width());
+        if (*regions != mLastCreditedRegions || width() != mLastCreditedWidth) {
+            mLastCredits = creditsForRegions(*regions, width());
+            mLastCreditsBlock = blockSize(mLastCredits.lines, mLastCredits.fontPixels);
+            mLastCreditedRegions = *regions;
+            mLastCreditedWidth = width();
+        }
         checkOpacity(mLastCredits.lines.join(QLatin1Char('\n')));
     } else {
         checkOpacity(QString());
@@ -209,7 +214,7 @@ void OVMapAttributionView::paintEvent(QPaintEvent *)
     QPainter painter(this);
     OVYUp::begin(painter, height());
     painter.setOpacity(mFadeOpacity);
-    const QSizeF block = blockSize(mLastCredits.lines, mLastCredits.fontPixels);
+    const QSizeF block = mLastCreditsBlock;
     // Centred, its box 10 px above the bottom; the lines hang from the box's top, first on top.
     const double x = (width() - block.width()) / 2.0;
     double top = kBottomMargin + block.height() + 4.0;

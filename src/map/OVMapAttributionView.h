@@ -18,6 +18,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -104,4 +105,9 @@ private:
     qreal mFadeOpacity = 1.0;
     QPropertyAnimation *mFade = nullptr;
     Credits mLastCredits; // kept so a fade-out shows what is fading
+    // What `mLastCredits` was worked out for, and its block's size: the view repaints with
+    // every map frame, and the text is measured again only when the regions or the width change.
+    QList<OVMapAttributionRegion> mLastCreditedRegions;
+    int mLastCreditedWidth = -1;
+    QSizeF mLastCreditsBlock;
 };

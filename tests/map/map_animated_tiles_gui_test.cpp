@@ -11,10 +11,7 @@
 #include "platform/OVNotificationCenter.h"
 
 #include "support/FakeClock.h"
-#include "support/FixtureHttpServer.h"
-#include "support/GLTestContext.h"
-#include "support/TestHelpers.h"
-#include "support/TileMapController.h"
+#include "support/TileLayerTest.h"
 
 #include <gtest/gtest.h>
 
@@ -28,11 +25,8 @@
 
 namespace {
 
-constexpr int kWidth = 1024;
-constexpr int kHeight = 512;
 constexpr int kRadarTolerance = 8;     // GL_RGB5_A1 keeps five bits a channel
 constexpr int kSatelliteTolerance = 4;
-const OVGeoRect kWorld = OVGeoRectMake(-90.0, -180.0, 90.0, 180.0);
 const QStringList kTimes = {QStringLiteral("202403100630"), QStringLiteral("202403100642"), QStringLiteral("202403100654")};
 const QList<QColor> kRadarColours = {QColor(255, 0, 0), QColor(0, 255, 0), QColor(0, 0, 255)};
 const QList<int> kCloudGreys = {80, 140, 200};
@@ -45,12 +39,6 @@ QDateTime at(int hour, int minute)
 QString fixture(const QString &name)
 {
     return testDataPath(QStringLiteral("map/radar/") + name);
-}
-
-/// The centre of tile (column, row) of the 4 x 2 level, as (longitude, latitude).
-QPointF centreOf(int column, int row)
-{
-    return QPointF(-135.0 + 90.0 * column, 45.0 - 90.0 * row);
 }
 
 QColor pixelAt(const QImage &image, QPointF lonLat, const OVGeoRect &view)
@@ -98,29 +86,18 @@ void serveFrames(FixtureHttpServer &server, const QString &folder, const QString
                                  fixture(prefix + time + QStringLiteral(".png")), "image/png");
 }
 
-class AnimatedTiles : public ::testing::Test
+class AnimatedTiles : public TileLayerTest<OVMapAnimatedTileLayer>
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(gl.isValid());
-        gl.makeCurrent();
-        loader = std::make_shared<OVTextureLoader>(gl.context(), registry);
-        ASSERT_TRUE(loader->hasContext());
-        controller.mapView = &view;
-        controller.loader = loader.get();
-        view.rect = kWorld;
-        ASSERT_TRUE(server.start()) << qPrintable(server.errorString());
+        TileLayerTest::SetUp();
+        if (HasFatalFailure())
+            return;
         server.serveFile(QStringLiteral("/radar/inventory.txt"), fixture(QStringLiteral("inventory.txt")), "text/plain");
         server.serveFile(QStringLiteral("/sat/inventory.txt"), fixture(QStringLiteral("inventory.txt")), "text/plain");
         serveFrames(server, QStringLiteral("/radar"), QString());
         serveFrames(server, QStringLiteral("/sat"), QStringLiteral("clouds_"));
-    }
-
-    void TearDown() override
-    {
-        layers.clear();
-        gl.makeCurrent();
     }
 
     /// The inventory at `path` on the server, loaded.
@@ -145,11 +122,8 @@ protected:
         auto layer = std::make_unique<OVMapAnimatedTileLayer>(&controller, loader, pattern, inventory, 4, 2, clock);
         layer->setElevation(45.0);
         layer->setTextureInternalFormat(format);
-        layers.push_back(std::move(layer));
-        return *layers.back();
+        return keep(std::move(layer));
     }
-
-    QImage frame(OVMapAnimatedTileLayer &layer) { return drawTileLayerFrame(gl, view.rect, layer); }
 
     /// The overlay tile (column, row) shows at the layer's animation time.
     OVMapOverlayPtr shown(OVMapAnimatedTileLayer &layer, int column, int row)
@@ -164,24 +138,9 @@ protected:
             && loader->textureNumberForKey(overlay->urlString()) != uint32_t(-1);
     }
 
-    /// Draws frames, letting the downloads and the loader run between them, until `done`.
-    bool drawUntil(OVMapAnimatedTileLayer &layer, const std::function<bool()> &done, int timeoutMs = 10000)
-    {
-        return waitUntil([&] {
-            frame(layer);
-            return done();
-        }, timeoutMs);
-    }
-
     bool drawUntilAllReady(OVMapAnimatedTileLayer &layer)
     {
-        return drawUntil(layer, [&] {
-            for (int column = 0; column < 4; ++column)
-                for (int row = 0; row < 2; ++row)
-                    if (!textureReady(layer, column, row))
-                        return false;
-            return true;
-        });
+        return drawUntilEveryTile(layer, [&](int column, int row) { return textureReady(layer, column, row); });
     }
 
     /// Draws `count` frames with the event loop run after each.
@@ -204,14 +163,7 @@ protected:
     }
 
     const QString tilePath = QStringLiteral("/radar/2048/1_0/202403100630.png");
-    GLTestContext gl{QSize(kWidth, kHeight)};
     FakeClock clock{at(7, 0)};
-    OVTextureRegistry registry;
-    std::shared_ptr<OVTextureLoader> loader;
-    FakeMapView view;
-    TileMapController controller;
-    FixtureHttpServer server;
-    std::vector<std::unique_ptr<OVMapAnimatedTileLayer>> layers;
 };
 
 struct FrameCase
@@ -418,7 +370,7 @@ protected:
         f->glOrtho(-180.0, 180.0, -90.0, 90.0, -100.0, 100.0);
         f->glMatrixMode(GL_MODELVIEW);
         mapController->draw();
-        return pixelAt(gl.readBack(), lonLat, kWorld);
+        return pixelAt(gl.readBack(), lonLat, kTileFrameWorld);
     }
 
     /// Draws until the colour at the point holds still for a few frames, and answers it.

@@ -5,10 +5,7 @@
 #include "map/gl/OVMapTerrainTileLayer.h"
 
 #include "support/FakeClock.h"
-#include "support/FixtureHttpServer.h"
-#include "support/GLTestContext.h"
-#include "support/TestHelpers.h"
-#include "support/TileMapController.h"
+#include "support/TileLayerTest.h"
 
 #include <gtest/gtest.h>
 
@@ -24,10 +21,7 @@
 
 namespace {
 
-constexpr int kWidth = 1024;
-constexpr int kHeight = 512;
 constexpr int kTolerance = 8; // Mesa keeps GL_COMPRESSED_RGB as DXT1
-const OVGeoRect kWorld = OVGeoRectMake(-90.0, -180.0, 90.0, 180.0);
 
 const QMap<QString, QColor> kTileColours = {
     {"0_0", QColor(200, 40, 40)},   {"1_0", QColor(40, 200, 40)},  {"2_0", QColor(40, 40, 200)},
@@ -44,8 +38,8 @@ QString fixturePath(const QString &name)
 {
     const double width = view.maxPoint.longitude - view.minPoint.longitude;
     const double height = view.maxPoint.latitude - view.minPoint.latitude;
-    const int x = int((lonLat.x() - view.minPoint.longitude) / width * kWidth);
-    const int y = int((view.maxPoint.latitude - lonLat.y()) / height * kHeight);
+    const int x = int((lonLat.x() - view.minPoint.longitude) / width * kTileFrameWidth);
+    const int y = int((view.maxPoint.latitude - lonLat.y()) / height * kTileFrameHeight);
     const QColor actual = image.pixelColor(x, y);
     if (std::abs(actual.red() - expected.red()) <= kTolerance && std::abs(actual.green() - expected.green()) <= kTolerance
         && std::abs(actual.blue() - expected.blue()) <= kTolerance)
@@ -55,35 +49,18 @@ QString fixturePath(const QString &name)
                                          << qPrintable(expected.name());
 }
 
-/// The centre of tile (column, row) of the 4 x 2 level, as (longitude, latitude).
-QPointF centreOf(int column, int row)
-{
-    return QPointF(-135.0 + 90.0 * column, 45.0 - 90.0 * row);
-}
-
-class TerrainTiles : public ::testing::Test
+class TerrainTiles : public TileLayerTest<OVMapTerrainTileLayer>
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(gl.isValid());
-        gl.makeCurrent();
-        loader = std::make_shared<OVTextureLoader>(gl.context(), registry);
-        ASSERT_TRUE(loader->hasContext());
-        controller.mapView = &view;
-        controller.loader = loader.get();
-        view.rect = kWorld;
-        ASSERT_TRUE(server.start()) << qPrintable(server.errorString());
+        TileLayerTest::SetUp();
+        if (HasFatalFailure())
+            return;
         for (auto it = kTileColours.cbegin(); it != kTileColours.cend(); ++it)
             server.serveFile(QStringLiteral("/tiles/%1.jpg").arg(it.key()), fixturePath(it.key() + ".jpg"), "image/jpeg");
         ASSERT_TRUE(cacheRoot.isValid());
         cacheFolder = cacheRoot.filePath(QStringLiteral("Terrain/2048"));
-    }
-
-    void TearDown() override
-    {
-        layers.clear();
-        gl.makeCurrent();
     }
 
     QString serverPattern() const { return server.baseUrl() + QStringLiteral("/tiles/@x_@y.jpg"); }
@@ -98,35 +75,17 @@ protected:
         layer->setTextureInternalFormat(GL_COMPRESSED_RGB);
         layer->setSourceURLFormat(source);
         layer->setLocalCacheDirectory(cache);
-        layers.push_back(std::move(layer));
-        return *layers.back();
+        return keep(std::move(layer));
     }
-
-    QImage frame(OVMapTerrainTileLayer &layer) { return drawTileLayerFrame(gl, view.rect, layer); }
 
     bool loaded(OVMapTerrainTileLayer &layer, int64_t column, int64_t row)
     {
         return loader->textureNumberForKey(layer.urlStringForTile(column, row)) != uint32_t(-1);
     }
 
-    /// Draws frames, letting the downloads and the loader run between them, until `done`.
-    bool drawUntil(OVMapTerrainTileLayer &layer, const std::function<bool()> &done, int timeoutMs = 10000)
-    {
-        return waitUntil([&] {
-            frame(layer);
-            return done();
-        }, timeoutMs);
-    }
-
     bool drawUntilAllLoaded(OVMapTerrainTileLayer &layer)
     {
-        return drawUntil(layer, [&] {
-            for (int column = 0; column < 4; ++column)
-                for (int row = 0; row < 2; ++row)
-                    if (!loaded(layer, column, row))
-                        return false;
-            return true;
-        });
+        return drawUntilEveryTile(layer, [&](int column, int row) { return loaded(layer, column, row); });
     }
 
     /// Draws `count` frames, each followed by the event loop until no download runs.
@@ -167,16 +126,9 @@ protected:
         return count;
     }
 
-    GLTestContext gl{QSize(kWidth, kHeight)};
     FakeClock clock;
-    OVTextureRegistry registry;
-    std::shared_ptr<OVTextureLoader> loader;
-    FakeMapView view;
-    TileMapController controller;
-    FixtureHttpServer server;
     QTemporaryDir cacheRoot;
     QString cacheFolder;
-    std::vector<std::unique_ptr<OVMapTerrainTileLayer>> layers;
 };
 
 TEST_F(TerrainTiles, EachTileShowsItsColourAtItsPlace)

@@ -3,7 +3,6 @@
 #include "map/OVMapControllerInterface.h"
 #include "map/OVMapLayerConfiguration.h"
 #include "map/OVMapLayerFactory.h"
-#include "map/OVMapSupportedView.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -38,19 +37,13 @@ OVMapAnimatedTileLayer::makeForConfiguration(const OVMapLayerConfiguration &conf
     auto layer = std::make_shared<OVMapAnimatedTileLayer>(mapController, loader, configuration.sourceURLFormat,
                                                           configuration.inventory, configuration.numXTiles,
                                                           configuration.numYTiles);
-    layer->setAlpha(configuration.alpha);
-    if (!configuration.preferenceKeyForAlpha.isEmpty())
-        layer->setPreferenceKeyForAlpha(configuration.preferenceKeyForAlpha);
-    layer->setTextureInternalFormat(configuration.textureInternalFormat);
+    layer->applyTileConfiguration(configuration);
     return layer;
 }
 
 QString OVMapAnimatedTileLayer::urlStringForTile(int64_t column, int64_t row) const
 {
-    QString pattern = mSourceURLFormat;
-    pattern.replace(QLatin1String("@x"), QString::number(column));
-    pattern.replace(QLatin1String("@y"), QString::number(row));
-    return pattern;
+    return tileSource(mSourceURLFormat, column, row);
 }
 
 std::shared_ptr<OVMapOverlaySet> OVMapAnimatedTileLayer::overlaySetForTile(int64_t column, int64_t row)
@@ -126,12 +119,4 @@ void OVMapAnimatedTileLayer::cleanupMemory()
         set->unloadImages();
     }
     OVMapTileLayer::cleanupMemory();
-}
-
-void OVMapAnimatedTileLayer::redrawView() const
-{
-    if (OVMapControllerInterface *controller = mapController()) {
-        if (OVMapSupportedView *view = controller->view())
-            view->redraw();
-    }
 }

@@ -61,7 +61,6 @@ public:
 
 private:
     void queueTextureLoad(const OVMapOverlayPtr &overlay, const QByteArray &bytes, const QString &key);
-    void redrawView() const;
 
     QDateTime mCurrentAnimationTime;
     QString mSourceURLFormat;

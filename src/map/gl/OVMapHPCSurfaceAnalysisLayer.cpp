@@ -97,8 +97,7 @@ void OVMapHPCSurfaceAnalysisLayer::reload(const OVNotification *notification)
     const QStringList rows =
         mBroker->dataArrayForSection(OVBrisantSection::surfaceAnalysis, OVBrisantSection::latest).toStringList();
     setSurfaceFeatures(OVMapHPCSurfaceAnalysisSurfaceFeature::featuresForRows(rows));
-    if (OVMapSupportedView *view = mapController() ? mapController()->view() : nullptr)
-        view->redraw();
+    redrawView();
 }
 
 QList<OVMapHPCSurfaceAnalysisSurfaceFeaturePtr> OVMapHPCSurfaceAnalysisLayer::surfaceFeatures() const

@@ -84,6 +84,12 @@ double OVMapLayer::layerScaleFactor() const
     return view ? view->devicePixelRatioF() : 1.0;
 }
 
+void OVMapLayer::redrawView() const
+{
+    if (OVMapSupportedView *view = mMapController ? mMapController->view() : nullptr)
+        view->redraw();
+}
+
 void OVMapLayer::cleanupMemory()
 {
     if (const std::shared_ptr<OVTextureLoader> loader = textureLoader())

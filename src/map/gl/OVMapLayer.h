@@ -68,6 +68,10 @@ public:
     std::optional<QString> texturePatternForCleanup() const;
     void setTexturePatternForCleanup(const std::optional<QString> &pattern);
 
+protected:
+    /// Asks the controller's view, when there is one, for a frame.
+    void redrawView() const;
+
 private:
     double mElevation = 0.0;
     double mMinDisplayResolution = std::numeric_limits<double>::min();

@@ -470,8 +470,7 @@ void OVMapParticleModeLayer::moveParticlesUsingTimer()
     if (f <= 0.01)
         return;
     moveParticlesByTimeInterval(f);
-    if (OVMapSupportedView *view = controller ? controller->view() : nullptr)
-        view->redraw();
+    redrawView();
 }
 
 void OVMapParticleModeLayer::moveParticlesByTimeInterval(double f)

@@ -3,7 +3,6 @@
 #include "map/OVMapControllerInterface.h"
 #include "map/OVMapLayerConfiguration.h"
 #include "map/OVMapLayerFactory.h"
-#include "map/OVMapSupportedView.h"
 #include "platform/OVLog.h"
 #include "platform/OVNotificationCenter.h"
 
@@ -60,12 +59,7 @@ OVMapTerrainTileLayer::makeForConfiguration(const OVMapLayerConfiguration &confi
                                             const std::shared_ptr<OVTextureLoader> &loader)
 {
     auto layer = std::make_shared<OVMapTerrainTileLayer>(mapController, loader);
-    layer->setNumXTiles(configuration.numXTiles);
-    layer->setNumYTiles(configuration.numYTiles);
-    layer->setAlpha(configuration.alpha);
-    if (!configuration.preferenceKeyForAlpha.isEmpty())
-        layer->setPreferenceKeyForAlpha(configuration.preferenceKeyForAlpha);
-    layer->setTextureInternalFormat(configuration.textureInternalFormat);
+    layer->applyTileConfiguration(configuration);
     layer->setSourceURLFormat(configuration.sourceURLFormat);
     if (!configuration.localCacheDirectory.isEmpty())
         layer->setLocalCacheDirectory(configuration.localCacheDirectory);
@@ -83,9 +77,7 @@ QString OVMapTerrainTileLayer::urlStringForTile(int64_t column, int64_t row)
 {
     if (std::optional<QString> known = mCachedURLStrings.objectForIntegerKey(column, row))
         return *known;
-    QString source = mSourceURLFormat;
-    source.replace(QLatin1String("@x"), QString::number(column));
-    source.replace(QLatin1String("@y"), QString::number(row));
+    const QString source = tileSource(mSourceURLFormat, column, row);
     mCachedURLStrings.setObjectForIntegerKey(source, column, row);
     return source;
 }
@@ -253,12 +245,4 @@ void OVMapTerrainTileLayer::tileFailed(const QString &key, const QString &reason
     const qint64 wait = std::min<qint64>(qint64(kFirstRetrySeconds) << (state.failures - 1), kLongestRetrySeconds);
     state.notBefore = mClock.now().addSecs(wait);
     logLine("prepareTile", QStringLiteral("Failed to load tile: %1 (next try in %2 s)").arg(reason).arg(wait));
-}
-
-void OVMapTerrainTileLayer::redrawView() const
-{
-    if (OVMapControllerInterface *controller = mapController()) {
-        if (OVMapSupportedView *view = controller->view())
-            view->redraw();
-    }
 }

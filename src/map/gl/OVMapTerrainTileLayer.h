@@ -101,7 +101,6 @@ private:
     void readSourceFile(const QString &path, int64_t column, int64_t row);
     bool waitingToRetry(const QString &key) const;
     void tileFailed(const QString &key, const QString &reason);
-    void redrawView() const;
 
     const OVClock &mClock;
     std::optional<QString> mLocalCacheDirectory;

@@ -2,6 +2,7 @@
 
 #include "map/OVGeoVertex.h"
 #include "map/OVMapControllerInterface.h"
+#include "map/OVMapLayerConfiguration.h"
 #include "map/OVMapSupportedView.h"
 #include "map/projection/OVMapProjection.h"
 #include "platform/OVLog.h"
@@ -16,6 +17,23 @@ OVMapTileLayer::OVMapTileLayer(OVMapControllerInterface *mapController, std::sha
     : OVMapLayer(mapController, std::move(textureLoader))
     , mTextureInternalFormat(GL_RGBA)
 {
+}
+
+QString OVMapTileLayer::tileSource(QString pattern, int64_t column, int64_t row)
+{
+    pattern.replace(QLatin1String("@x"), QString::number(column));
+    pattern.replace(QLatin1String("@y"), QString::number(row));
+    return pattern;
+}
+
+void OVMapTileLayer::applyTileConfiguration(const OVMapLayerConfiguration &configuration)
+{
+    setNumXTiles(configuration.numXTiles);
+    setNumYTiles(configuration.numYTiles);
+    setAlpha(configuration.alpha);
+    if (!configuration.preferenceKeyForAlpha.isEmpty())
+        setPreferenceKeyForAlpha(configuration.preferenceKeyForAlpha);
+    setTextureInternalFormat(configuration.textureInternalFormat);
 }
 
 bool OVMapTileLayer::shouldDraw() const

@@ -16,6 +16,7 @@
 #include <optional>
 
 class QOpenGLFunctions_2_1;
+struct OVMapLayerConfiguration;
 
 class OVMapTileLayer : public OVMapLayer
 {
@@ -35,6 +36,8 @@ public:
     /// The tiles the current view needs, in drawing order.
     QList<OVMapTilePlacement> visibleTiles() const;
     OVGeoRect geoRectOfTile(int64_t column, int64_t row) const;
+    /// `pattern` with every "@x" replaced by the column, then every "@y" by the row.
+    static QString tileSource(QString pattern, int64_t column, int64_t row);
 
     int64_t numXTiles() const { return mNumXTiles; }
     void setNumXTiles(int64_t count) { mNumXTiles = count; }
@@ -50,6 +53,9 @@ public:
     void setTextureInternalFormat(int32_t format) { mTextureInternalFormat = format; }
 
 protected:
+    /// Takes the tile counts, the opacity (and its settings key, when one is named) and the
+    /// texture format from a level's configuration.
+    void applyTileConfiguration(const OVMapLayerConfiguration &configuration);
     /// Draws one placed tile when its texture can be bound.
     void drawTile(QOpenGLFunctions_2_1 &gl, const OVMapTilePlacement &tile);
 

@@ -9,6 +9,19 @@
 
 #include <future>
 
+namespace {
+
+/// Makes `context` current on `surface`, logging when it cannot.
+bool makeCurrentOrLog(QOpenGLContext *context, QSurface *surface)
+{
+    const bool made = context && context->makeCurrent(surface);
+    if (!made)
+        OVLog(QStringLiteral("set current context failed %1").arg(1));
+    return made;
+}
+
+} // namespace
+
 class OVThreadedOpenGLLayer::RenderThread final : public QThread
 {
 public:
@@ -142,10 +155,8 @@ QOpenGLContext *OVThreadedOpenGLLayer::copyContext()
     mDrawingContexts.push_back(std::move(drawing));
     runOnRenderThread([this, made] {
         std::lock_guard frame(mContextLock);
-        if (!made->makeCurrent(mSurface)) {
-            OVLog(QStringLiteral("set current context failed %1").arg(1));
+        if (!makeCurrentOrLog(made, mSurface))
             return;
-        }
         if (OVThreadedLayerSupportedView *view = parentView())
             view->prepareDrawingContext();
         std::lock_guard lock(mStateMutex);
@@ -243,29 +254,20 @@ void OVThreadedOpenGLLayer::drawFrame()
     OVThreadedLayerSupportedView *view = parentView();
     if (!context || context == mMasterContext.get() || !view)
         return;
-    if (!context->makeCurrent(mSurface)) {
-        OVLog(QStringLiteral("set current context failed %1").arg(1));
+    if (!makeCurrentOrLog(context, mSurface))
         return;
-    }
     view->openGLDraw();
     flushBuffer();
 }
 
 bool OVThreadedOpenGLLayer::makeDrawingContextCurrent()
 {
-    QOpenGLContext *context = drawingContext();
-    const bool made = context && context->makeCurrent(mSurface);
-    if (!made)
-        OVLog(QStringLiteral("set current context failed %1").arg(1));
-    return made;
+    return makeCurrentOrLog(drawingContext(), mSurface);
 }
 
 bool OVThreadedOpenGLLayer::makeMasterContextCurrent()
 {
-    const bool made = mMasterContext && mMasterContext->makeCurrent(mMasterSurface.get());
-    if (!made)
-        OVLog(QStringLiteral("set current context failed %1").arg(1));
-    return made;
+    return makeCurrentOrLog(mMasterContext.get(), mMasterSurface.get());
 }
 
 void OVThreadedOpenGLLayer::lockContext()

@@ -3,7 +3,7 @@
 // the station file KDEN.db made by the sqlite3 shell from the fixture, dated over the last three
 // days. After the first update the screenshot must show the panels on one shared window: the
 // temperature graph in the scale's medium colours of the fixture's temperatures, the present
-// line a third into the window in one column through the flat panels, the cylinder in its body
+// line a third into the window through each flat panel, the cylinder in its body
 // colour. A drag moves the window, and the offset is in the settings file after quitting.
 #include "AppTestSupport.h"
 #include "ViewTestSupport.h"
@@ -18,9 +18,12 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QMap>
 #include <QProcess>
 #include <QSet>
 
+#include <algorithm>
+#include <cstdlib>
 #include <iostream>
 
 namespace {
@@ -87,18 +90,33 @@ bool onThickLine(const QImage &shot, int x, int y)
     return true;
 }
 
-/// Runs of line pixels down one column, separated by more than `gap` rows without one.
-int runsDownColumn(const QImage &shot, int x, int fromY, int toY, int gap)
+/// Runs of present-line pixels down the screenshot near one column, separated by more than
+/// `gap` rows without one and at least 10 rows tall. A panel whose value labels are wider starts
+/// its plot further right, so its present line may stand a few pixels off the temperature
+/// panel's; only pixels of the line's own shade count, which leaves out the dimmed line under a
+/// status message, and the height leaves out the date labels the line crosses near midnight.
+int presentLineRuns(const QImage &shot, int column, int shade, int fromY, int toY, int gap)
 {
     int runs = 0;
-    int lastHit = -1000;
-    for (int y = fromY; y < toY; ++y) {
-        if (!onThickLine(shot, x, y))
-            continue;
-        if (y - lastHit > gap)
+    int first = -1000;
+    int last = -1000;
+    const auto endRun = [&] {
+        if (last - first >= 10)
             ++runs;
-        lastHit = y;
+    };
+    for (int y = fromY; y < toY; ++y) {
+        bool hit = false;
+        for (int x = column - 8; x <= column + 8 && !hit; ++x)
+            hit = onThickLine(shot, x, y) && std::abs(value(shot, x, y) - shade) <= 12;
+        if (!hit)
+            continue;
+        if (y - last > gap) {
+            endRun();
+            first = y;
+        }
+        last = y;
     }
+    endRun();
     return runs;
 }
 
@@ -179,7 +197,7 @@ TEST(GraphsProgram, StackShowsTheFixturesWeatherAndKeepsTheDraggedWindow)
     const QRect box = temperature.box;
     EXPECT_GT(box.width(), 300);
 
-    // The present line: a third into the window, in one column through every flat panel below.
+    // The present line: a third into the window, through every flat panel below.
     int column = -1;
     int best = 0;
     for (int x = box.left(); x <= box.right(); ++x) {
@@ -193,7 +211,14 @@ TEST(GraphsProgram, StackShowsTheFixturesWeatherAndKeepsTheDraggedWindow)
     }
     ASSERT_GE(column, 0);
     EXPECT_NEAR(column, box.left() + 0.33 * box.width(), 4.0);
-    const int flatPanels = runsDownColumn(shot, column, box.top(), shot.height(), 20);
+    // The line's shade is the one most of its pixels in the temperature panel have.
+    QMap<int, int> shades;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        if (onThickLine(shot, column, y))
+            ++shades[value(shot, column, y)];
+    const int shade = std::max_element(shades.keyValueBegin(), shades.keyValueEnd(),
+                                       [](auto a, auto b) { return a.second < b.second; })->first;
+    const int flatPanels = presentLineRuns(shot, column, shade, box.top(), shot.height(), 20);
     // Temperature, wind speed, chance of rain, rain, clouds and humidity; the pressure panel lies
     // dimmed under "Unavailable at this location." (neither the station file nor the forecast
     // has pressure), the cylinder draws its present line round the body.

@@ -14,11 +14,8 @@ const QString kShowInfoPanel = QStringLiteral("showInfoPanel");
 void NBController::toggleInfo()
 {
     if (NBPrefController::boolForKey(kShowInfoPanel)) {
-        if (mLocationInspectorController) {
-            mLocationInspectorController->closeWindow();
-            delete mLocationInspectorController;
-            mLocationInspectorController = nullptr;
-        }
+        delete mLocationInspectorController; // closes its window
+        mLocationInspectorController = nullptr;
         NBPrefController::setSetting(0, kShowInfoPanel);
         return;
     }

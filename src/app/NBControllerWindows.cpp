@@ -97,10 +97,8 @@ void NBController::launchShowSecondaryWindowsIfNeeded()
 
 NBSecondaryWindows *NBController::secondaryWindowsMade()
 {
-    if (!mSecondaryWindows) {
-        mSecondaryWindows = new NBSecondaryWindows(this);
-        mSecondaryWindows->setJournalSource([this] { return journalMade()->window(); });
-    }
+    if (!mSecondaryWindows)
+        mSecondaryWindows = new NBSecondaryWindows([this] { return journalMade()->window(); }, this);
     return mSecondaryWindows;
 }
 

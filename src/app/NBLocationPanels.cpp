@@ -305,22 +305,30 @@ void NBLocationController::closeCustomAddPanel()
     location->setLocationTimeZoneName(zone < 0 ? QStringLiteral("UTC") : mTimeZoneListController->currentText());
 
     // A coordinate must be wholly a number: "N40" or "12.5abc" would otherwise put a place at
-    // a position nobody typed.
-    const QString latitudeRange = OVLocalizedString("Latitude must be a decimal between -90 and 90 degrees.");
-    if (mLatitudeField->text().isEmpty())
-        return openCustomPanelError(missing, OVLocalizedString("Please enter a latitude between -90 and 90 degrees."));
-    const std::optional<float> latitude = NBCoordinateText::wholeNumber(mLatitudeField->text());
-    if (!latitude || std::fabs(*latitude) > 90.0f)
-        return openCustomPanelError(invalid, latitudeRange);
-    location->setLatitude(*latitude);
-
-    const QString longitudeRange = OVLocalizedString("Longitude must be a decimal between -180 and 180 degrees.");
-    if (mLongitudeField->text().isEmpty())
-        return openCustomPanelError(missing, OVLocalizedString("Please enter a longitude between -180 and 180 degrees."));
-    const std::optional<float> longitude = NBCoordinateText::wholeNumber(mLongitudeField->text());
-    if (!longitude || std::fabs(*longitude) > 180.0f)
-        return openCustomPanelError(invalid, longitudeRange);
-    location->setLongitude(*longitude);
+    // a position nobody typed. None comes back once the alert has named what is wrong.
+    const auto coordinate = [&](QLineEdit *field, float limit, const QString &missingText,
+                                const QString &rangeText) -> std::optional<float> {
+        if (field->text().isEmpty()) {
+            openCustomPanelError(missing, missingText);
+            return std::nullopt;
+        }
+        const std::optional<float> value = NBCoordinateText::wholeNumber(field->text());
+        if (!value || std::fabs(*value) > limit) {
+            openCustomPanelError(invalid, rangeText);
+            return std::nullopt;
+        }
+        return value;
+    };
+    const std::optional<float> latitude =
+        coordinate(mLatitudeField, 90.0f, OVLocalizedString("Please enter a latitude between -90 and 90 degrees."),
+                   OVLocalizedString("Latitude must be a decimal between -90 and 90 degrees."));
+    if (!latitude)
+        return;
+    const std::optional<float> longitude =
+        coordinate(mLongitudeField, 180.0f, OVLocalizedString("Please enter a longitude between -180 and 180 degrees."),
+                   OVLocalizedString("Longitude must be a decimal between -180 and 180 degrees."));
+    if (!longitude)
+        return;
     location->setLatitude(*latitude, *longitude);
 
     OVNotificationCenter::defaultCenter().post(OVNotifyForceReload);

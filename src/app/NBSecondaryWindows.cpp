@@ -40,18 +40,17 @@ void centre(QWidget *window)
 
 } // namespace
 
-NBSecondaryWindows::NBSecondaryWindows(QObject *parent)
+NBSecondaryWindows::NBSecondaryWindows(JournalSource journalSource, QObject *parent)
     : QObject(parent)
+    , mJournalSource(std::move(journalSource))
 {
 }
 
 NBSecondaryWindows::~NBSecondaryWindows()
 {
+    // The journal window is left to its source's owner.
     for (QWidget *window : {mActivityPanel.data(), mPrefsWindow.data(), mAboutBox.data(), mHelpWindow.data()})
         delete window;
-    // A journal window from the source belongs to its owner.
-    if (mOwnsJournalWindow)
-        delete mJournalWindow.data();
 }
 
 void NBSecondaryWindows::bringToFront(QWidget *window)
@@ -147,17 +146,8 @@ void NBSecondaryWindows::openAboutBox()
 void NBSecondaryWindows::openWeatherJournal()
 {
     if (!mJournalWindow) {
-        QWidget *given = mJournalSource ? mJournalSource() : nullptr;
-        if (given) {
-            given->setAttribute(Qt::WA_QuitOnClose, false);
-            mJournalWindow = given;
-        } else {
-            mJournalWindow = makeWindow("weatherJournalWindow", OVLocalizedString("Weather Journal"));
-            mJournalWindow->resize(640, 480);
-            mOwnsJournalWindow = true;
-        }
-        if (mJournalWindow->objectName().isEmpty())
-            mJournalWindow->setObjectName(QStringLiteral("weatherJournalWindow"));
+        mJournalWindow = mJournalSource();
+        mJournalWindow->setAttribute(Qt::WA_QuitOnClose, false);
     }
     bringToFront(mJournalWindow);
     NBPrefController::setSetting(1, kShowJournalWindow);

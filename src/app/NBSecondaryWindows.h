@@ -4,9 +4,8 @@
 // the journal were open is remembered in `showActivityWindow` and `showJournalWindow`.
 //
 // The journal window is not made here: its owner (the application controller, through the
-// journal controller) gives it with `setJournalSource` before it is first opened and keeps it;
-// this class only shows it and remembers that it is open. Without a source the journal window
-// is an empty window of this class's own. Main thread.
+// journal controller) gives it through the source handed to the constructor and keeps it; this
+// class only shows it and remembers that it is open. Main thread.
 #pragma once
 
 #include <QList>
@@ -27,11 +26,10 @@ class NBSecondaryWindows : public QObject
 
 public:
     /// Gives the journal window, owned by the caller (a window deleted by its owner is simply
-    /// forgotten here). Called once, on the journal's first opening.
+    /// forgotten here). Called on the journal's first opening.
     using JournalSource = std::function<QWidget *()>;
-    void setJournalSource(JournalSource source) { mJournalSource = std::move(source); }
 
-    explicit NBSecondaryWindows(QObject *parent = nullptr);
+    explicit NBSecondaryWindows(JournalSource journalSource, QObject *parent = nullptr);
     ~NBSecondaryWindows() override;
 
     /// Closes the activity panel when visible (stores 0), else brings it to the front (stores 1).
@@ -74,7 +72,6 @@ private:
     QLabel *mAboutBoxTitle = nullptr;
     QPointer<QWidget> mJournalWindow;
     JournalSource mJournalSource;
-    bool mOwnsJournalWindow = false;
     QPointer<QWidget> mHelpWindow;
     QTextBrowser *mHelpWebView = nullptr;
     QList<QVariantMap> mUrls;

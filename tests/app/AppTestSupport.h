@@ -154,11 +154,16 @@ inline const QColor kBackdropLand(134, 160, 96);
 inline const QColor kBackdropSea(38, 78, 128);
 inline constexpr int kBackdropTolerance = 30;
 
+/// Whether every channel of `pixel` lies within `tolerance` of `colour`'s.
+inline bool nearColour(QRgb pixel, const QColor &colour, int tolerance)
+{
+    return std::abs(qRed(pixel) - colour.red()) <= tolerance && std::abs(qGreen(pixel) - colour.green()) <= tolerance
+        && std::abs(qBlue(pixel) - colour.blue()) <= tolerance;
+}
+
 inline bool nearBackdropColour(QRgb pixel, const QColor &colour)
 {
-    return std::abs(qRed(pixel) - colour.red()) <= kBackdropTolerance
-        && std::abs(qGreen(pixel) - colour.green()) <= kBackdropTolerance
-        && std::abs(qBlue(pixel) - colour.blue()) <= kBackdropTolerance;
+    return nearColour(pixel, colour, kBackdropTolerance);
 }
 
 /// What the bare map draws: the cleared black (beyond the poles) and the backdrop's land and sea.
@@ -177,11 +182,8 @@ inline QRect mapFrame(const QImage &shot, bool (*isMap)(QRgb) = isMapPixel)
     constexpr int kLongRun = 200;
     if (shot.isNull())
         return QRect();
-    const QRgb gap = shot.pixel(shot.width() - 2, shot.height() / 2);
-    const auto isGap = [gap](QRgb pixel) {
-        return std::abs(qRed(pixel) - qRed(gap)) <= 6 && std::abs(qGreen(pixel) - qGreen(gap)) <= 6
-            && std::abs(qBlue(pixel) - qBlue(gap)) <= 6;
-    };
+    const QColor gap(shot.pixel(shot.width() - 2, shot.height() / 2));
+    const auto isGap = [gap](QRgb pixel) { return nearColour(pixel, gap, 6); };
     QRect box;
     for (int y = 0; y < shot.height(); ++y) {
         int start = 0;

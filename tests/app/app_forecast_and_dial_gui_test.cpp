@@ -13,12 +13,10 @@
 #include "weather/OVMoon.h"
 
 #include <QHelpEvent>
-#include <QScreen>
 #include <QTest>
 #include <QToolTip>
 
 #include <cmath>
-#include <iostream>
 
 namespace {
 
@@ -64,10 +62,7 @@ TEST_F(AppControllerTest, ForecastStripAndDialInTheMainWindow)
     dial->repaint();
     QTest::qWait(300);
 
-    const QImage shot = window->screen()->grabWindow(window->winId()).toImage();
-    const QString path = testOutputPath(QStringLiteral("forecast_and_dial_in_window.png"));
-    EXPECT_TRUE(shot.save(path));
-    std::cout << "screenshot: " << path.toStdString() << std::endl;
+    const QImage shot = grabAndSave(window, QStringLiteral("forecast_and_dial_in_window.png"));
 
     // The strip: NDFD's periods, each with its icon in its own half, and the first one's
     // full text as the tooltip.

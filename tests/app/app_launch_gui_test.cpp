@@ -11,7 +11,6 @@
 #include "support/FixtureHttpServer.h"
 #include "support/RunningProgram.h"
 #include "support/TestHelpers.h"
-#include "map/NBMapView.h"
 
 #include "platform/OVUserDefaults.h"
 
@@ -84,10 +83,7 @@ TEST(AppLaunch, OpensTheMainWindowWithTheMapAndQuitsCleanly)
         EXPECT_FALSE(isMapPixel(shot.pixel(corner))) << corner.x() << "," << corner.y();
     // The map's control panel waits at its top right with only its tab in view, whose light
     // chevron shows on the dark map.
-    int light = 0;
-    for (int y = map.top() + 8; y < map.top() + 38; ++y)
-        for (int x = map.right() - 28; x <= map.right(); ++x)
-            light += qGray(shot.pixel(x, y)) > 150 ? 1 : 0;
+    const int light = countPixels(shot, QRect(map.right() - 28, map.top() + 8, 29, 30), [](QRgb pixel) { return qGray(pixel) > 150; });
     EXPECT_GT(light, 6) << "no panel tab at the map's top right";
     EXPECT_TRUE(app.terminate());
 }

@@ -126,7 +126,7 @@ TEST(LocationsProgram, ShortcutSheetsInfoWindowMenuAndBadge)
     const QString addShot = testOutputPath("add_panel.png");
     ASSERT_FALSE(app.screenshotScreen(addShot).isNull());
     std::cout << "add sheet: " << addShot.toStdString() << std::endl;
-    QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+    app.keys({QStringLiteral("Escape")});
     QTest::qWait(300);
 
     // The location info window, by its shortcut.
@@ -147,8 +147,7 @@ TEST(LocationsProgram, ShortcutSheetsInfoWindowMenuAndBadge)
     const QString menuShot = testOutputPath("locations_menu.png");
     ASSERT_FALSE(app.screenshotScreen(menuShot).isNull());
     std::cout << "locations menu: " << menuShot.toStdString() << std::endl;
-    QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape"), QStringLiteral("Escape"),
-                                                  QStringLiteral("Escape")});
+    app.keys({QStringLiteral("Escape"), QStringLiteral("Escape"), QStringLiteral("Escape")});
 
     EXPECT_TRUE(app.terminate());
 }

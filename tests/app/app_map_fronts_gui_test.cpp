@@ -18,7 +18,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QScreen>
 #include <QTest>
 
 #include <cmath>
@@ -87,12 +86,7 @@ Sides frontSides(const QImage &image, const QRect &area, const ToImage &toImage,
 int blueNearHigh(const QImage &image, const ToImage &toImage)
 {
     const QPointF h = toImage(kHigh);
-    int count = 0;
-    for (int y = int(h.y()) - 30; y < int(h.y()) + 30; ++y)
-        for (int x = int(h.x()) - 30; x < int(h.x()) + 30; ++x)
-            if (image.rect().contains(x, y) && isBlue(image.pixelColor(x, y)))
-                ++count;
-    return count;
+    return countPixels(image, QRect(int(h.x()) - 30, int(h.y()) - 30, 60, 60), [](QRgb pixel) { return isBlue(QColor(pixel)); });
 }
 
 } // namespace
@@ -163,10 +157,7 @@ TEST_F(AppControllerTest, TheMainWindowsMapHasTheColdFrontsTrianglesOnItsRightOn
     ASSERT_TRUE(waitUntil([&] { return map->paintCount() > painted; }, 10000));
     QTest::qWait(200);
 
-    const QImage shot = window->screen()->grabWindow(window->winId()).toImage();
-    const QString path = testOutputPath(QStringLiteral("fronts-main-window.png"));
-    shot.save(path);
-    std::cout << "screenshot: " << path.toStdString() << std::endl;
+    const QImage shot = grabAndSave(window, QStringLiteral("fronts-main-window.png"));
     const QPoint origin = map->mapTo(window, QPoint(0, 0));
     const OVGeoRect visible = map->visibleGeoRect();
     const QSizeF size = map->viewSize();

@@ -51,16 +51,6 @@ bool isWhite(QRgb pixel)
     return qRed(pixel) > 230 && qGreen(pixel) > 230 && qBlue(pixel) > 230;
 }
 
-QRect boxOf(const QImage &shot, bool (*matches)(QRgb), const QRect &within)
-{
-    QRect box;
-    for (int y = within.top(); y <= within.bottom(); ++y)
-        for (int x = within.left(); x <= within.right(); ++x)
-            if (matches(shot.pixel(x, y)))
-                box |= QRect(x, y, 1, 1);
-    return box;
-}
-
 } // namespace
 
 TEST(AppMapLoops, TheNewestRadarFrameAndItsCreditsShowOverTheMap)
@@ -89,10 +79,10 @@ TEST(AppMapLoops, TheNewestRadarFrameAndItsCreditsShowOverTheMap)
             shot = app.screenshot(testOutputPath("map-loops.png"));
             if (shot.isNull())
                 return false;
-            radar = boxOf(shot, isRadarBlue, shot.rect());
+            radar = pixelBox(shot, shot.rect(), isRadarBlue);
             if (radar.width() < 200 || radar.height() < 150)
                 return false;
-            credits = boxOf(shot, isWhite, radar.adjusted(0, radar.height() - 60, 0, 0));
+            credits = pixelBox(shot, radar.adjusted(0, radar.height() - 60, 0, 0), isWhite);
             return !credits.isEmpty();
         },
         40000);

@@ -26,17 +26,6 @@ const QString kGfs = QStringLiteral("/pub/data/nccf/com/gfs/prod");
 const QString kDay = kGfs + QStringLiteral("/gfs.20240301");
 const QString kFilter = QStringLiteral("/cgi-bin/filter_gfs_0p25_1hr.pl");
 
-// The backdrop's colours (as the launch test reads them) and how near a pixel must be.
-const QColor kLand(134, 160, 96);
-const QColor kSea(38, 78, 128);
-constexpr int kNear = 30;
-
-bool near(QRgb pixel, const QColor &colour, int tolerance)
-{
-    return std::abs(qRed(pixel) - colour.red()) <= tolerance && std::abs(qGreen(pixel) - colour.green()) <= tolerance
-        && std::abs(qBlue(pixel) - colour.blue()) <= tolerance;
-}
-
 int particlePixels(const QImage &shot)
 {
     static const QList<QColor> ramp = [] {
@@ -46,17 +35,11 @@ int particlePixels(const QImage &shot)
             colours.append(QColor::fromRgbF(float(r.red[i]), float(r.green[i]), float(r.blue[i])));
         return colours;
     }();
-    int count = 0;
-    for (int y = 0; y < shot.height(); ++y) {
-        for (int x = 0; x < shot.width(); ++x) {
-            const QRgb pixel = shot.pixel(x, y);
-            if (near(pixel, kLand, kNear) || near(pixel, kSea, kNear))
-                continue;
-            if (std::any_of(ramp.begin(), ramp.end(), [&](const QColor &c) { return near(pixel, c, 12); }))
-                ++count;
-        }
-    }
-    return count;
+    return countPixels(shot, shot.rect(), [](QRgb pixel) {
+        if (nearBackdropColour(pixel, kBackdropLand) || nearBackdropColour(pixel, kBackdropSea))
+            return false;
+        return std::any_of(ramp.begin(), ramp.end(), [&](const QColor &c) { return nearColour(pixel, c, 12); });
+    });
 }
 
 FixtureResponse html(const QString &relative)

@@ -24,7 +24,7 @@ QString run(const QString &program, const QStringList &arguments)
 
 bool isHeaderBlue(QRgb pixel)
 {
-    return std::abs(qRed(pixel) - 0) <= 3 && std::abs(qGreen(pixel) - 181) <= 3 && std::abs(qBlue(pixel) - 242) <= 3;
+    return nearColour(pixel, QColor(0, 181, 242), 3);
 }
 
 } // namespace
@@ -69,15 +69,8 @@ TEST_F(AppControllerTest, PrintingPutsTheContentViewOnOneA4PageInsideTheMargins)
     const double margin = 10.0 / 25.4 * 72.0;
     const float scale = NBController::printScale(QSizeF(595.28, 841.89), QMarginsF(margin, margin, margin, margin),
                                                  QSizeF(content->size()));
-    int top = page.height(), bottom = -1, left = page.width(), right = -1;
-    for (int y = 0; y < page.height(); ++y) {
-        for (int x = 0; x < page.width(); ++x) {
-            if (!isHeaderBlue(page.pixel(x, y)))
-                continue;
-            top = std::min(top, y), bottom = std::max(bottom, y);
-            left = std::min(left, x), right = std::max(right, x);
-        }
-    }
+    const QRect header = pixelBox(page, page.rect(), isHeaderBlue);
+    const int top = header.top(), bottom = header.bottom(), left = header.left(), right = header.right();
     ASSERT_GE(bottom, 0) << "no header blue on the page";
     EXPECT_GE(top, int(std::floor(margin)));
     EXPECT_GE(left, int(std::floor(margin)));

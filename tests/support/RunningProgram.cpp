@@ -44,6 +44,22 @@ void xdotool(const QStringList &arguments)
     QProcess::execute(QStringLiteral("xdotool"), arguments);
 }
 
+// `import`'s picture of the X window `window` ("root": the whole screen) saved at `path` (a
+// window may take a moment to be mapped); a null image when it cannot be taken.
+QImage importWindow(const QString &window, const QString &path)
+{
+    QFile::remove(path);
+    if (!waitUntil([&] { return QProcess::execute("import", {"-window", window, path}) == 0 && QFile::exists(path); }, 10000))
+        return QImage();
+    return QImage(path);
+}
+
+// Moves the pointer to `at` on the root window.
+void movePointer(const QPoint &at)
+{
+    xdotool({"mousemove", QString::number(at.x()), QString::number(at.y())});
+}
+
 } // namespace
 
 bool RunningProgram::start(const QString &executable, const QStringList &arguments)
@@ -68,12 +84,11 @@ QString RunningProgram::waitForOtherWindow(const QString &title, int timeoutMs) 
 
 QImage RunningProgram::screenshot(const QString &path)
 {
-    QFile::remove(path);
-    if (mWindow.isEmpty()
-        || !waitUntil([&] { return QProcess::execute("import", {"-window", mWindow, path}) == 0 && QFile::exists(path); },
-                      10000))
+    if (mWindow.isEmpty()) {
+        QFile::remove(path);
         return QImage();
-    return QImage(path);
+    }
+    return importWindow(mWindow, path);
 }
 
 QPoint RunningProgram::windowOrigin() const
@@ -108,15 +123,13 @@ void RunningProgram::keys(const QStringList &names)
 
 void RunningProgram::drag(const QPoint &from, const QPoint &to)
 {
-    const QPoint origin = windowOrigin();
-    const QPoint start = origin + from;
-    xdotool({"mousemove", QString::number(start.x()), QString::number(start.y())});
+    const QPoint start = windowOrigin() + from;
+    movePointer(start);
     QTest::qWait(100);
     xdotool({"mousedown", "1"});
     constexpr int kSteps = 10;
     for (int step = 1; step <= kSteps; ++step) {
-        const QPoint at = start + (to - from) * step / kSteps;
-        xdotool({"mousemove", QString::number(at.x()), QString::number(at.y())});
+        movePointer(start + (to - from) * step / kSteps);
         QTest::qWait(30);
     }
     xdotool({"mouseup", "1"});
@@ -126,8 +139,7 @@ void RunningProgram::drag(const QPoint &from, const QPoint &to)
 void RunningProgram::hover(const QPoint &at)
 {
     xdotool({"windowfocus", "--sync", mWindow});
-    const QPoint point = windowOrigin() + at;
-    xdotool({"mousemove", QString::number(point.x()), QString::number(point.y())});
+    movePointer(windowOrigin() + at);
     QTest::qWait(300);
 }
 
@@ -139,8 +151,7 @@ void RunningProgram::resizeWindow(const QSize &size)
 
 void RunningProgram::wheel(const QPoint &at, int clicks)
 {
-    const QPoint point = windowOrigin() + at;
-    xdotool({"mousemove", QString::number(point.x()), QString::number(point.y())});
+    movePointer(windowOrigin() + at);
     QTest::qWait(100);
     // X buttons 4 and 5 are the wheel turned away from and towards the user.
     for (int i = 0; i < std::abs(clicks); ++i) {
@@ -152,8 +163,7 @@ void RunningProgram::wheel(const QPoint &at, int clicks)
 
 void RunningProgram::click(const QPoint &at, int button)
 {
-    const QPoint point = windowOrigin() + at;
-    xdotool({"mousemove", QString::number(point.x()), QString::number(point.y())});
+    movePointer(windowOrigin() + at);
     QTest::qWait(100);
     xdotool({"click", QString::number(button)});
     QTest::qWait(200);
@@ -169,10 +179,7 @@ void RunningProgram::key(const QString &chord)
 
 QImage RunningProgram::screenshotScreen(const QString &path)
 {
-    QFile::remove(path);
-    if (!waitUntil([&] { return QProcess::execute("import", {"-window", "root", path}) == 0 && QFile::exists(path); }, 10000))
-        return QImage();
-    return QImage(path);
+    return importWindow(QStringLiteral("root"), path);
 }
 
 bool RunningProgram::terminate(int timeoutMs)

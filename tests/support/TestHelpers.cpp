@@ -157,3 +157,14 @@ int countPixels(const QImage &image, const QRect &box, const std::function<bool(
             found += wanted(image.pixel(x, y)) ? 1 : 0;
     return found;
 }
+
+QRect pixelBox(const QImage &image, const QRect &box, const std::function<bool(QRgb)> &wanted)
+{
+    QRect found;
+    const QRect inside = box & image.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            if (wanted(image.pixel(x, y)))
+                found |= QRect(x, y, 1, 1);
+    return found;
+}

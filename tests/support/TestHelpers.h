@@ -70,3 +70,6 @@ QString testOutputPath(const QString &relative = QString());
 /// How many pixels of `image` inside `box` are `wanted` (the part of the box outside the image
 /// counts nothing).
 int countPixels(const QImage &image, const QRect &box, const std::function<bool(QRgb)> &wanted);
+/// The box round the pixels of `image` inside `box` that are `wanted`; a null rectangle when
+/// there are none.
+QRect pixelBox(const QImage &image, const QRect &box, const std::function<bool(QRgb)> &wanted);

@@ -262,15 +262,13 @@ std::pair<QString, QStringList> OVLocationDB::searchStatement(const QString &tex
                     + kSearchOrder,
                 {prefix}};
     }
-    // Every LIKE stands alone on one table's column, so each is answered from that column's
-    // NOCASE index (a prefix range) rather than by testing every row of the joined tables.
-    // A station matches through its place's link row, as the join would match it.
-    return {kSearchSelect
-                + QStringLiteral("where l.location_id in (select location_id from location "
-                                 "where city like ? or state_name like ? or country_name like ? "
-                                 "union select location_id from location_icao where icao in "
-                                 "(select icao from icao where icao like ?))")
-                + kSearchOrder,
+    // The places come pre-joined with their stations and numbered in answer order. Each LIKE is
+    // answered from its column's NOCASE index (a prefix range); the matching numbers are then
+    // read back in ascending order, so thousands of answers to a broad term need no sort.
+    return {QStringLiteral("select location_id, icao, city, state, country_name, station_name from location_search "
+                           "where search_order in (select search_order from location_search "
+                           "where city like ? or state_name like ? or country_name like ? or icao like ?) "
+                           "order by search_order"),
             {prefix, prefix, prefix, prefix}};
 }
 

@@ -176,7 +176,8 @@ TEST_F(LocationDBTest, SearchesUseAnIndexForEveryBranchAndAnswerAsThePlainJoinDi
         for (const QString &step : details)
             EXPECT_FALSE(step.startsWith(QLatin1String("SCAN"))) << step.toStdString();
         const QString steps = details.join('\n');
-        for (const char *index : {"location_city_nocase", "location_state_name_nocase", "location_country_name_nocase", "icao_icao_nocase"})
+        for (const char *index : {"location_search_city_nocase", "location_search_state_name_nocase",
+                                  "location_search_country_name_nocase", "location_search_icao_nocase"})
             EXPECT_TRUE(steps.contains(QLatin1String(index))) << index << "\n" << steps.toStdString();
 
         const QString prefix = QString::fromUtf8(text) + QLatin1Char('%');

@@ -21,7 +21,7 @@ const { spawnSync } = require('child_process');
 
 // The file's creation stamp (settings.creation_date), compared by the application to decide
 // whether its local copy is current. Raise it whenever the data or the schema changes.
-const CREATION_DATE = 2025060100;
+const CREATION_DATE = 2026121100;
 
 const EARTH_RADIUS_M = 6371009;
 
@@ -220,11 +220,34 @@ CREATE INDEX zip_code_location_id ON zip_code (location_id);
 CREATE INDEX icao_latitude ON icao (latitude);
 -- Search as you type: LIKE is case-insensitive, so only NOCASE indexes let SQLite turn a
 -- "term%" pattern into an index range instead of scanning every place.
-CREATE INDEX location_city_nocase ON location (city COLLATE NOCASE);
-CREATE INDEX location_state_name_nocase ON location (state_name COLLATE NOCASE);
-CREATE INDEX location_country_name_nocase ON location (country_name COLLATE NOCASE);
-CREATE INDEX icao_icao_nocase ON icao (icao COLLATE NOCASE);
+CREATE INDEX location_search_city_nocase ON location_search (city COLLATE NOCASE);
+CREATE INDEX location_search_state_name_nocase ON location_search (state_name COLLATE NOCASE);
+CREATE INDEX location_search_country_name_nocase ON location_search (country_name COLLATE NOCASE);
+CREATE INDEX location_search_icao_nocase ON location_search (icao COLLATE NOCASE);
 CREATE INDEX zip_code_zip_code_nocase ON zip_code (zip_code COLLATE NOCASE);
+`;
+
+// One row per place with its station, joined once here and numbered in the order the search
+// lists its answers. A broad term ("Ca") matches thousands of places: read from this table they
+// need no join per row and sort by one integer, which keeps each keystroke's answer in a few
+// milliseconds. Each place has exactly one station, so the order is total.
+const SEARCH_TABLE = `
+CREATE TABLE location_search (
+  search_order INTEGER PRIMARY KEY,
+  location_id INTEGER NOT NULL,
+  icao TEXT NOT NULL,
+  city TEXT NOT NULL,
+  state TEXT,
+  state_name TEXT,
+  country_name TEXT,
+  station_name TEXT
+);
+INSERT INTO location_search (search_order, location_id, icao, city, state, state_name, country_name, station_name)
+  SELECT row_number() OVER (ORDER BY l.country_name, l.state_code, l.city, l.location_id),
+         l.location_id, li.icao, l.city, l.state_code, l.state_name, l.country_name, i.station_name
+  FROM location l, location_icao li, icao i
+  WHERE li.icao = i.icao AND l.location_id = li.location_id
+  ORDER BY 1;
 `;
 
 function buildSql(sources) {
@@ -259,6 +282,7 @@ function buildSql(sources) {
     ...insertStatements('zip_code', ['zip_code', 'location_id'], zipRows),
     ...insertStatements('country', ['country_code', 'country_name'], countryRows),
     ...insertStatements('settings', ['key', 'int_value'], [{ key: 'creation_date', int_value: CREATION_DATE }]),
+    SEARCH_TABLE,
     INDEXES,
     'COMMIT;',
     'VACUUM;',

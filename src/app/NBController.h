@@ -28,7 +28,7 @@ class NBDockTile;
 class NBJournalController;
 class NBSchedulerClock;
 class NBLocationController;
-class NBLocationInspectorController;
+class NBLocationInfoController;
 class NBSecondaryWindows;
 class QAction;
 class QPrinter;
@@ -173,7 +173,7 @@ public:
     /// new info window on the current place and stores 1. The window closed by its own button
     /// leaves the setting at 1, so the next toggle only stores 0.
     void toggleInfo();
-    NBLocationInspectorController *locationInspectorController() const { return mLocationInspectorController; }
+    NBLocationInfoController *locationInfoController() const { return mLocationInfoController; }
 
     static bool systemJustWokeUp();
     static void setSystemJustWokeUp(bool wokeUp);
@@ -258,7 +258,7 @@ private:
     NBVersionCheck *mVersionCheck = nullptr;
     NBDockTile *mDockTile = nullptr;
     NBSecondaryWindows *mSecondaryWindows = nullptr;
-    NBLocationInspectorController *mLocationInspectorController = nullptr;
+    NBLocationInfoController *mLocationInfoController = nullptr;
     // Declared last: the journal (and its window) goes before the rest of the controller.
     std::unique_ptr<NBSchedulerClock> mJournalClock;
     std::unique_ptr<NBJournalController> mJournal;

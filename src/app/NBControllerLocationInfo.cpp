@@ -1,7 +1,7 @@
 // The application controller's side of the location info window: opened and closed by
 // "Get Info", reopened at launch when it was open at quit (`showInfoPanel`).
 #include "app/NBController.h"
-#include "app/NBLocationInspectorController.h"
+#include "app/NBLocationInfoController.h"
 #include "app/NBMainWindow.h"
 #include "core/NBPrefController.h"
 
@@ -14,8 +14,8 @@ const QString kShowInfoPanel = QStringLiteral("showInfoPanel");
 void NBController::toggleInfo()
 {
     if (NBPrefController::boolForKey(kShowInfoPanel)) {
-        delete mLocationInspectorController; // closes its window
-        mLocationInspectorController = nullptr;
+        delete mLocationInfoController; // closes its window
+        mLocationInfoController = nullptr;
         NBPrefController::setSetting(0, kShowInfoPanel);
         return;
     }
@@ -25,8 +25,8 @@ void NBController::toggleInfo()
 
 void NBController::openLocationInfo()
 {
-    if (!mLocationInspectorController)
-        mLocationInspectorController = new NBLocationInspectorController(locationDatabase(), mWindow.get(), this);
-    mLocationInspectorController->setupFields();
-    mLocationInspectorController->openWindow();
+    if (!mLocationInfoController)
+        mLocationInfoController = new NBLocationInfoController(locationDatabase(), mWindow.get(), this);
+    mLocationInfoController->setupFields();
+    mLocationInfoController->openWindow();
 }

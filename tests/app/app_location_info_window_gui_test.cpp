@@ -3,7 +3,7 @@
 // opens and closes it as `showInfoPanel` says.
 #include "AppControllerFixture.h"
 #include "ViewTestSupport.h"
-#include "app/NBLocationInspectorController.h"
+#include "app/NBLocationInfoController.h"
 #include "app/NBSecondaryWindows.h"
 #include "core/OVDisplayNotifications.h"
 #include "platform/OVNotificationCenter.h"
@@ -33,7 +33,7 @@ protected:
         launch();
         controller->selectLocationRow(0);
     }
-    NBLocationInspectorController *infoController() const { return controller->locationInspectorController(); }
+    NBLocationInfoController *infoController() const { return controller->locationInfoController(); }
     static void typeAndReturn(QLineEdit *field, const QString &text)
     {
         field->setFocus();

@@ -15,7 +15,7 @@
 
 namespace {
 
-struct ItemSpec
+struct StoredItem
 {
     const char *key;
     uint64_t size;
@@ -28,7 +28,7 @@ struct RegistryCase
 {
     const char *name;
     uint64_t budget;
-    QList<ItemSpec> items;
+    QList<StoredItem> items;
     Action action;
     uint64_t bytes;                 // AddNew: size of the new texture; SetBudget: the budget
     std::optional<QString> pattern; // DeleteMatching
@@ -97,8 +97,8 @@ TEST_F(TextureRegistry, MakesRoomAndDropsByPatternAsTheCasesSay)
         registry.setMaxTextureMemory(c.budget);
         const QDateTime now = clock.now();
         QList<OVTextureLoaderItemPtr> made;
-        for (const ItemSpec &spec : c.items)
-            made.append(add(QString::fromLatin1(spec.key), spec.size));
+        for (const StoredItem &stored : c.items)
+            made.append(add(QString::fromLatin1(stored.key), stored.size));
         for (qsizetype i = 0; i < made.size(); ++i)
             made[i]->setCreationTime(now.addSecs(-c.items[i].lastUsedSecondsAgo));
         made.clear();

@@ -1,4 +1,4 @@
-#include "app/NBLocationInspectorController.h"
+#include "app/NBLocationInfoController.h"
 
 #include "app/NBCoordinateText.h"
 #include "core/OVDisplayNotifications.h"
@@ -29,7 +29,7 @@ std::shared_ptr<OVWeatherLocation> currentLocation()
 
 } // namespace
 
-NBLocationInspectorController::NBLocationInspectorController(std::shared_ptr<OVLocationDB> database, QWidget *mainWindow,
+NBLocationInfoController::NBLocationInfoController(std::shared_ptr<OVLocationDB> database, QWidget *mainWindow,
                                                              QObject *parent)
     : QObject(parent)
     , mDatabase(std::move(database))
@@ -39,8 +39,8 @@ NBLocationInspectorController::NBLocationInspectorController(std::shared_ptr<OVL
     mInfoWindow->setObjectName(QStringLiteral("locationInfoWindow"));
     mInfoWindow->setWindowTitle(OVLocalizedString("Location Info"));
     auto *form = new QFormLayout(mInfoWindow);
-    const auto field = [form](QLineEdit *&member, const char *name, const char *label, void (NBLocationInspectorController::*edit)(),
-                              NBLocationInspectorController *self) {
+    const auto field = [form](QLineEdit *&member, const char *name, const char *label, void (NBLocationInfoController::*edit)(),
+                              NBLocationInfoController *self) {
         member = new QLineEdit();
         member->setObjectName(QString::fromLatin1(name));
         form->addRow(OVLocalizedString(label), member);
@@ -57,28 +57,28 @@ NBLocationInspectorController::NBLocationInspectorController(std::shared_ptr<OVL
         member->setObjectName(QString::fromLatin1(name));
         form->addRow(OVLocalizedString(label), member);
     };
-    field(mCityField, "cityField", "City:", &NBLocationInspectorController::setCityName, this);
-    field(mStateField, "stateField", "State:", &NBLocationInspectorController::setStateName, this);
+    field(mCityField, "cityField", "City:", &NBLocationInfoController::setCityName, this);
+    field(mStateField, "stateField", "State:", &NBLocationInfoController::setStateName, this);
     popUp(mCountryPopUp, "countryPopUp", "Country:");
     popUp(mTimeZonePopUp, "timeZonePopUp", "Time Zone:");
-    field(mLatitudeField, "latitudeField", "Latitude:", &NBLocationInspectorController::setLatitude, this);
-    field(mLongitudeField, "longitudeField", "Longitude:", &NBLocationInspectorController::setLongitude, this);
-    field(mIcaoField, "icaoField", "Station (ICAO):", &NBLocationInspectorController::setICAO, this);
-    connect(mCountryPopUp, &QComboBox::activated, this, &NBLocationInspectorController::setCountry);
-    connect(mTimeZonePopUp, &QComboBox::activated, this, &NBLocationInspectorController::setTimeZone);
+    field(mLatitudeField, "latitudeField", "Latitude:", &NBLocationInfoController::setLatitude, this);
+    field(mLongitudeField, "longitudeField", "Longitude:", &NBLocationInfoController::setLongitude, this);
+    field(mIcaoField, "icaoField", "Station (ICAO):", &NBLocationInfoController::setICAO, this);
+    connect(mCountryPopUp, &QComboBox::activated, this, &NBLocationInfoController::setCountry);
+    connect(mTimeZonePopUp, &QComboBox::activated, this, &NBLocationInfoController::setTimeZone);
     mInfoWindow->resize(320, mInfoWindow->sizeHint().height());
 
     OVNotificationCenter::defaultCenter().addObserver(this, OVNotifyNewCurrentLocation, [this](const OVNotification &) { setupFields(); });
 }
 
-NBLocationInspectorController::~NBLocationInspectorController()
+NBLocationInfoController::~NBLocationInfoController()
 {
     OVNotificationCenter::defaultCenter().removeObserver(this);
     closeWindow();
     delete mInfoWindow.data();
 }
 
-void NBLocationInspectorController::setupFields()
+void NBLocationInfoController::setupFields()
 {
     mTimeZonePopUp->clear();
     for (const QByteArray &id : QTimeZone::availableTimeZoneIds())
@@ -117,20 +117,20 @@ void NBLocationInspectorController::setupFields()
     }
 }
 
-void NBLocationInspectorController::openWindow()
+void NBLocationInfoController::openWindow()
 {
     mInfoWindow->show();
     mInfoWindow->raise();
     mInfoWindow->activateWindow();
 }
 
-void NBLocationInspectorController::closeWindow()
+void NBLocationInfoController::closeWindow()
 {
     if (mInfoWindow)
         mInfoWindow->close();
 }
 
-void NBLocationInspectorController::setCityName()
+void NBLocationInfoController::setCityName()
 {
     if (const auto current = currentLocation()) {
         current->setCity(mCityField->text());
@@ -138,7 +138,7 @@ void NBLocationInspectorController::setCityName()
     }
 }
 
-void NBLocationInspectorController::setStateName()
+void NBLocationInfoController::setStateName()
 {
     if (const auto current = currentLocation()) {
         current->setStateName(mStateField->text());
@@ -146,7 +146,7 @@ void NBLocationInspectorController::setStateName()
     }
 }
 
-void NBLocationInspectorController::setCountry()
+void NBLocationInfoController::setCountry()
 {
     const auto current = currentLocation();
     if (!current)
@@ -162,7 +162,7 @@ void NBLocationInspectorController::setCountry()
     updateDisplay();
 }
 
-void NBLocationInspectorController::setTimeZone()
+void NBLocationInfoController::setTimeZone()
 {
     if (const auto current = currentLocation()) {
         current->setLocationTimeZone(QTimeZone(mTimeZonePopUp->currentText().toLatin1()));
@@ -170,18 +170,18 @@ void NBLocationInspectorController::setTimeZone()
     }
 }
 
-float NBLocationInspectorController::coordinateFromField(QLineEdit *field, const char *operation) const
+float NBLocationInfoController::coordinateFromField(QLineEdit *field, const char *operation) const
 {
     bool ok = false;
     const float value = QLocale().toFloat(field->text().trimmed(), &ok);
     if (ok)
         return value;
-    OVLog(QStringLiteral("[NBLocationInspectorController %1] \"%2\" is not a number; 0 is stored.")
+    OVLog(QStringLiteral("[NBLocationInfoController %1] \"%2\" is not a number; 0 is stored.")
               .arg(QLatin1String(operation), field->text().left(64)));
     return 0.0f;
 }
 
-void NBLocationInspectorController::setLatitude()
+void NBLocationInfoController::setLatitude()
 {
     if (const auto current = currentLocation()) {
         current->setLatitude(coordinateFromField(mLatitudeField, "setLatitude:"));
@@ -190,7 +190,7 @@ void NBLocationInspectorController::setLatitude()
     }
 }
 
-void NBLocationInspectorController::setLongitude()
+void NBLocationInfoController::setLongitude()
 {
     if (const auto current = currentLocation()) {
         current->setLongitude(coordinateFromField(mLongitudeField, "setLongitude:"));
@@ -199,7 +199,7 @@ void NBLocationInspectorController::setLongitude()
     }
 }
 
-void NBLocationInspectorController::setICAO()
+void NBLocationInfoController::setICAO()
 {
     if (const auto current = currentLocation()) {
         current->setIcao(mIcaoField->text());
@@ -208,14 +208,14 @@ void NBLocationInspectorController::setICAO()
     }
 }
 
-void NBLocationInspectorController::updateDisplay()
+void NBLocationInfoController::updateDisplay()
 {
     OVNotificationCenter &center = OVNotificationCenter::defaultCenter();
     center.post(OVNotifyRedisplayEverything);
     center.post(OVNotifyMapGeneratorNeedsDisplay);
 }
 
-void NBLocationInspectorController::updateData()
+void NBLocationInfoController::updateData()
 {
     const std::shared_ptr<OVWeatherLocation> current = currentLocation();
     if (!current)

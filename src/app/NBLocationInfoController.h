@@ -1,8 +1,8 @@
-// The location info window ("Get Info"): a small window that edits the current place in place (city, state,
-// country, zone, coordinates, station code). It follows the current place; every edit goes
-// straight into that OVWeatherLocation and redraws the panels and the map, and edits that
-// change which data belongs to the place (coordinates, station) ask all four data clients to
-// load it again.
+// The location info window ("Get Info"): a small window that edits the current place in place
+// (city, state, country, zone, coordinates, station code). It follows the current place; every
+// edit goes straight into that OVWeatherLocation and redraws the panels and the map, and edits
+// that change which data belongs to the place (coordinates, station) ask all four data clients
+// to load it again.
 //
 // A text field's edit goes out when Return is pressed or the field loses focus, and only when
 // its text changed; a pop-up's when an item is chosen. Main thread.
@@ -20,14 +20,14 @@ class OVLocationDB;
 class QComboBox;
 class QLineEdit;
 
-class NBLocationInspectorController : public QObject
+class NBLocationInfoController : public QObject
 {
     Q_OBJECT
 
 public:
     /// Builds the (hidden) window; `database` gives the country list.
-    NBLocationInspectorController(std::shared_ptr<OVLocationDB> database, QWidget *mainWindow, QObject *parent = nullptr);
-    ~NBLocationInspectorController() override;
+    NBLocationInfoController(std::shared_ptr<OVLocationDB> database, QWidget *mainWindow, QObject *parent = nullptr);
+    ~NBLocationInfoController() override;
 
     /// Fills the pop-ups and the fields from the weather controller's current place.
     void setupFields();

@@ -96,20 +96,12 @@ QPoint NBMapControlView::hiddenPosition() const
 
 void NBMapControlView::show()
 {
-    if (!parentWidget())
-        return;
-    mShown = true;
-    update();
-    slideTo(shownPosition());
+    slide(true);
 }
 
 void NBMapControlView::hide()
 {
-    if (!parentWidget())
-        return;
-    mShown = false;
-    update();
-    slideTo(hiddenPosition());
+    slide(false);
 }
 
 void NBMapControlView::toggleShown()
@@ -122,11 +114,15 @@ void NBMapControlView::toggleShown()
         hide();
 }
 
-void NBMapControlView::slideTo(const QPoint &position)
+void NBMapControlView::slide(bool shown)
 {
+    if (!parentWidget())
+        return;
+    mShown = shown;
+    update();
     mSlide->stop();
     mSlide->setStartValue(pos());
-    mSlide->setEndValue(position);
+    mSlide->setEndValue(shown ? shownPosition() : hiddenPosition());
     mSlide->start();
 }
 

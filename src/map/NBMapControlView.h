@@ -51,7 +51,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void slideTo(const QPoint &position);
+    /// Slides the panel in (`shown`) or out, from where it is now.
+    void slide(bool shown);
     QPoint shownPosition() const;
     QPoint hiddenPosition() const;
     void watchSuperview();

@@ -474,15 +474,12 @@ void NBMultiGraphContainerView::checkIfNeedLoadDataAndRedisplay()
 
 void NBMultiGraphContainerView::toggleFullSize()
 {
-    OVMainViewModeHost *host = OVMainViewModeHost::of(this);
-    if (!host)
+    const std::optional<bool> toGraphs = OVMainViewModeHost::toggleFullSize(this, OVMainViewModeHost::GraphsFullSize);
+    if (!toGraphs)
         return;
-    const bool toGraphs = host->activeMode() == OVMainViewModeHost::AllPanels;
-    host->setActiveMode(toGraphs ? OVMainViewModeHost::GraphsFullSize : OVMainViewModeHost::AllPanels);
-    const QString image = toGraphs ? QStringLiteral("exit_fullscreen_20") : QStringLiteral("enter_fullscreen_20");
+    const QString image = *toGraphs ? QStringLiteral("exit_fullscreen_20") : QStringLiteral("enter_fullscreen_20");
     mFullSizeButton->setIcon(QIcon(QPixmap::fromImage(OVNamedImage::imageNamed(image))));
     mFullSizeButton->setProperty("imageName", image);
-    host->positionSubviews();
 }
 
 // --- Pointer ----------------------------------------------------------------------------------

@@ -370,13 +370,9 @@ void NBMapViewController::particleLoadingIndicatorAreaClicked()
 
 void NBMapViewController::toggleFullSize()
 {
-    OVMainViewModeHost *host = OVMainViewModeHost::of(mView);
-    if (!host)
-        return;
-    const bool toMap = host->activeMode() == OVMainViewModeHost::AllPanels;
-    host->setActiveMode(toMap ? OVMainViewModeHost::MapFullSize : OVMainViewModeHost::AllPanels);
-    setButtonImage(mFullSizeButton, toMap ? QStringLiteral("exit_fullscreen_20") : QStringLiteral("enter_fullscreen_20"));
-    host->positionSubviews();
+    const std::optional<bool> toMap = OVMainViewModeHost::toggleFullSize(mView, OVMainViewModeHost::MapFullSize);
+    if (toMap)
+        setButtonImage(mFullSizeButton, *toMap ? QStringLiteral("exit_fullscreen_20") : QStringLiteral("enter_fullscreen_20"));
 }
 
 void NBMapViewController::showPrefs()

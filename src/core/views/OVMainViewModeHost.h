@@ -6,6 +6,8 @@
 // The shell implements it; graphs and map reach it through their parent widget. Main thread.
 #pragma once
 
+#include <optional>
+
 class QWidget;
 
 class OVMainViewModeHost
@@ -25,4 +27,8 @@ public:
 
     /// The host a panel sits in: its parent widget when that is one; null otherwise.
     static OVMainViewModeHost *of(const QWidget *panel);
+
+    /// A panel's full-size button: from all panels to `fullSize`, from any other mode back to all
+    /// panels, then the layout pass. Whether `fullSize` is now the mode; nothing without a host.
+    static std::optional<bool> toggleFullSize(const QWidget *panel, Mode fullSize);
 };

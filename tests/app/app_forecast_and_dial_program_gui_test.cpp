@@ -1,9 +1,9 @@
 // The forecast strip and the sun and moon dial in the running program, on the real clock:
 // Denver saved and the NDFD host pointing at the fixture server, which serves the 12-hourly
 // reply with every time moved by whole days so that it begins today. The window is found on the
-// screen, the dial located by its ring colours and probed at Denver's solar noon, at 02:00 and
-// along its hand; the strip's rows must hold icons, a drag must move the strip and the wheel
-// bring it back.
+// screen, the dial located by its ring colours and probed at Denver's solar noon, at 02:00 (or
+// beside them, away from the hand) and along its hand; the strip's rows must hold icons, a drag
+// must move the strip and the wheel bring it back.
 #include "ViewTestSupport.h"
 #include "platform/OVUserDefaults.h"
 #include "support/FixtureHttpServer.h"
@@ -16,6 +16,7 @@
 
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <optional>
@@ -123,18 +124,27 @@ TEST(ForecastAndDialProgram, StripAndDialOnTheRealClock)
     EXPECT_GT(iconPixels(shot, upper), 40);
     EXPECT_GT(iconPixels(shot, lower), 40);
 
-    // The dial: daylight at Denver's solar noon, night at 02:00, the hand at local time.
+    // The dial: daylight at Denver's solar noon, night at 02:00, the hand at local time. The hand
+    // covers the ring at the present hour, so a probe within 20° of it moves on to the next
+    // candidate: two hours either side of noon, 23:00.
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const QDateTime sunrise = OVSun::sunrise(now, *denver);
     const QDateTime sunset = OVSun::sunset(now, *denver);
     ASSERT_TRUE(sunrise.isValid() && sunset.isValid());
     const QDateTime noon = sunrise.addSecs(sunrise.secsTo(sunset) / 2);
+    const double expected = angleOf(now, zone);
+    const auto clearOfHand = [expected](std::initializer_list<double> angles) {
+        return *std::find_if(angles.begin(), angles.end(), [expected](double a) {
+            return std::abs(std::remainder(a - expected, 360.0)) > 20.0;
+        });
+    };
     const double ring = dial->radius - 5.0;
-    EXPECT_TRUE(near(dial->at(shot, ring, angleOf(noon, zone)), kYellow, 8));
-    EXPECT_TRUE(near(dial->at(shot, ring, 2.0 / 24.0 * 360.0 + 90.0), kBlue, 8));
+    const double day = clearOfHand({angleOf(noon, zone), angleOf(noon.addSecs(-7200), zone), angleOf(noon.addSecs(7200), zone)});
+    const double night = clearOfHand({2.0 / 24.0 * 360.0 + 90.0, 23.0 / 24.0 * 360.0 + 90.0});
+    EXPECT_TRUE(near(dial->at(shot, ring, day), kYellow, 8)) << "no daylight at " << day << "°";
+    EXPECT_TRUE(near(dial->at(shot, ring, night), kBlue, 8)) << "no night at " << night << "°";
     double sum = 0.0;
     int hits = 0;
-    const double expected = angleOf(now, zone);
     for (double a = expected - 20.0; a <= expected + 20.0; a += 0.25) {
         if (near(dial->at(shot, dial->radius - 11.5, a), kOrange, 10)) {
             sum += a;

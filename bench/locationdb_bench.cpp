@@ -1,8 +1,9 @@
 // bench-libraries: nimbrel_core PkgConfig::SQLITE3
 // Location database on the full location.db: nearest station (true-distance order against plain
 // squared degree differences), nearest place, the map's per-redraw rectangle scans and the name
-// search, whole and as its bare statement. Reads the file named by NIMBREL_LOCATION_DB, else build-release/src/location.db (what
-// scripts/run.sh builds); skips with a message when there is none.
+// search, whole and as its bare statement. Reads the file named by NIMBREL_LOCATION_DB, else
+// build-release/src/location.db (what scripts/run.sh builds); skips with a message when there is
+// none.
 #include "core/OVKeyValueMap.h"
 #include "core/OVLocationDB.h"
 #include "core/OVSQLite3DB.h"
@@ -166,12 +167,16 @@ void BM_TwoLetterSearchStatement(benchmark::State &state)
     const QByteArray sqlUtf8 = sql.toUtf8();
     const QByteArray param = params.first().toUtf8();
     sqlite3_stmt *statement = nullptr;
-    sqlite3_prepare_v2(connection, sqlUtf8.constData(), -1, &statement, nullptr);
+    if (sqlite3_prepare_v2(connection, sqlUtf8.constData(), -1, &statement, nullptr) != SQLITE_OK) {
+        state.SkipWithError(sqlite3_errmsg(connection));
+        sqlite3_close(connection);
+        return;
+    }
+    const int columns = sqlite3_column_count(statement);
     for (auto _ : state) {
         sqlite3_reset(statement);
         for (int i = 1; i <= params.size(); ++i)
             sqlite3_bind_text(statement, i, param.constData(), int(param.size()), SQLITE_STATIC);
-        const int columns = sqlite3_column_count(statement);
         while (sqlite3_step(statement) == SQLITE_ROW) {
             for (int c = 0; c < columns; ++c)
                 benchmark::DoNotOptimize(sqlite3_column_text(statement, c));

@@ -30,7 +30,7 @@ std::shared_ptr<OVWeatherLocation> currentLocation()
 } // namespace
 
 NBLocationInfoController::NBLocationInfoController(std::shared_ptr<OVLocationDB> database, QWidget *mainWindow,
-                                                             QObject *parent)
+                                                   QObject *parent)
     : QObject(parent)
     , mDatabase(std::move(database))
 {

@@ -77,11 +77,7 @@ OVMapAttributedStringPtr OVMapHPCSurfaceAnalysisLayer::makeLabel(const QString &
     label->setPlotPoint(false);
     // One request: without a loader it logs and the label stays without a texture.
     if (label->textureStatus() == OVMapAttributedString::NoTexture) {
-        label->generateTexture([target = mRedrawTarget] {
-            OVMapControllerInterface *controller = target->load();
-            if (OVMapSupportedView *view = controller ? controller->view() : nullptr)
-                view->redraw();
-        });
+        label->generateTexture([target = mRedrawTarget] { redrawViewOf(target->load()); });
     }
     return label;
 }

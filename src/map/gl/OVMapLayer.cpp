@@ -84,9 +84,9 @@ double OVMapLayer::layerScaleFactor() const
     return view ? view->devicePixelRatioF() : 1.0;
 }
 
-void OVMapLayer::redrawView() const
+void OVMapLayer::redrawViewOf(OVMapControllerInterface *controller)
 {
-    if (OVMapSupportedView *view = mMapController ? mMapController->view() : nullptr)
+    if (OVMapSupportedView *view = controller ? controller->view() : nullptr)
         view->redraw();
 }
 

@@ -68,9 +68,13 @@ public:
     std::optional<QString> texturePatternForCleanup() const;
     void setTexturePatternForCleanup(const std::optional<QString> &pattern);
 
+    /// Asks the controller's view, when there is one, for a frame (no controller: nothing). For
+    /// callbacks that may outlive their layer and hold only the controller.
+    static void redrawViewOf(OVMapControllerInterface *controller);
+
 protected:
-    /// Asks the controller's view, when there is one, for a frame.
-    void redrawView() const;
+    /// Asks this layer's controller's view, when there is one, for a frame.
+    void redrawView() const { redrawViewOf(mMapController); }
 
 private:
     double mElevation = 0.0;

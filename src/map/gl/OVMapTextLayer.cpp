@@ -309,11 +309,7 @@ void OVMapTextLayer::draw()
     for (const OVMapAttributedStringPtr &label : std::as_const(result.requests)) {
         std::weak_ptr<OVMapAttributedString> weakLabel = label;
         OVDispatch::mainAsync([weakLabel, target = mRedrawTarget] {
-            const auto redraw = [target] {
-                OVMapControllerInterface *controller = target->load();
-                if (OVMapSupportedView *v = controller ? controller->view() : nullptr)
-                    v->redraw();
-            };
+            const auto redraw = [target] { redrawViewOf(target->load()); };
             if (const std::shared_ptr<OVMapAttributedString> label = weakLabel.lock())
                 label->generateTexture(redraw);
         });

@@ -6,7 +6,7 @@ if(NOT SOURCE_DIR)
 endif()
 get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
 file(GLOB_RECURSE views "${SOURCE_DIR}/core/views/*.h" "${SOURCE_DIR}/core/views/*.cpp")
-foreach(name NBTableView NBCurrentConditionsView NBBaseView NBLocationCell NBLastUpdatedTextField)
+foreach(name locations/NBTableView NBCurrentConditionsView NBBaseView locations/NBLocationCell NBLastUpdatedTextField)
   list(APPEND views "${SOURCE_DIR}/app/${name}.h" "${SOURCE_DIR}/app/${name}.cpp")
 endforeach()
 # The controller's header, its instance, and the process-wide clients and controllers.

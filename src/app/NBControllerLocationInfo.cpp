@@ -1,7 +1,7 @@
 // The application controller's side of the location info window: opened and closed by
 // "Get Info", reopened at launch when it was open at quit (`showInfoPanel`).
 #include "app/NBController.h"
-#include "app/NBLocationInfoController.h"
+#include "app/locations/NBLocationInfoController.h"
 #include "app/NBMainWindow.h"
 #include "core/NBPrefController.h"
 

@@ -4,7 +4,7 @@
 #include "app/NBBaseView.h"
 #include "app/NBController.h"
 #include "app/NBDockTile.h"
-#include "app/NBLocationController.h"
+#include "app/locations/NBLocationController.h"
 #include "app/NBMainWindow.h"
 #include "app/NBNotifications.h"
 #include "app/NBProductLinks.h"

@@ -3,8 +3,8 @@
 // location list's pane stays 140..300 pixels wide or collapses, the content pane never
 // collapses, and the divider's place is kept under "NB_MAIN_SPLITVIEW_POSITION".
 #include "app/NBController.h"
-#include "app/NBJournalController.h"
-#include "app/NBJournalWindow.h"
+#include "app/journal/NBJournalController.h"
+#include "app/journal/NBJournalWindow.h"
 #include "app/NBMainWindow.h"
 #include "app/NBProductLinks.h"
 #include "app/NBSecondaryWindows.h"

@@ -2,7 +2,7 @@
 
 #include "app/NBBaseView.h"
 #include "app/NBLastUpdatedTextField.h"
-#include "app/NBTableView.h"
+#include "app/locations/NBTableView.h"
 #include "core/views/OVFilledView.h"
 
 #include <QGridLayout>

@@ -3,7 +3,7 @@
 
 #include "AppTestSupport.h"
 #include "app/NBController.h"
-#include "app/NBLocationController.h"
+#include "app/locations/NBLocationController.h"
 #include "app/NBMainWindow.h"
 #include "platform/OVUserDefaults.h"
 #include "support/FixtureHttpServer.h"

@@ -2,7 +2,7 @@
 // change included), picking days with the mouse under the X server, the date setters and month
 // steps with their edges, and the colours of the chosen and highlighted days.
 #include "ViewTestSupport.h"
-#include "app/Calendar.h"
+#include "app/journal/Calendar.h"
 #include "core/views/OVYUp.h"
 #include "support/TestHelpers.h"
 

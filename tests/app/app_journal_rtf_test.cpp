@@ -1,8 +1,8 @@
 // The journal's RTF: what the writer puts out byte for byte where other readers depend on it,
 // the reader's tolerance of other programs' files, its refusals, and that a document survives a
 // write and a read with its runs, sizes, colours and tables.
-#include "app/NBRTFReader.h"
-#include "app/NBRTFWriter.h"
+#include "app/journal/NBRTFReader.h"
+#include "app/journal/NBRTFWriter.h"
 #include "support/TestHelpers.h"
 
 #include <gtest/gtest.h>

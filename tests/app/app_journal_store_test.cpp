@@ -1,7 +1,7 @@
 // The journal's files: names, the list of days that have entries (with the days that do not
 // exist skipped), saving and deleting, and entries that must never be rewritten.
-#include "app/NBJournalStore.h"
-#include "app/NBRTFWriter.h"
+#include "app/journal/NBJournalStore.h"
+#include "app/journal/NBRTFWriter.h"
 #include "support/TestHelpers.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // a location without observations shows, the temperature unit read at every paint, the texts
 // the row really draws, and the icon shown for a service icon name outside the icon set.
 #include "ViewTestSupport.h"
-#include "app/NBLocationCell.h"
+#include "app/locations/NBLocationCell.h"
 #include "core/NBPrefController.h"
 #include "core/NBRegisteredDefaults.h"
 #include "core/views/OVAttributedString.h"

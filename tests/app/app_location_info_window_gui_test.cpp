@@ -3,7 +3,7 @@
 // opens and closes it as `showInfoPanel` says.
 #include "AppControllerFixture.h"
 #include "ViewTestSupport.h"
-#include "app/NBLocationInfoController.h"
+#include "app/locations/NBLocationInfoController.h"
 #include "app/NBSecondaryWindows.h"
 #include "core/OVDisplayNotifications.h"
 #include "platform/OVNotificationCenter.h"

@@ -2,7 +2,7 @@
 // custom panel with its checks and its station autofill, driven through their widgets.
 #include "AppControllerFixture.h"
 #include "ViewTestSupport.h"
-#include "app/NBCoordinateText.h"
+#include "app/locations/NBCoordinateText.h"
 #include "core/OVReloadNotifications.h"
 #include "platform/OVNotificationCenter.h"
 #include "weather/OVBrisantObservationsBroker.h"

@@ -5,7 +5,7 @@
 #include "AppTestSupport.h"
 #include "ViewTestSupport.h"
 #include "app/NBDockTile.h"
-#include "app/NBTableView.h"
+#include "app/locations/NBTableView.h"
 #include "core/NBPrefController.h"
 #include "platform/OVUserDefaults.h"
 #include "support/FixtureHttpServer.h"

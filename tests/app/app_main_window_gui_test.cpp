@@ -7,7 +7,7 @@
 #include "ViewTestSupport.h"
 #include "app/NBBaseView.h"
 #include "app/NBCurrentConditionsView.h"
-#include "app/NBTableView.h"
+#include "app/locations/NBTableView.h"
 #include "core/NBRegisteredDefaults.h"
 #include "core/views/OVGraphContainer.h"
 #include "map/NBMapView.h"

@@ -1,7 +1,7 @@
 // The location list on its own, with a plain list model and no application controller: the
 // context menu's requests leave as signals carrying the row, and a row that no longer exists
 // is refused with a log line.
-#include "app/NBTableView.h"
+#include "app/locations/NBTableView.h"
 #include "support/TestHelpers.h"
 
 #include <gtest/gtest.h>

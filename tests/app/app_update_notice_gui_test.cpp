@@ -1,8 +1,8 @@
 // The update notice against the fixture server: which status documents open the "Update"
 // window, what it shows, and what its buttons do.
 #include "AppControllerFixture.h"
-#include "app/NBUpdateManager.h"
-#include "app/NBUpdateViewController.h"
+#include "app/update/NBUpdateManager.h"
+#include "app/update/NBUpdateViewController.h"
 #include "support/FixtureHttpServer.h"
 
 #include <QApplication>

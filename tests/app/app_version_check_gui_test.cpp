@@ -2,7 +2,7 @@
 // alert, what its buttons do, and the version order.
 #include "AppControllerFixture.h"
 #include "BrowserRecorder.h"
-#include "app/NBVersionCheck.h"
+#include "app/update/NBVersionCheck.h"
 #include "core/NBPrefController.h"
 #include "support/FixtureHttpServer.h"
 

@@ -130,6 +130,9 @@ public:
     OVInventoryPtr radarInventory() const { return mRadarInventory; }
     OVInventoryPtr satelliteInventory() const { return mSatelliteInventory; }
     OVTimeTracker &timeTracker() { return mTimeTracker; }
+    /// The window refresh and clean-up timers, so a test can see them run and fire them.
+    QTimer *ticker() const { return mTicker.get(); }
+    QTimer *cleanupTimer() const { return mCleanupTimer.get(); }
     std::shared_ptr<OVTextureLoader> textureLoader() const { return mTextureLoader; }
     QString cachePath() const { return mEnvironment.cachePath; }
     QString currentTerrainMonthString() const { return mCurrentTerrainMonthString; }

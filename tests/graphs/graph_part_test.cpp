@@ -231,6 +231,64 @@ TEST_F(GraphPartTest, WindSpeedLabelsPeakPerUnitAndAMissingForecastGustIsTheSpee
     EXPECT_EQ(part->graph()->hoverText(part->graph()->dataPoints()[2]).isEmpty(), false);
 }
 
+TEST_F(GraphPartTest, AForecastDewPointOrDirectionIsPairedOnlyWithASeriesOfTheSameLength)
+{
+    // Forecast hours at 13:00 and 14:00. A second series of another length cannot be matched
+    // period by period: its values are left out rather than shifted onto the wrong hours.
+    const QDateTime hours[] = {utcAt(10, 11), utcAt(10, 13), utcAt(10, 14)};
+    struct Case
+    {
+        const char *name;
+        int type;
+        const char *key;
+        const char *secondKey;
+        QList<double> secondValues; // dated at the latest of `hours`, in order
+        double (*secondary)(const OVGraphDataPoint &);
+        std::vector<double> expected;
+    };
+    auto dewpointC = [](const OVGraphDataPoint &p) { return p.secondaryY; };
+    auto direction = [](const OVGraphDataPoint &p) { return p.displayValue; };
+    const double unset = OVGraphDataPoint::Unset;
+    const Case cases[] = {
+        {"dew points of the same length", NBGraphTypeTemperature, "hourlyt", "dewpoint", {32.0, 50.0}, dewpointC,
+         {0.0, 10.0}},
+        {"one dew point more", NBGraphTypeTemperature, "hourlyt", "dewpoint", {68.0, 32.0, 50.0}, dewpointC,
+         {unset, unset}},
+        {"one dew point fewer", NBGraphTypeTemperature, "hourlyt", "dewpoint", {50.0}, dewpointC, {unset, unset}},
+        {"directions of the same length", NBGraphTypeWindSpeed, "windSpeed", "windDirection", {300.0, 0.0},
+         direction, {300.0, 0.0}},
+        {"one direction more", NBGraphTypeWindSpeed, "windSpeed", "windDirection", {90.0, 300.0, 0.0}, direction,
+         {OVNoValue, OVNoValue}},
+        {"one direction fewer", NBGraphTypeWindSpeed, "windSpeed", "windDirection", {0.0}, direction,
+         {OVNoValue, OVNoValue}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        sources->series.clear();
+        const QString key = QString::fromLatin1(c.key);
+        const QString secondKey = QString::fromLatin1(c.secondKey);
+        sources->series[key] = {period(key, 50.0, hours[1]), period(key, 53.6, hours[2])};
+        const qsizetype skip = 3 - c.secondValues.size();
+        for (qsizetype i = 0; i < c.secondValues.size(); ++i)
+            sources->series[secondKey].append(period(secondKey, c.secondValues[i], hours[skip + i]));
+        const auto part = makePart(c.type);
+        const auto &points = part->graph()->dataPoints();
+        ASSERT_EQ(points.size(), 2u);
+        EXPECT_EQ((std::vector<double>{c.secondary(points[0]), c.secondary(points[1])}), c.expected);
+    }
+}
+
+TEST_F(GraphPartTest, TheShowAverageSettingReachesTheGraphAtEveryRefresh)
+{
+    sources->history = {temperatureReport(utcAt(10, 1), 10.0), temperatureReport(utcAt(10, 2), 12.0)};
+    NBPrefController::setSetting(true, QStringLiteral("graphShowAverage"));
+    const auto part = makePart(NBGraphTypeTemperature);
+    EXPECT_TRUE(part->graph()->showAverageValue());
+    NBPrefController::setSetting(false, QStringLiteral("graphShowAverage"));
+    part->updateGraphData();
+    EXPECT_FALSE(part->graph()->showAverageValue());
+}
+
 TEST_F(GraphPartTest, WindDirectionReplacesVariableAndWrapsAroundTheMean)
 {
     std::vector<OVWeatherConditions> reports;

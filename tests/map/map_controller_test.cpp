@@ -1,6 +1,7 @@
 // The map engine without drawing: its settings, which layer groups exist, the configuration of
 // every level it asks the layer factory for, and the radar/satellite time loop over real
-// inventories from a local server. Layers are recording stubs.
+// inventories from a local server, moved to now by a newer inventory and by the minute ticker;
+// the clean-up timer. Layers are recording stubs.
 #include "map/OVMapBuiltinLayers.h"
 #include "map/OVMapController.h"
 #include "map/gl/OVMapVectorLayers.h"
@@ -18,6 +19,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QTimer>
 
 namespace {
 
@@ -359,6 +361,48 @@ TEST_F(MapControllerTimeTest, TheServerGetsBothInventoriesAndTheLoopShowsTheirTi
     controller->layerTypeSetEnabled(int64_t(OVMapLayerType::Radar), false);
     tracker.next();
     EXPECT_FALSE(view.radarTime.isValid());
+}
+
+TEST_F(MapControllerTimeTest, ANewerInventoryMovesTheLoopWindowToNow)
+{
+    auto controller = make({{QString(OVMapSettingKey::showRadar), true}});
+    ASSERT_TRUE(controller->radarInventory());
+    ASSERT_TRUE(waitUntil([&] { return view.radarTime.isValid(); }, 30000));
+    ASSERT_EQ(view.radarTime, utc(2024, 3, 10, 6, 24));
+
+    // Twenty minutes on, the refreshed list has a frame newer than the window's end.
+    clock.advance(20 * 60);
+    server.serve("/equirectangular/radar_composites/base_reflectivity/inventory.txt",
+                 FixtureResponse::text("202403100624\n202403100636\n202403100648\n"));
+    controller->radarInventory()->update(); // what its refresh timer does
+    OVTimeTracker &tracker = controller->timeTracker();
+    EXPECT_TRUE(waitUntil([&] { return view.radarTime == utc(2024, 3, 10, 6, 48); }, 30000));
+    EXPECT_EQ(tracker.endDate(), clock.now());
+    EXPECT_EQ(tracker.currentIncrement(), 10);
+    for (const auto &layer : recorder.ofType(OVMapLayerType::Radar))
+        EXPECT_EQ(layer->animationTime, clock.now());
+}
+
+TEST_F(MapControllerTest, TheMinuteTickerMovesTheWindowAndTheCleanupTimerSweepsEveryLayer)
+{
+    auto controller = make({{QString(OVMapSettingKey::showGrid), true}});
+    const auto grid = recorder.ofType(OVMapLayerType::Grid);
+    ASSERT_EQ(grid.size(), 1);
+    QTimer *ticker = controller->ticker();
+    QTimer *cleanup = controller->cleanupTimer();
+    ASSERT_TRUE(ticker && cleanup);
+    EXPECT_TRUE(ticker->isActive());
+    EXPECT_EQ(ticker->interval(), 60 * 1000);
+    EXPECT_TRUE(cleanup->isActive());
+    EXPECT_EQ(cleanup->interval(), 1200 * 1000);
+
+    // Each is fired by hand rather than waited for: the test's clock does not run Qt's timers.
+    clock.advance(90);
+    ASSERT_TRUE(QMetaObject::invokeMethod(ticker, "timeout"));
+    EXPECT_EQ(controller->timeTracker().endDate(), clock.now());
+    EXPECT_EQ(grid[0]->cleanups, 0);
+    ASSERT_TRUE(QMetaObject::invokeMethod(cleanup, "timeout"));
+    EXPECT_EQ(grid[0]->cleanups, 1);
 }
 
 TEST_F(MapControllerTest, WithoutAnImageryHostNothingIsAsked)

@@ -1,5 +1,6 @@
 // Label textures: rendered at twice their size, premultiplied and upright; asked for once; never
-// deleting a name that is not theirs; drawn by the text layer above and right of the anchor.
+// deleting a name that is not theirs; deleted by the text layer's clean-up; drawn by the text layer
+// above and right of the anchor.
 #include "map/gl/OVMapTextLayer.h"
 
 #include "support/FakeMapView.h"
@@ -122,6 +123,30 @@ TEST_F(LabelTextureGL, ALabelDestroyedWhileLoadingLeavesNoTexture)
     label.reset();
     settle();
     EXPECT_TRUE(waitUntil([&] { return labelTextures() == 0; }));
+}
+
+TEST_F(LabelTextureGL, TheLayersCleanupDeletesTheTexturesOfItsLabels)
+{
+    FakeMapController controller;
+    OVMapTextLayer layer(&controller, loader);
+    const QList<OVMapAttributedStringPtr> labels{makeLabel(QStringLiteral("Lima")),
+                                                 makeLabel(QStringLiteral("Quito"), OVGeoPointMake(1.0, 1.0))};
+    layer.setStrings(labels);
+    for (const OVMapAttributedStringPtr &label : labels)
+        label->generateTexture();
+    const auto statuses = [&] {
+        QList<int32_t> found;
+        for (const OVMapAttributedStringPtr &label : labels)
+            found.append(label->textureStatus());
+        return found;
+    };
+    ASSERT_TRUE(waitUntil([&] {
+        return statuses() == QList<int32_t>(2, OVMapAttributedString::Loaded) && labelTextures() == 2;
+    }, 30000));
+
+    layer.cleanupMemory();
+    EXPECT_EQ(statuses(), QList<int32_t>(2, OVMapAttributedString::NoTexture));
+    EXPECT_TRUE(waitUntil([&] { return labelTextures() == 0; }, 30000));
 }
 
 TEST_F(LabelTextureGL, TheLayerDrawsTheInkAboveAndRightOfTheAnchorUpright)

@@ -1,4 +1,5 @@
-// The boundary lines, grid and placemark layers drawn into an offscreen framebuffer and read back.
+// The boundary lines, grid and placemark layers drawn into an offscreen framebuffer and read back;
+// the lines' vertex buffer deleted with its layer.
 #include "map/gl/OVMapVectorLayers.h"
 #include "map/projection/OVMapProjection.h"
 
@@ -78,6 +79,30 @@ TEST_F(VectorLayerGL, ABoundarySegmentColoursItsPixelsAndNothingBeside)
         EXPECT_EQ(image.pixelColor(x, row + 3), QColor(Qt::black)) << x;
     }
     EXPECT_EQ(image.pixelColor(180 + 53, row), QColor(Qt::black)); // beyond the end
+}
+
+TEST_F(VectorLayerGL, TheBoundaryLinesBufferGoesWithTheLayer)
+{
+    begin(QSize(361, 181), kWorldHalfShifted);
+    const QString path = testOutputPath(QStringLiteral("buffer_segment.txt"));
+    writeTestFile(path, "10 -50 10 50\n");
+    const auto liveBuffers = [&] {
+        gl->makeCurrent();
+        int count = 0;
+        for (GLuint name = 1; name < 64; ++name)
+            count += gl->gl()->glIsBuffer(name) == GL_TRUE ? 1 : 0;
+        return count;
+    };
+    const int before = liveBuffers();
+    {
+        OVMapLinesLayer layer(&controller, nullptr, path);
+        ASSERT_TRUE(waitUntil([&] { return layer.parseFinished(); }, 30000));
+        gl->makeCurrent();
+        layer.draw();
+        ASSERT_TRUE(layer.verticesReady());
+        EXPECT_EQ(liveBuffers(), before + 1);
+    } // destroyed with the context current, as on the drawing thread
+    EXPECT_EQ(liveBuffers(), before);
 }
 
 TEST(MapGrid, LinesCoverTheProjectionsValidRange)

@@ -1,6 +1,7 @@
 // The OpenGL map view in a real window under Xvfb: its first frame (loader, controller, the
 // user's preferences), the stored geometry, mouse, wheel and pinch input, recentring, and the
-// place labels from a fixture location database. Layers are recording stubs.
+// place labels from a fixture location database, an older load never replacing a newer one.
+// Layers are recording stubs.
 #include "map/NBMapView.h"
 #include "map/NBMapViewController.h"
 #include "map/OVMapSettings.h"
@@ -10,6 +11,7 @@
 #include "core/NBRegisteredDefaults.h"
 #include "core/OVLocationDB.h"
 #include "core/OVSQLite3DB.h"
+#include "platform/OVDispatch.h"
 #include "platform/OVUserDefaults.h"
 #include "weather/OVWeatherController.h"
 #include "weather/OVWeatherLocation.h"
@@ -26,7 +28,12 @@
 #include <QPointingDevice>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 #include <QWheelEvent>
+
+#include <atomic>
+#include <chrono>
+#include <future>
 
 namespace {
 
@@ -52,9 +59,10 @@ protected:
     void store(const QString &key, const QVariant &value) { OVUserDefaults::standard().setObject(value, key); }
 
     /// A shown 800 x 400 view after its first frame.
-    NBMapView &shown()
+    NBMapView &shown() { return shown(environment()); }
+    NBMapView &shown(const NBMapView::Environment &collaborators)
     {
-        view = std::make_unique<NBMapView>(nullptr, environment());
+        view = std::make_unique<NBMapView>(nullptr, collaborators);
         view->resize(800, 400);
         view->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(view.get()));
@@ -388,6 +396,47 @@ TEST_F(MapLabelTest, WithoutCitiesOnlyThePlaces)
     for (const OVMapLabelRecord &label : map.cityLabels())
         texts.append(label.text);
     EXPECT_EQ(texts, QStringList({"Home", "Work"}));
+}
+
+TEST_F(MapLabelTest, AnOlderSlowerLoadDoesNotReplaceTheLabelsOfANewerOne)
+{
+    // The first load stalls in the database until the test lets it go.
+    auto gate = std::make_shared<std::promise<void>>();
+    const std::shared_future<void> opened = gate->get_future().share();
+    auto calls = std::make_shared<std::atomic<int>>(0);
+    NBMapView::Environment collaborators = environment();
+    collaborators.locationDatabase = [db = database, opened, calls] {
+        if (calls->fetch_add(1) == 0)
+            opened.wait_for(std::chrono::minutes(2));
+        return db;
+    };
+    NBMapView &map = shown(collaborators);
+    ASSERT_TRUE(waitUntil([&] { return calls->load() >= 1; }, 30000));
+
+    const QStringList expected{"Elsewhere", "Metropolis", "Gotham", "Riverton", "Ashford"};
+    const auto texts = [](const QList<OVMapLabelRecord> &labels) {
+        QStringList found;
+        for (const OVMapLabelRecord &label : labels)
+            found.append(label.text);
+        return found;
+    };
+    auto place = std::make_shared<OVWeatherLocation>();
+    place->setCity(QStringLiteral("Elsewhere"));
+    OVWeatherController::sharedWeatherController().setWeatherLocations({place});
+    map.loadCities();
+    ASSERT_TRUE(waitUntil([&] { return texts(map.cityLabels()) == expected; }, 30000));
+    const int deliveries = map.cityLabelDeliveries();
+
+    // The stalled load finishes and its reply reaches the main thread, after the newer one's.
+    gate->set_value();
+    ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(60000));
+    bool replied = false;
+    OVDispatch::mainAsync([&replied] { replied = true; });
+    ASSERT_TRUE(waitUntil([&] { return replied; }, 30000));
+
+    EXPECT_EQ(map.cityLabelDeliveries(), deliveries);
+    EXPECT_EQ(texts(map.cityLabels()), expected);
+    EXPECT_EQ(texts(recorder.ofType(OVMapLayerType::Text).at(0)->labels), expected);
 }
 
 } // namespace

@@ -84,6 +84,8 @@ TEST_F(TextureRegistry, MakesRoomAndDropsByPatternAsTheCasesSay)
         {"a lower budget evicts at once, expired items first", 2000,
          {{"expired", 100, 1801}, {"oldest", 300, 100}, {"older", 300, 50}, {"newest", 200, 10}},
          Action::SetBudget, 500, std::nullopt, 0, {"older", "newest"}},
+        {"an expired item goes even when everything fits", 100000, {{"expired", 100, 1801}, {"fresh", 100, 0}},
+         Action::AddNew, 10, std::nullopt, 0, {"fresh", "new"}},
         {"an item unused for exactly 1800 s has not expired", 2000, {{"edge", 100, 1800}, {"fresh", 100, 0}},
          Action::AddNew, 10, std::nullopt, 0, {"edge", "fresh", "new"}},
         {"a lone texture larger than the budget stays", 100, {{"old", 50, 5}},

@@ -457,12 +457,14 @@ std::optional<OVGraphPathOps> OVGraphView::pathOpsForXRange(const OVGraphRange &
         if (!filled)
             path.move(start);
         path.line(start);
-    } else {
+    } else if (filled) {
         const double b = bottom + 2.0;
-        if (!filled)
-            path.move(QPointF(x0, b));
         path.line(QPointF(x0, b));
         path.line(QPointF(X(first), b));
+    } else if (OVGraphDataPoint::isDrawable(V(first))) {
+        // A line that starts inside the range starts at its first point: a stroke along the
+        // floor and up to that point would draw a post that is no part of the data.
+        path.move(QPointF(X(first), yForValue(V(first))));
     }
     path.lineToValue(X(first), V(first), yForValue(V(first)));
 

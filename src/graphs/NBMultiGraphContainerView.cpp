@@ -218,6 +218,15 @@ QDateTime NBMultiGraphContainerView::now() const
     return (mFallbackClock ? *mFallbackClock : OVClock::system()).now();
 }
 
+void NBMultiGraphContainerView::labelBandMayHaveChanged()
+{
+    double widest = 0.0;
+    for (const NBMultiGraphPart *part : std::as_const(mParts))
+        widest = std::max(widest, part->naturalLabelBandWidth());
+    for (NBMultiGraphPart *part : std::as_const(mParts))
+        part->setSharedLabelBandWidth(widest);
+}
+
 void NBMultiGraphContainerView::reloadEarliestObservation() const
 {
     const std::shared_ptr<OVWeatherLocation> location = currentLocation();

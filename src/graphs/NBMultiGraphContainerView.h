@@ -63,6 +63,8 @@ public:
     QDateTime startDate() const override;
     QDateTime endDate() const override;
     double verticalOffset() const override { return mVerticalOffset; }
+    /// Gives every panel the widest value-label band any of them needs.
+    void labelBandMayHaveChanged() override;
 
     void setGraphHeight(int height) { mGraphHeight = height; }
     void setVerticalOffset(double degrees) { mVerticalOffset = degrees; }

@@ -540,6 +540,14 @@ QPainterPath OVGraphView::barChartPathForXRange(const OVGraphRange &xRange) cons
 {
     QPainterPath path;
     path.setFillRule(Qt::WindingFill);
+    for (const QRectF &bar : barRectsForXRange(xRange))
+        path.addRect(bar);
+    return path;
+}
+
+std::vector<QRectF> OVGraphView::barRectsForXRange(const OVGraphRange &xRange) const
+{
+    std::vector<QRectF> bars;
     const auto within = [&xRange](double x) { return xRange.min <= x && x <= xRange.max; };
     for (const OVGraphDataPoint &p : mDataPoints) {
         if (!within(p.graphAdjustedXMin) && !within(p.graphAdjustedXMax))
@@ -550,11 +558,11 @@ QPainterPath OVGraphView::barChartPathForXRange(const OVGraphRange &xRange) cons
         const double w = p.graphAdjustedXMax - p.graphAdjustedXMin;
         const double valueY = yForValue(p.y);
         if (mInverted)
-            path.addRect(QRectF(x, 0.0, w, valueY));
+            bars.emplace_back(x, 0.0, w, valueY);
         else
-            path.addRect(QRectF(x, valueY, w, double(height()) - valueY));
+            bars.emplace_back(x, valueY, w, double(height()) - valueY);
     }
-    return path;
+    return bars;
 }
 
 QPainterPath OVGraphView::rangeChartPathForXRange(const OVGraphRange &xRange, bool inverted) const

@@ -549,3 +549,46 @@ TEST_F(GraphContainerTest, LabelsNeverCollideAndTheTimeAxesLineUp)
         }
     }
 }
+
+// A drag far past the loaded data (into the future beyond the forecast, then back into the past
+// before the station's first report) reads the station once per data window it crosses, not at
+// every mouse event.
+TEST_F(GraphContainerTest, ADragPastTheLoadedDataReadsTheStationOncePerDataWindow)
+{
+    auto container = makeContainer();
+    const double g = partOfType(*container, NBGraphTypeTemperature)->graph()->width();
+    ASSERT_GT(g, 0);
+    // What one load of every shown panel reads.
+    const int before = sources->observationReads;
+    container->refreshDisplay();
+    const int readsPerLoad = sources->observationReads - before;
+    ASSERT_GT(readsPerLoad, 0);
+
+    for (int direction : {-1, 1}) {
+        SCOPED_TRACE(direction < 0 ? "into the future" : "into the past");
+        const QPoint at = graphCentre(*container, NBGraphTypeTemperature);
+        const int earliestBefore = container->earliestObservationQueries();
+        const int readsBefore = sources->observationReads;
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), container->mapToGlobal(QPointF(at)), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(container.get(), &press);
+        constexpr int kEvents = 100;
+        const int step = int(std::ceil(2.5 * g / kEvents)); // two and a half windows in all
+        for (int i = 1; i <= kEvents; ++i) {
+            const QPointF to(at.x() + direction * i * step, at.y());
+            QMouseEvent move(QEvent::MouseMove, to, container->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                             Qt::NoModifier);
+            QApplication::sendEvent(container.get(), &move);
+        }
+        const QPointF end(at.x() + direction * kEvents * step, at.y());
+        QMouseEvent up(QEvent::MouseButtonRelease, end, container->mapToGlobal(end), Qt::LeftButton, Qt::NoButton,
+                       Qt::NoModifier);
+        QApplication::sendEvent(container.get(), &up);
+
+        // Two and a half windows dragged cross at most three data windows.
+        const int loads = (sources->observationReads - readsBefore + readsPerLoad - 1) / readsPerLoad;
+        EXPECT_LE(loads, 3);
+        EXPECT_GE(loads, 1) << "the drag left the loaded data and must read once";
+        EXPECT_EQ(container->earliestObservationQueries() - earliestBefore, 1) << "once when the drag begins";
+    }
+}

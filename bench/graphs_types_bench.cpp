@@ -1,12 +1,15 @@
 // bench-libraries: nimbrel_graphs
 // The graph panels' costs: each of the eleven types over a 10-day hourly series drawn into a
 // 600 x 155 image, cold (data update, scale and a fresh rendering) and kept (the kept rendering
-// redrawn); and the cylinder at 1200 x 300 and device pixel ratio 2 in its parts (stroking the
+// redrawn); each type's repaint at device pixel ratios 1 and 2 beside a plain-QPainter floor; and the cylinder at 1200 x 300 and device pixel ratio 2 in its parts (stroking the
 // faces, the two warps, the composition) against a flat wind-direction draw of the same series.
 #include "GraphBenchSources.h"
 #include "graphs/OVCylindricalGraphView.h"
+#include "graphs/OVGraphLegendView.h"
 #include "graphs/OVGraphView.h"
 
+#include <QElapsedTimer>
+#include <QFont>
 #include <QImage>
 #include <QPainter>
 
@@ -14,6 +17,8 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -50,6 +55,163 @@ void BM_PanelKept(benchmark::State &state)
         part.render(&image);
 }
 BENCHMARK(BM_PanelKept)->DenseRange(0, 10)->Unit(benchmark::kMillisecond);
+
+// Each type's repaint (graph and legend, as the kept renderings draw them after a change) at
+// device pixel ratio 1 and 2, beside a floor drawn in the same run: the same geometry with plain
+// QPainter calls (background, the series through the same points filled and outlined, or the same
+// bars filled and outlined, the same grid lines and label texts). The counters give both times and
+// the ratio; a ratio above 2 is a type that paints too slowly.
+struct FloorGeometry
+{
+    QRectF graphRect;
+    QColor background;
+    QColor foreground;
+    QColor stroke;
+    double strokeWidth = 1.0;
+    bool bars = false;
+    std::vector<QRectF> barRects;
+    QPainterPath area;
+    QPainterPath line;
+    std::vector<QRectF> gridLines;
+    std::vector<std::pair<QRectF, QString>> labels;
+    QFont font;
+};
+
+struct PanelScene
+{
+    BenchContainer container;
+    NBMultiGraphPart part;
+    QImage image;
+    FloorGeometry floor;
+
+    PanelScene(int type, double dpr)
+    {
+        part.resize(600, 155);
+        part.setDelegate(&container);
+        part.setGraphType(type);
+        part.updateGraphData();
+        const QSize size = part.legend()->size();
+        image = QImage((QSizeF(size) * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(dpr);
+        paint();
+        floor = floorGeometry();
+    }
+
+    void paint()
+    {
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.save();
+        painter.translate(part.graph()->pos() - part.legend()->pos());
+        part.graph()->paint(painter);
+        painter.restore();
+        part.legend()->paint(painter);
+    }
+
+    FloorGeometry floorGeometry() const
+    {
+        FloorGeometry g;
+        const OVGraphView &graph = *part.graph();
+        const QPointF at = graph.pos() - part.legend()->pos();
+        g.graphRect = QRectF(at, QSizeF(graph.size()));
+        g.background = QColor(40, 40, 60);
+        g.foreground = QColor(90, 160, 255);
+        g.stroke = Qt::white;
+        g.strokeWidth = 2.0;
+        g.bars = graph.graphYMode() == 1;
+        const double bottom = at.y() + graph.height();
+        bool started = false;
+        for (const OVGraphDataPoint &p : graph.dataPoints()) {
+            if (!OVGraphDataPoint::isDrawable(p.y))
+                continue;
+            const double y = at.y() + graph.yForValue(p.y);
+            if (g.bars) {
+                g.barRects.emplace_back(at.x() + p.graphAdjustedXMin, y, p.graphAdjustedXMax - p.graphAdjustedXMin,
+                                        bottom - y);
+                continue;
+            }
+            const QPointF point(at.x() + p.graphAdjustedX, y);
+            if (!started) {
+                g.area.moveTo(point.x(), bottom);
+                g.line.moveTo(point);
+                started = true;
+            } else {
+                g.line.lineTo(point);
+            }
+            g.area.lineTo(point);
+        }
+        if (started)
+            g.area.lineTo(g.line.currentPosition().x(), bottom);
+        const OVGraphLegendView &legend = *part.legend();
+        for (const OVGraphLegendValueLabel &label : legend.yLegendLabels()) {
+            g.gridLines.emplace_back(g.graphRect.x(), label.gridY, g.graphRect.width(), 1.0);
+            if (label.shown)
+                g.labels.emplace_back(label.rect, label.text);
+        }
+        const OVGraphLegendContent dates = legend.drawnXLegendContent();
+        for (size_t i = 0; i < dates.rects.size(); ++i) {
+            g.gridLines.emplace_back(std::round(legend.xForDate(dates.dates[i])), g.graphRect.y(), 1.0,
+                                     g.graphRect.height());
+            g.labels.emplace_back(dates.rects[i], dates.strings[i].string());
+        }
+        g.font.setBold(true);
+        g.font.setPixelSize(11);
+        return g;
+    }
+
+    void paintFloor()
+    {
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const FloorGeometry &g = floor;
+        painter.fillRect(g.graphRect, g.background);
+        QPen pen(g.stroke, g.strokeWidth);
+        if (g.bars) {
+            for (const QRectF &bar : g.barRects)
+                painter.fillRect(bar, g.foreground);
+            painter.setPen(pen);
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRects(g.barRects.data(), int(g.barRects.size()));
+        } else {
+            painter.fillPath(g.area, g.foreground);
+            painter.strokePath(g.line, pen);
+        }
+        for (const QRectF &line : g.gridLines)
+            painter.fillRect(line, QColor(255, 255, 255, 102));
+        painter.setFont(g.font);
+        painter.setPen(Qt::white);
+        for (const auto &[rect, text] : g.labels)
+            painter.drawText(rect, Qt::AlignCenter, text);
+    }
+};
+
+void BM_TypePaint(benchmark::State &state)
+{
+    ensureApplication();
+    const double dpr = double(state.range(1));
+    PanelScene scene(int(state.range(0)), dpr);
+    // Paint and floor take turns, so a busy machine weighs on both alike.
+    QElapsedTimer timer;
+    qint64 paintNs = 0;
+    qint64 floorNs = 0;
+    for (auto _ : state) {
+        timer.start();
+        scene.paint();
+        paintNs += timer.nsecsElapsed();
+        state.PauseTiming();
+        timer.start();
+        scene.paintFloor();
+        floorNs += timer.nsecsElapsed();
+        state.ResumeTiming();
+    }
+    const double floorMs = double(floorNs) / 1e6 / double(state.iterations());
+    const double paintMs = double(paintNs) / 1e6 / double(state.iterations());
+    state.counters["paint_ms"] = paintMs;
+    state.counters["floor_ms"] = floorMs;
+    state.counters["ratio"] = floorMs > 0.0 ? paintMs / floorMs : 0.0;
+}
+BENCHMARK(BM_TypePaint)->ArgsProduct({benchmark::CreateDenseRange(0, 10, 1), {1, 2}})->Unit(benchmark::kMillisecond);
 
 // The cylinder at 1200 x 300 with ten days of hourly directions.
 // Ten days of hourly wind directions turning 7° an hour, stroked and smoothed in a 1200 × 300

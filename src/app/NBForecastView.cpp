@@ -26,10 +26,12 @@
 #include <QHelpEvent>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPainterPath>
 #include <QStyleHints>
 #include <QToolTip>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -211,7 +213,68 @@ void NBForecastView::drawRect(QPainter &painter, const QRectF &dirty)
     QBackingStore *store = window()->backingStore();
     const bool onScreen = !target || (store && target == store->paintDevice());
     drawForecastInRect(painter, rect, mLocation, onScreen);
+    drawScrollCues(painter, rect);
     painter.restore();
+}
+
+namespace {
+
+// The fade at an edge where the strip runs on, and the arrow in it.
+constexpr double kCueWidth = 44.0;
+constexpr double kArrowWidth = 7.0;
+constexpr double kArrowHeight = 14.0;
+constexpr double kArrowInset = 9.0;
+
+} // namespace
+
+bool NBForecastView::continuesLeft() const
+{
+    return mOffset < -0.5;
+}
+
+bool NBForecastView::continuesRight() const
+{
+    // The scroll stops where the strip's end meets the frame's width (as the wheel and the drag
+    // clamp it), so that is where nothing more lies beyond.
+    return mForecastWidth + mOffset > double(width()) + 0.5;
+}
+
+void NBForecastView::drawScrollCues(QPainter &painter, const QRectF &rect)
+{
+    // A period cut by an edge reads as "more this way": the strip fades out into the panel's
+    // colour there, under an arrow that points where it goes on.
+    const QColor panel = NBPrefController::settingForKey(QStringLiteral("viewBackgroundColor")).value<QColor>();
+    const QColor base = panel.isValid() ? panel : QColor::fromRgbF(0.071f, 0.071f, 0.071f);
+    const auto cue = [&](bool right) {
+        const double edge = right ? rect.x() + rect.width() : rect.x();
+        const double inner = right ? edge - kCueWidth : edge + kCueWidth;
+        QLinearGradient fade(inner, 0.0, edge, 0.0);
+        QColor clear = base;
+        clear.setAlphaF(0.0);
+        fade.setColorAt(0.0, clear);
+        fade.setColorAt(0.6, base);
+        fade.setColorAt(1.0, base);
+        painter.fillRect(QRectF(std::min(edge, inner), rect.y(), kCueWidth, rect.height()), fade);
+
+        const double tip = right ? edge - kArrowInset : edge + kArrowInset;
+        const double back = right ? tip - kArrowWidth : tip + kArrowWidth;
+        const double middle = rect.y() + rect.height() / 2.0;
+        QPainterPath arrow;
+        arrow.moveTo(back, middle - kArrowHeight / 2.0);
+        arrow.lineTo(tip, middle);
+        arrow.lineTo(back, middle + kArrowHeight / 2.0);
+        QPen pen(Qt::white, 2.0);
+        pen.setCapStyle(Qt::RoundCap);
+        pen.setJoinStyle(Qt::RoundJoin);
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.strokePath(arrow, pen);
+        painter.restore();
+    };
+    if (continuesLeft())
+        cue(false);
+    if (continuesRight())
+        cue(true);
 }
 
 void NBForecastView::drawForecastInRect(QPainter &painter, const QRectF &rect,

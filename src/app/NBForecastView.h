@@ -75,6 +75,9 @@ public:
     void setOffset(double offset) { mOffset = offset; }
     double forecastWidth() const { return mForecastWidth; }
     bool inDrag() const { return mInDrag; }
+    /// Whether periods lie beyond the left or right edge; the strip shows an arrow there.
+    bool continuesLeft() const;
+    bool continuesRight() const;
     /// The tooltips of the periods drawn on screen last: rectangle (widget coordinates) and text.
     const QList<QPair<QRectF, QString>> &tooltips() const { return mTooltips; }
 
@@ -89,6 +92,7 @@ protected:
 private:
     void drawForecastElementInRect(QPainter &painter, const QRectF &rect, const QVariantMap &period, bool onScreen);
     void drawPeriodIcon(QPainter &painter, const QRectF &rect, const QVariantMap &period, bool isDay);
+    void drawScrollCues(QPainter &painter, const QRectF &rect);
     /// Keeps the right end of the strip from passing the view's right edge.
     void clampRightEnd(double viewWidth);
 

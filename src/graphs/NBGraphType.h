@@ -40,4 +40,7 @@ public:
     virtual QDateTime endDate() const = 0;
     /// Rotation of the cylindrical wind-direction graph, in degrees.
     virtual double verticalOffset() const = 0;
+    /// A panel's value scale was set again: the stack may give its panels a new shared width
+    /// for their value labels.
+    virtual void labelBandMayHaveChanged() {}
 };

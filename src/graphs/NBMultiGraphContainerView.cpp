@@ -218,6 +218,15 @@ QDateTime NBMultiGraphContainerView::now() const
     return (mFallbackClock ? *mFallbackClock : OVClock::system()).now();
 }
 
+void NBMultiGraphContainerView::labelBandMayHaveChanged()
+{
+    double widest = 0.0;
+    for (const NBMultiGraphPart *part : std::as_const(mParts))
+        widest = std::max(widest, part->naturalLabelBandWidth());
+    for (NBMultiGraphPart *part : std::as_const(mParts))
+        part->setSharedLabelBandWidth(widest);
+}
+
 void NBMultiGraphContainerView::reloadEarliestObservation() const
 {
     const std::shared_ptr<OVWeatherLocation> location = currentLocation();
@@ -260,12 +269,44 @@ NBMultiGraphContainerView::Window NBMultiGraphContainerView::clampedWindow() con
 
 QDateTime NBMultiGraphContainerView::startDate() const
 {
-    return clampedWindow().start;
+    const QDateTime start = clampedWindow().start;
+    return mLoadingDataWindow ? start.addMSecs(-dataWindowMargin()) : start;
 }
 
 QDateTime NBMultiGraphContainerView::endDate() const
 {
-    return clampedWindow().end;
+    const QDateTime end = clampedWindow().end;
+    return mLoadingDataWindow ? end.addMSecs(dataWindowMargin()) : end;
+}
+
+qint64 NBMultiGraphContainerView::dataWindowMargin() const
+{
+    return qint64(std::llround(mGraphInterval * 1000.0));
+}
+
+void NBMultiGraphContainerView::loadDataWindow()
+{
+    mLoadingDataWindow = true;
+    const QDateTime from = startDate();
+    const QDateTime to = endDate();
+    for (NBMultiGraphPart *part : std::as_const(mParts)) {
+        if (isShown(*part))
+            part->updateGraphData();
+    }
+    mLoadingDataWindow = false;
+    const std::shared_ptr<OVWeatherLocation> location = currentLocation();
+    mLoadedWindow = LoadedWindow{from, to, location.get()};
+    // The panels show the window itself; the margins only hold data for the next moves.
+    for (NBMultiGraphPart *part : std::as_const(mParts)) {
+        if (isShown(*part))
+            part->updateGraphDates();
+    }
+}
+
+bool NBMultiGraphContainerView::windowIsLoaded(const Window &window) const
+{
+    return mLoadedWindow && mLoadedWindow->location == currentLocation().get()
+           && mLoadedWindow->start <= window.start && window.end <= mLoadedWindow->end;
 }
 
 void NBMultiGraphContainerView::updateGraphIntervalWhileHoldingRightSide(double seconds)
@@ -430,10 +471,7 @@ void NBMultiGraphContainerView::resizeEvent(QResizeEvent *event)
 void NBMultiGraphContainerView::refreshDisplay()
 {
     reloadEarliestObservation();
-    for (NBMultiGraphPart *part : std::as_const(mParts)) {
-        if (isShown(*part))
-            part->updateGraphData();
-    }
+    loadDataWindow();
     update();
 }
 
@@ -455,16 +493,15 @@ void NBMultiGraphContainerView::checkIfNeedLoadDataAndRedisplay()
         update();
         return;
     }
-    const std::vector<OVGraphDataPoint> &points = first->graph()->dataPoints();
-    if (points.empty()) {
-        refreshDisplay();
-        return;
-    }
-    const QDateTime firstDate = points.front().date.isValid() ? points.front().date : points.front().minDate;
-    const QDateTime lastDate = points.back().date.isValid() ? points.back().date : points.back().maxDate;
-    const Window window = clampedWindow();
-    if (window.start < firstDate || window.end > lastDate) {
-        refreshDisplay();
+    // Reload only once the window leaves what was loaded last: where the station has no data
+    // (before its first report, after the forecast) there is nothing more to read, and a drag
+    // reads its station's first report once, when it begins.
+    if (!windowIsLoaded(clampedWindow())) {
+        if (mPressed)
+            loadDataWindow();
+        else
+            refreshDisplay();
+        update();
         return;
     }
     for (NBMultiGraphPart *part : std::as_const(mParts))

@@ -23,6 +23,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class NBGraphViewPrefs;
 class NBMultiGraphPart;
@@ -63,6 +64,8 @@ public:
     QDateTime startDate() const override;
     QDateTime endDate() const override;
     double verticalOffset() const override { return mVerticalOffset; }
+    /// Gives every panel the widest value-label band any of them needs.
+    void labelBandMayHaveChanged() override;
 
     void setGraphHeight(int height) { mGraphHeight = height; }
     void setVerticalOffset(double degrees) { mVerticalOffset = degrees; }
@@ -134,6 +137,16 @@ private:
         QDateTime start, end;
     };
     Window clampedWindow() const;
+    /// What the panels' data was last loaded for: the window widened by its width on each side.
+    struct LoadedWindow
+    {
+        QDateTime start, end;
+        const OVWeatherLocation *location = nullptr;
+    };
+    qint64 dataWindowMargin() const;
+    /// Loads every shown panel for the widened window, then shows the window itself.
+    void loadDataWindow();
+    bool windowIsLoaded(const Window &window) const;
     QDateTime now() const;
     void reloadEarliestObservation() const;
     void layoutChrome();
@@ -167,6 +180,8 @@ private:
     mutable QDateTime mEarliest;
     mutable bool mEarliestKnown = false;
     mutable int mEarliestQueries = 0;
+    bool mLoadingDataWindow = false;
+    std::optional<LoadedWindow> mLoadedWindow;
 
     bool mInView = false;
     bool mInDrag = false;

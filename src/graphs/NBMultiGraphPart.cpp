@@ -21,6 +21,7 @@
 #include "weather/OVWeatherLocationSources.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QPalette>
@@ -97,7 +98,36 @@ QString NBMultiGraphPart::stringForDirection(double degrees)
 
 void NBMultiGraphPart::setLeftText(const QString &text)
 {
-    mLeftLabel->setText(text);
+    mLeftText = text;
+    fitLeftLabel();
+}
+
+void NBMultiGraphPart::fitLeftLabel()
+{
+    // The summary ends before the quantity's name begins: where the two would meet, the summary
+    // gives way (its whole text stays in the tool tip).
+    const QFontMetrics titleMetrics(mRightLabel->font());
+    const int titleLeft = mRightLabel->x() + mRightLabel->width() - titleMetrics.horizontalAdvance(mRightLabel->text());
+    const int room = std::max(0, titleLeft - kLabelGap - mLeftLabel->x());
+    mLeftLabel->resize(std::min(mGraph->width(), room), mLeftLabel->height());
+    const QFontMetrics metrics(mLeftLabel->font());
+    const bool fits = metrics.horizontalAdvance(mLeftText) <= mLeftLabel->width();
+    mLeftLabel->setText(fits ? mLeftText : metrics.elidedText(mLeftText, Qt::ElideRight, mLeftLabel->width()));
+    mLeftLabel->setToolTip(fits ? QString() : mLeftText);
+}
+
+double NBMultiGraphPart::naturalLabelBandWidth() const
+{
+    return std::max(kMinLabelBandWidth, mLegend->naturalYLegendWidth());
+}
+
+void NBMultiGraphPart::setSharedLabelBandWidth(double width)
+{
+    const double band = std::max(kMinLabelBandWidth, width);
+    if (mLegend->minYLegendWidth() == band)
+        return;
+    mLegend->setMinYLegendWidth(band);
+    layoutContents();
 }
 
 void NBMultiGraphPart::setGraphType(int type)
@@ -118,7 +148,7 @@ void NBMultiGraphPart::setup()
 
     const QDateTime now = this->now();
     mLegend->setDrawYLegend(true);
-    mLegend->setMinYLegendWidth(40.0);
+    mLegend->setMinYLegendWidth(kMinLabelBandWidth);
     mLegend->setGraphXMode(1);
     mLegend->setMinDate(now.addSecs(-kSecondsBeforeNowAtStart));
     mLegend->setMaxDate(now);
@@ -172,6 +202,9 @@ void NBMultiGraphPart::updateGraphDates()
         mStrategy->updateScale(*this);
     mGraph->setNeedsDisplay();
     mLegend->setNeedsDisplay();
+    // The scale may have changed the width the value labels need; the stack keeps one width.
+    if (mDelegate)
+        mDelegate->labelBandMayHaveChanged();
 }
 
 void NBMultiGraphPart::updateHover(OVGraphHoverView &hover, double x)
@@ -213,6 +246,7 @@ void NBMultiGraphPart::layoutContents()
     afterGraphLayout();
     mLeftLabel->setGeometry(mGraph->x(), h - kLabelStripHeight, mGraph->width(), kLabelStripHeight);
     mRightLabel->setGeometry(0, h - kLabelStripHeight, std::max(0, w - 4), kLabelStripHeight);
+    fitLeftLabel();
     if (mStatusOverlay) {
         mStatusOverlay->setGeometry(overlayFrame());
         mStatusOverlay->update();

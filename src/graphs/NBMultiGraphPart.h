@@ -42,6 +42,8 @@ class NBMultiGraphPart : public QWidget
 public:
     /// Height of the strip with the two labels below the legend.
     static constexpr int kLabelStripHeight = 18;
+    /// The least width of the value-label band.
+    static constexpr double kMinLabelBandWidth = 40.0;
 
     explicit NBMultiGraphPart(QWidget *parent = nullptr);
     ~NBMultiGraphPart() override;
@@ -100,8 +102,14 @@ public:
     void replaceLegend(OVGraphLegendView *legend);
     /// The graph settings every type starts from (line, dates, fixed scale, the legend above).
     static void applySharedGraphSettings(OVGraphView &graph, OVGraphLegendView *legend);
-    /// The panel's "left label" text.
+    /// The panel's "left label" text; the label shows it shortened where it would run into the
+    /// quantity's name.
     void setLeftText(const QString &text);
+    QString leftText() const { return mLeftText; }
+    /// The value-label band's width this panel's labels need; the stack gives every panel the
+    /// widest, so their time axes line up.
+    double naturalLabelBandWidth() const;
+    void setSharedLabelBandWidth(double width);
 
     /// The compass name of a direction (see NBGraphSeries::stringForDirection).
     static QString stringForDirection(double degrees);
@@ -111,6 +119,7 @@ protected:
 
 private:
     void layoutContents();
+    void fitLeftLabel();
     /// Hook after the graph took its frame (the cylindrical pair copies its geometry).
     void afterGraphLayout();
     QRect overlayFrame() const;
@@ -126,6 +135,8 @@ private:
     QLabel *mRightLabel = nullptr;
     QLabel *mLeftLabel = nullptr;
     int mFadeMilliseconds = 250;
+    QString mLeftText;
+    static constexpr int kLabelGap = 12;
     const OVClock *mFallbackClock = nullptr;
     // Keeps the clock handed to the legend alive while the location changes.
     std::shared_ptr<OVWeatherLocation> mClockOwner;

@@ -43,6 +43,26 @@ Pixel sampleRow(const QImage &image, double x, int y)
     return mix(at(image, x0, y), at(image, x0 + 1, y), fx - x0);
 }
 
+// The packed pixel of a row, transparent outside it.
+QRgb rawAt(const QRgb *row, int width, int x)
+{
+    return row && 0 <= x && x < width ? row[x] : QRgb(0);
+}
+
+// sampleRow on a row of packed pixels. The stroked faces are mostly transparent: between two
+// equal neighbours (above all two transparent ones) the interpolation gives that same pixel, so
+// it is skipped.
+QRgb sampleRowPacked(const QRgb *row, int width, double x)
+{
+    const double fx = x - 0.5;
+    const int x0 = int(std::floor(fx));
+    const QRgb a = rawAt(row, width, x0);
+    const QRgb b = rawAt(row, width, x0 + 1);
+    if (a == b)
+        return a;
+    return pack(mix(unpack(a), unpack(b), fx - x0));
+}
+
 Pixel sample(const QImage &image, double x, double y)
 {
     const double fy = y - 0.5;
@@ -50,11 +70,23 @@ Pixel sample(const QImage &image, double x, double y)
     return mix(sampleRow(image, x, y0), sampleRow(image, x, y0 + 1), fy - y0);
 }
 
+// sample on the two rows round y, with the same skip where all four neighbours are equal.
+QRgb samplePacked(const QImage &image, const QRgb *above, const QRgb *below, double x, double y)
+{
+    const int width = image.width();
+    const int x0 = int(std::floor(x - 0.5));
+    const QRgb a = rawAt(above, width, x0);
+    if (a == rawAt(above, width, x0 + 1) && a == rawAt(below, width, x0) && a == rawAt(below, width, x0 + 1))
+        return a;
+    return pack(sample(image, x, y));
+}
+
 // Whether a row holds nothing but transparent pixels (the stroked faces are mostly empty).
 bool rowIsEmpty(const QImage &image, int y)
 {
     const auto *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-    for (int x = 0; x < image.width(); ++x)
+    const int width = image.width();
+    for (int x = 0; x < width; ++x)
         if (row[x] != 0)
             return false;
     return true;
@@ -85,8 +117,10 @@ QImage OVHorizontalArchFilter::outputImage() const
             std::fill(row, row + input.width(), QRgb(0));
             continue;
         }
-        for (int x = 0; x < input.width(); ++x)
-            row[x] = pack(sampleRow(input, x + 0.5 - shift, y));
+        const auto *source = reinterpret_cast<const QRgb *>(input.constScanLine(y));
+        const int width = input.width();
+        for (int x = 0; x < width; ++x)
+            row[x] = sampleRowPacked(source, width, x + 0.5 - shift);
     }
     return output;
 }
@@ -116,12 +150,21 @@ QImage OVResizeInCenterFilter::outputImage() const
                 std::fill(row, row + input.width(), QRgb(0));
                 continue;
             }
-            for (int x = 0; x < input.width(); ++x)
-                row[x] = pack(sampleRow(input, w / 2.0 + (x + 0.5 - w / 2.0) * sx, y));
+            const auto *source = reinterpret_cast<const QRgb *>(input.constScanLine(y));
+            const int width = input.width();
+            for (int x = 0; x < width; ++x)
+                row[x] = sampleRowPacked(source, width, w / 2.0 + (x + 0.5 - w / 2.0) * sx);
             continue;
         }
-        for (int x = 0; x < input.width(); ++x)
-            row[x] = pack(sample(input, w / 2.0 + (x + 0.5 - w / 2.0) * sx, sourceY));
+        const int y0 = int(std::floor(sourceY - 0.5));
+        const auto rowAt = [&input](int y) {
+            return 0 <= y && y < input.height() ? reinterpret_cast<const QRgb *>(input.constScanLine(y)) : nullptr;
+        };
+        const QRgb *above = rowAt(y0);
+        const QRgb *below = rowAt(y0 + 1);
+        const int width = input.width();
+        for (int x = 0; x < width; ++x)
+            row[x] = samplePacked(input, above, below, w / 2.0 + (x + 0.5 - w / 2.0) * sx, sourceY);
     }
     return output;
 }

@@ -9,6 +9,7 @@
 #include <QFont>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 OVCylindricalGraphLegendView::OVCylindricalGraphLegendView(QWidget *parent)
@@ -92,8 +93,6 @@ void OVCylindricalGraphLegendView::renderXLegend(QPainter &painter)
     if (graphXMode() != 1 || !minDate().isValid() || !maxDate().isValid())
         return;
     const QRectF g = viewableGraphRect();
-    const double c = mGeometry.width;
-    const auto onFace = [&](double x) { return g.x() + c / 2.0 <= x && x <= g.x() + g.width() - c / 2.0; };
 
     const double nowX = xForDate(clock().now(), yr);
     if (onFace(nowX) && xGridColor().isValid()) {
@@ -112,7 +111,8 @@ void OVCylindricalGraphLegendView::renderXLegend(QPainter &painter)
         const double x = std::round(xForDate(content->dates[i], yr));
         if (!onFace(x))
             continue;
-        content->strings[i].drawInRect(painter, content->rects[i]);
+        if (dateLabelFitsView(content->rects[i]))
+            content->strings[i].drawInRect(painter, content->rects[i]);
         if (xGridColor().isValid())
             painter.strokePath(bezierPathForXLine(x, g), QPen(xGridColor(), 1.0));
     }
@@ -126,8 +126,14 @@ OVCylindricalGraphLegendView::directionLabel(double degrees, const QString &text
         return std::nullopt; // the back face shows no labels and no grid lines
     const double labelWidth = yLegendRect().width() - borderWidth();
     const double labelHeight = yTextSize().height();
-    const QRectF labelRect(offset + mGeometry.rect.x() + mGeometry.width / 2.0 - labelWidth - 10.0,
-                           mGeometry.yForDegrees(degrees) - labelHeight / 2.0, labelWidth, labelHeight);
+    // Labels follow the face's curve but stay inside the view: left of the face, below the
+    // date axis and above the bottom border line.
+    const double x = offset + mGeometry.rect.x() + mGeometry.width / 2.0 - labelWidth - 10.0;
+    const double highest = yLegendRect().y();
+    const double lowest = std::max(highest, double(height()) - borderWidth() - labelHeight);
+    const QRectF labelRect(std::max(0.0, x),
+                           std::clamp(mGeometry.yForDegrees(degrees) - labelHeight / 2.0, highest, lowest),
+                           labelWidth, labelHeight);
     return DirectionLabel{text, labelRect, degrees};
 }
 
@@ -146,7 +152,7 @@ std::vector<OVCylindricalGraphLegendView::DirectionLabel> OVCylindricalGraphLege
             if (range.min < value && value < range.max)
                 add(directionLabel(value, text));
         }
-        return labels;
+        return keptApart(labels);
     }
     const double interval = yInterval();
     if (!(interval > 0.0) || !std::isfinite(interval))
@@ -157,15 +163,58 @@ std::vector<OVCylindricalGraphLegendView::DirectionLabel> OVCylindricalGraphLege
     for (double d = std::trunc(range.min / interval) * interval; d <= range.max; d += interval) {
         std::optional<DirectionLabel> label =
             directionLabel(d, QString::asprintf(format, d, units.constData()));
-        // The range's ends keep clear of the view's edges: the lowest at the bottom of the view,
-        // the highest at the top of the value axis.
+        // The range's ends keep clear of the view's edges: the lowest at the bottom of the value
+        // axis, the highest at its top.
         if (label && d == range.min)
-            label->rect.moveTop(double(height()) - labelHeight);
+            label->rect.moveTop(std::max(yLegendRect().y(), double(height()) - borderWidth() - labelHeight));
         else if (label && d == range.max)
             label->rect.moveTop(yLegendRect().y());
         add(std::move(label));
     }
-    return labels;
+    return keptApart(labels);
+}
+
+std::vector<OVCylindricalGraphLegendView::DirectionLabel>
+OVCylindricalGraphLegendView::keptApart(const std::vector<DirectionLabel> &labels)
+{
+    std::vector<QRectF> rects;
+    for (const DirectionLabel &label : labels)
+        rects.push_back(label.rect);
+    std::vector<DirectionLabel> kept = labels;
+    for (DirectionLabel &label : kept)
+        label.shown = false;
+    for (size_t index : labelsKeptApart(rects))
+        kept[index].shown = true;
+    return kept;
+}
+
+std::vector<QRectF> OVCylindricalGraphLegendView::drawnLabelRects() const
+{
+    std::vector<QRectF> rects;
+    if (drawYLegend()) {
+        for (const DirectionLabel &label : directionLabels()) {
+            if (label.shown)
+                rects.push_back(label.rect);
+        }
+    }
+    if (!drawXLegend() || graphXMode() != 1 || !minDate().isValid() || !maxDate().isValid())
+        return rects;
+    const std::optional<OVGraphLegendContent> content = xLegendContent();
+    if (!content)
+        return rects;
+    const QRectF yr = yLegendRect();
+    for (size_t i = 0; i < content->dates.size(); ++i) {
+        if (onFace(std::round(xForDate(content->dates[i], yr))) && dateLabelFitsView(content->rects[i]))
+            rects.push_back(dateLabelText(content->rects[i]));
+    }
+    return rects;
+}
+
+bool OVCylindricalGraphLegendView::onFace(double x) const
+{
+    const QRectF g = viewableGraphRect();
+    const double c = mGeometry.width;
+    return g.x() + c / 2.0 <= x && x <= g.x() + g.width() - c / 2.0;
 }
 
 void OVCylindricalGraphLegendView::renderYLegend(QPainter &painter)
@@ -181,7 +230,8 @@ void OVCylindricalGraphLegendView::renderYLegend(QPainter &painter)
                          yBorderColor());
     }
     for (const DirectionLabel &label : directionLabels()) {
-        OVAttributedString::drawOVString(painter, label.text, yTextAttributes(), label.rect);
+        if (label.shown)
+            OVAttributedString::drawOVString(painter, label.text, yTextAttributes(), label.rect);
         if (yGridColor().isValid())
             painter.strokePath(bezierPathForYLine(label.degrees, viewableGraphRect()), QPen(yGridColor(), 1.0));
     }

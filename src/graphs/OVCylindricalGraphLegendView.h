@@ -47,8 +47,10 @@ public:
         QString text;
         QRectF rect;
         double degrees = 0.0; // the direction its grid line runs at
+        bool shown = true;    // false where the text would touch another label's
     };
     std::vector<DirectionLabel> directionLabels() const;
+    std::vector<QRectF> drawnLabelRects() const override;
 
     /// The visible half of the circle round the cylinder at x.
     QPainterPath bezierPathForXLine(double x, const QRectF &graphRect) const;
@@ -56,6 +58,9 @@ public:
     QPainterPath bezierPathForYLine(double degrees, const QRectF &graphRect) const;
 
 private:
+    /// Whether a date's line lies on the face (not behind the rounded ends).
+    bool onFace(double x) const;
+    static std::vector<DirectionLabel> keptApart(const std::vector<DirectionLabel> &labels);
     /// The label of a direction at its place on the face; nothing on the back face.
     std::optional<DirectionLabel> directionLabel(double degrees, const QString &text) const;
 

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -38,6 +39,10 @@ void fillRect(QPainter &painter, const QRectF &rect, const QColor &color)
 
 // Labels can never be this many; a tiny interval over a huge range stops here.
 constexpr int kMaxValueLabels = 10000;
+// Room left between two value labels, so neighbours read as two.
+constexpr double kValueLabelGap = 2.0;
+// The spare margin on each side of a date label's text.
+constexpr double kDateLabelMargin = 5.0;
 
 } // namespace
 
@@ -274,6 +279,42 @@ double OVGraphLegendView::yForValue(double value) const
 
 // ---- Value labels ----
 
+double OVGraphLegendView::naturalYLegendWidth() const
+{
+    return mYTextSize.width() + mBorderWidth + 2.0;
+}
+
+std::vector<size_t> OVGraphLegendView::labelsKeptApart(const std::vector<QRectF> &rects)
+{
+    std::vector<size_t> order(rects.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    if (order.size() < 2)
+        return order;
+    // Lowest on screen first, so the first end is the axis' bottom.
+    std::stable_sort(order.begin(), order.end(),
+                     [&rects](size_t a, size_t b) { return rects[a].center().y() > rects[b].center().y(); });
+    std::vector<QRectF> kept;
+    std::vector<size_t> keptIndices;
+    const auto clear = [&kept](const QRectF &rect) {
+        const QRectF padded = rect.adjusted(0.0, -kValueLabelGap, 0.0, kValueLabelGap);
+        return std::none_of(kept.begin(), kept.end(), [&padded](const QRectF &k) { return padded.intersects(k); });
+    };
+    const auto keep = [&](size_t index) {
+        kept.push_back(rects[index]);
+        keptIndices.push_back(index);
+    };
+    keep(order.front());
+    if (clear(rects[order.back()]))
+        keep(order.back());
+    for (size_t i = 1; i + 1 < order.size(); ++i) {
+        if (clear(rects[order[i]]))
+            keep(order[i]);
+    }
+    std::sort(keptIndices.begin(), keptIndices.end());
+    return keptIndices;
+}
+
 std::vector<OVGraphLegendValueLabel> OVGraphLegendView::yLegendLabels() const
 {
     std::vector<OVGraphLegendValueLabel> labels;
@@ -281,8 +322,21 @@ std::vector<OVGraphLegendValueLabel> OVGraphLegendView::yLegendLabels() const
         return labels;
     const QRectF yr = yLegendRect();
     const double labelHeight = mYTextSize.height();
+    // Labels stay inside the band: below the date axis and above the bottom border line.
+    const double highest = yr.y();
+    const double lowest = std::max(highest, yr.y() + yr.height() - mBorderWidth - labelHeight);
     const auto labelRect = [&](double y) {
-        return QRectF(yr.x(), y, yr.width() - mBorderWidth, labelHeight);
+        return QRectF(yr.x(), std::clamp(y, highest, lowest), yr.width() - mBorderWidth, labelHeight);
+    };
+    const auto apart = [&labels] {
+        std::vector<QRectF> rects;
+        for (const OVGraphLegendValueLabel &label : labels)
+            rects.push_back(label.rect);
+        for (OVGraphLegendValueLabel &label : labels)
+            label.shown = false;
+        for (size_t index : labelsKeptApart(rects))
+            labels[index].shown = true;
+        return labels;
     };
     const auto within = [this](double v) { return mYRange.min <= v && v <= mYRange.max; };
 
@@ -293,7 +347,7 @@ std::vector<OVGraphLegendValueLabel> OVGraphLegendView::yLegendLabels() const
                 continue;
             labels.push_back({text, labelRect(yForValue(v) - 0.5 * labelHeight), std::round(yForValue(v))});
         }
-        return labels;
+        return apart();
     }
 
     const double interval = yInterval();
@@ -315,7 +369,56 @@ std::vector<OVGraphLegendValueLabel> OVGraphLegendView::yLegendLabels() const
             y = yr.y() - 2.0;
         labels.push_back({QString::asprintf(format, v) + mUnits, labelRect(y), std::round(yForValue(v))});
     }
-    return labels;
+    return apart();
+}
+
+QRectF OVGraphLegendView::dateLabelText(const QRectF &labelRect)
+{
+    return labelRect.adjusted(kDateLabelMargin, 0.0, -kDateLabelMargin, 0.0);
+}
+
+bool OVGraphLegendView::dateLabelFitsView(const QRectF &labelRect) const
+{
+    // A label at the window's edge would be cut by it: its grid line then stands alone.
+    const QRectF text = dateLabelText(labelRect);
+    return 0.0 <= text.left() && text.right() <= double(width());
+}
+
+OVGraphLegendContent OVGraphLegendView::drawnXLegendContent() const
+{
+    OVGraphLegendContent drawn;
+    const std::optional<OVGraphLegendContent> content = xLegendContent();
+    if (!content)
+        return drawn;
+    const QRectF yr = yLegendRect();
+    const QRectF g = viewableGraphRect();
+    for (size_t i = 0; i < content->dates.size(); ++i) {
+        const double x = std::round(xForDate(content->dates[i], yr));
+        if (!(g.x() <= x && x <= g.x() + g.width()))
+            continue;
+        if (!dateLabelFitsView(content->rects[i]))
+            continue;
+        drawn.rects.push_back(dateLabelText(content->rects[i]));
+        drawn.strings.push_back(content->strings[i]);
+        drawn.dates.push_back(content->dates[i]);
+    }
+    return drawn;
+}
+
+std::vector<QRectF> OVGraphLegendView::drawnLabelRects() const
+{
+    std::vector<QRectF> rects;
+    if (mDrawYLegend) {
+        for (const OVGraphLegendValueLabel &label : yLegendLabels()) {
+            if (label.shown)
+                rects.push_back(label.rect);
+        }
+    }
+    if (mDrawXLegend) {
+        const OVGraphLegendContent dates = drawnXLegendContent();
+        rects.insert(rects.end(), dates.rects.begin(), dates.rects.end());
+    }
+    return rects;
 }
 
 // ---- Drawing ----
@@ -349,7 +452,8 @@ void OVGraphLegendView::renderYLegend(QPainter &painter)
         fillRect(painter, QRectF(xr.x() + xr.width() - mBorderWidth, yr.y(), mBorderWidth, yr.height()), mYBorderColor);
     }
     for (const OVGraphLegendValueLabel &label : yLegendLabels()) {
-        OVAttributedString::drawOVString(painter, label.text, mYTextAttributes, label.rect);
+        if (label.shown)
+            OVAttributedString::drawOVString(painter, label.text, mYTextAttributes, label.rect);
         fillRect(painter, QRectF(yr.x() + yr.width(), label.gridY, double(width()) - yr.width(), 1.0), mYGridColor);
     }
 }
@@ -394,7 +498,8 @@ void OVGraphLegendView::renderXLegend(QPainter &painter)
         const double x = std::round(xForDate(content->dates[i], yr));
         if (!(g.x() <= x && x <= g.x() + g.width()))
             continue;
-        content->strings[i].drawInRect(painter, content->rects[i]);
+        if (dateLabelFitsView(content->rects[i]))
+            content->strings[i].drawInRect(painter, content->rects[i]);
         fillRect(painter, QRectF(x, top + xr.height(), 1.0, double(height()) - xr.height()), mXGridColor);
     }
 }

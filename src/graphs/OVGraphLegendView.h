@@ -45,6 +45,8 @@ struct OVGraphLegendValueLabel
     QString text;
     QRectF rect;
     double gridY = 0.0;
+    /// False where the text would touch another label: its grid line is still drawn.
+    bool shown = true;
 };
 
 /// Fixed value labels: value (single precision) -> text, in the order given.
@@ -151,8 +153,24 @@ public:
     double xForValue(double value) const;
     double yForValue(double value) const;
 
-    /// The value labels as drawn: none for the no-data range.
+    /// The value labels and their grid lines: none for the no-data range. Each lies inside the
+    /// value band; where two would touch, the texts of labels between the two ends are not shown.
     std::vector<OVGraphLegendValueLabel> yLegendLabels() const;
+    /// The width the value band takes for its own labels, before `minYLegendWidth` widens it.
+    double naturalYLegendWidth() const;
+    /// The rectangles of every label the legend draws (value labels, date labels), in view
+    /// coordinates.
+    virtual std::vector<QRectF> drawnLabelRects() const;
+    /// Which of `rects` (labels along one axis) can be drawn without two of them touching: the
+    /// two outermost by their centres' y always (the lower one when even they touch), the others
+    /// in order while they keep clear of all kept ones. Indices in ascending order.
+    static std::vector<size_t> labelsKeptApart(const std::vector<QRectF> &rects);
+    /// The date labels that are drawn: those whose date lies in the data area and whose text
+    /// fits inside the view. Rectangles are the texts' own, without the spare margin.
+    OVGraphLegendContent drawnXLegendContent() const;
+    /// A date label's text without its spare margin, and whether that lies inside the view.
+    static QRectF dateLabelText(const QRectF &labelRect);
+    bool dateLabelFitsView(const QRectF &labelRect) const;
     /// The date axis; none outside date mode, without a window or when nothing fits.
     std::optional<OVGraphLegendContent> xLegendContent() const;
     /// A label's rectangle: centred on its date with 5 to spare on each side.

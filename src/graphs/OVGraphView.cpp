@@ -457,12 +457,14 @@ std::optional<OVGraphPathOps> OVGraphView::pathOpsForXRange(const OVGraphRange &
         if (!filled)
             path.move(start);
         path.line(start);
-    } else {
+    } else if (filled) {
         const double b = bottom + 2.0;
-        if (!filled)
-            path.move(QPointF(x0, b));
         path.line(QPointF(x0, b));
         path.line(QPointF(X(first), b));
+    } else if (OVGraphDataPoint::isDrawable(V(first))) {
+        // A line that starts inside the range starts at its first point: a stroke along the
+        // floor and up to that point would draw a post that is no part of the data.
+        path.move(QPointF(X(first), yForValue(V(first))));
     }
     path.lineToValue(X(first), V(first), yForValue(V(first)));
 
@@ -538,6 +540,14 @@ QPainterPath OVGraphView::barChartPathForXRange(const OVGraphRange &xRange) cons
 {
     QPainterPath path;
     path.setFillRule(Qt::WindingFill);
+    for (const QRectF &bar : barRectsForXRange(xRange))
+        path.addRect(bar);
+    return path;
+}
+
+std::vector<QRectF> OVGraphView::barRectsForXRange(const OVGraphRange &xRange) const
+{
+    std::vector<QRectF> bars;
     const auto within = [&xRange](double x) { return xRange.min <= x && x <= xRange.max; };
     for (const OVGraphDataPoint &p : mDataPoints) {
         if (!within(p.graphAdjustedXMin) && !within(p.graphAdjustedXMax))
@@ -548,11 +558,11 @@ QPainterPath OVGraphView::barChartPathForXRange(const OVGraphRange &xRange) cons
         const double w = p.graphAdjustedXMax - p.graphAdjustedXMin;
         const double valueY = yForValue(p.y);
         if (mInverted)
-            path.addRect(QRectF(x, 0.0, w, valueY));
+            bars.emplace_back(x, 0.0, w, valueY);
         else
-            path.addRect(QRectF(x, valueY, w, double(height()) - valueY));
+            bars.emplace_back(x, valueY, w, double(height()) - valueY);
     }
-    return path;
+    return bars;
 }
 
 QPainterPath OVGraphView::rangeChartPathForXRange(const OVGraphRange &xRange, bool inverted) const

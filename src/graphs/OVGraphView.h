@@ -178,6 +178,8 @@ public:
     std::optional<OVGraphPathOps> pathOpsForXRange(const OVGraphRange &xRange, OVGraphYMethod yMethod, bool filled,
                                                    bool inverted) const;
     QPainterPath barChartPathForXRange(const OVGraphRange &xRange) const;
+    /// The bars of that path, one rectangle per point, in the same order.
+    std::vector<QRectF> barRectsForXRange(const OVGraphRange &xRange) const;
     /// The band between the yMin and yMax curves; with `inverted`, everything outside it.
     QPainterPath rangeChartPathForXRange(const OVGraphRange &xRange, bool inverted) const;
     QPainterPath rangeChartPathForXRange(const OVGraphRange &xRange) const

@@ -312,3 +312,55 @@ TEST_F(ForecastStripTest, WithoutPeriodsTheStripSaysSoAndDoesNotScroll)
 }
 
 } // namespace
+
+// A strip wider than the view never shows a period cut off mid-word at an edge where it goes on:
+// there the strip fades into the panel's colour under an arrow pointing that way; an edge where
+// it ends shows no arrow. Scrolled to the end, the cues swap sides.
+TEST_F(ForecastStripTest, AnEdgeWhereTheStripGoesOnFadesUnderAnArrow)
+{
+    QVariantList list = periods(14);
+    for (QVariant &p : list) {
+        QVariantMap map = p.toMap();
+        map[OVForecastKey::shortDesc] = QStringLiteral("Mostly Cloudy then Slight Chance Rain");
+        p = map;
+    }
+    make(1000, list);
+    view->refreshDisplay();
+    const QColor panel = NBPrefController::settingForKey(QStringLiteral("viewBackgroundColor")).value<QColor>();
+    const int top = 3;
+    const int bottom = view->height() - 4;
+    const auto whiteInArrowBox = [&](const QImage &image, bool right) {
+        const int edge = right ? view->width() - 3 : 3;
+        const int from = right ? edge - 18 : edge + 7;
+        int count = 0;
+        for (int x = from; x < from + 12; ++x)
+            for (int y = view->height() / 2 - 9; y <= view->height() / 2 + 9; ++y)
+                count += qGray(image.pixel(x, y)) > 220;
+        return count;
+    };
+    // The last columns before the right edge show only the panel's colour: no cut text.
+    const auto plainAtRightEdge = [&](const QImage &image) {
+        for (int x = view->width() - 11; x < view->width() - 4; ++x)
+            for (int y = top + 4; y < bottom - 4; ++y)
+                if (std::abs(qGray(image.pixel(x, y)) - qGray(panel.rgb())) > 8)
+                    return false;
+        return true;
+    };
+
+    QImage image = view->grab().toImage();
+    image.save(testOutputPath(QStringLiteral("forecast_strip_scrolls.png")));
+    EXPECT_TRUE(view->continuesRight());
+    EXPECT_FALSE(view->continuesLeft());
+    EXPECT_GT(whiteInArrowBox(image, true), 5);
+    EXPECT_TRUE(plainAtRightEdge(image));
+
+    for (int i = 0; i < 400 && view->continuesRight(); ++i) {
+        QWheelEvent event(QPointF(100, 100), view->mapToGlobal(QPointF(100, 100)), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view.get(), &event);
+    }
+    image = view->grab().toImage();
+    EXPECT_FALSE(view->continuesRight());
+    EXPECT_TRUE(view->continuesLeft());
+    EXPECT_GT(whiteInArrowBox(image, false), 5);
+}

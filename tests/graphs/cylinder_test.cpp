@@ -18,6 +18,7 @@
 
 #include <QLabel>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -261,13 +262,14 @@ TEST(OVCylindricalGraphLegendView, IntervalLabelsPutTheRangesEndsAtTheEdges)
     ASSERT_EQ(byText.count(QStringLiteral("0")), 1u);
     ASSERT_EQ(byText.count(QStringLiteral("45")), 1u);
     ASSERT_EQ(byText.count(QStringLiteral("360")), 1u);
-    EXPECT_DOUBLE_EQ(byText[QStringLiteral("0")].top(), 120.0 - labelHeight) << "lowest at the view's bottom";
+    EXPECT_DOUBLE_EQ(byText[QStringLiteral("0")].bottom(), 120.0 - legend.borderWidth())
+        << "lowest at the axis' bottom, above the border line";
     EXPECT_DOUBLE_EQ(byText[QStringLiteral("360")].top(), legend.yLegendRect().y()) << "highest at the axis top";
     EXPECT_DOUBLE_EQ(byText[QStringLiteral("45")].center().y(), legend.yForDegrees(45.0));
-    // The ends keep their place across the face.
+    // The ends keep their place across the face, but never left of the view.
     EXPECT_DOUBLE_EQ(byText[QStringLiteral("0")].x(),
-                     legend.xOffsetForDegrees(0.0) + legend.cylinderRect().x() + legend.cylinderWidth() / 2.0
-                         - byText[QStringLiteral("0")].width() - 10.0);
+                     std::max(0.0, legend.xOffsetForDegrees(0.0) + legend.cylinderRect().x()
+                                       + legend.cylinderWidth() / 2.0 - byText[QStringLiteral("0")].width() - 10.0));
 }
 
 TEST(OVCylindricalGraphView, ImageAtDevicePixelRatioTwo)

@@ -6,17 +6,20 @@
 
 #include "core/NBPrefController.h"
 #include "core/views/OVAttributedString.h"
+#include "core/views/OVFilledView.h"
 #include "core/views/OVMainViewModeHost.h"
 #include "graphs/NBMultiGraphContainerView.h"
 #include "graphs/NBMultiGraphPart.h"
 #include "graphs/OVCylindricalGraphView.h"
 #include "graphs/OVGraphHoverView.h"
+#include "graphs/OVGraphLegendView.h"
 #include "graphs/OVGraphView.h"
 #include "support/TestHelpers.h"
 #include "weather/OVObservationsDB.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QNativeGestureEvent>
@@ -31,6 +34,8 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 namespace {
 
@@ -465,4 +470,130 @@ TEST_F(GraphContainerTest, FullSizeToggleSwitchesTheHostsModeAndDoesNothingWitho
     auto alone = makeContainer();
     alone->toggleFullSize(); // no host: nothing happens, nothing crashes
     EXPECT_FALSE(alone->fullSizeButton()->property("imageName").isValid());
+}
+
+namespace {
+
+// Where a label's text stands inside its widget, by its alignment.
+QRect labelTextRect(const QLabel &label)
+{
+    const int width = QFontMetrics(label.font()).horizontalAdvance(label.text());
+    const QRect box = label.geometry();
+    if (label.alignment() & Qt::AlignRight)
+        return QRect(box.right() + 1 - width, box.y(), width, box.height());
+    return QRect(box.x(), box.y(), width, box.height());
+}
+
+// No two rectangles of `rects` touch; every one lies inside `bounds`.
+void expectApartAndInside(const std::vector<QRectF> &rects, const QRectF &bounds, const std::string &what)
+{
+    for (size_t i = 0; i < rects.size(); ++i) {
+        EXPECT_TRUE(bounds.contains(rects[i])) << what << " label " << i << " leaves its view: " << rects[i].x() << "," << rects[i].y() << " " << rects[i].width() << "x" << rects[i].height() << " in " << bounds.width() << "x" << bounds.height();
+        for (size_t j = i + 1; j < rects.size(); ++j)
+            EXPECT_FALSE(rects[i].intersects(rects[j])) << what << " labels " << i << " and " << j << " overlap";
+    }
+}
+
+} // namespace
+
+// At 800 px wide (and at a narrow 280) and at the least and greatest graph heights no label of
+// any panel touches another or leaves its view: the value and date labels, the summary beside the
+// quantity's name, and the status icon beside its message, with and without a location. Every
+// panel's time axis starts at the same x.
+TEST_F(GraphContainerTest, LabelsNeverCollideAndTheTimeAxesLineUp)
+{
+    for (const auto &[width, height, withLocation] :
+         {std::tuple{800, 80, true}, {800, 80, false}, {800, 400, true}, {800, 400, false}, {280, 80, true}}) {
+        {
+            SCOPED_TRACE(testing::Message() << width << " x " << height << (withLocation ? " with" : " without")
+                                            << " a location");
+            NBPrefController::setSetting(height, QStringLiteral("graphHeight"));
+            std::shared_ptr<OVWeatherLocation> kept = location;
+            if (!withLocation)
+                location.reset();
+            auto container = makeContainer(2 * height); // the panels scroll at their own height
+            container->resize(width, container->height());
+            container->relayoutGraphs(nullptr, false);
+            container->refreshDisplay();
+            QApplication::processEvents();
+
+            std::optional<int> axisX;
+            for (NBMultiGraphPart *part : container->parts()) {
+                if (!part->isVisible() || part->alpha() < 0.5)
+                    continue;
+                const std::string what = part->rightLabel()->text().toStdString();
+                OVGraphLegendView *legend = part->legend();
+                ASSERT_EQ(part->height(), height) << what;
+                expectApartAndInside(legend->drawnLabelRects(), QRectF(legend->rect()), what);
+
+                const QRect summary = labelTextRect(*part->leftLabel());
+                const QRect title = labelTextRect(*part->rightLabel());
+                EXPECT_FALSE(summary.intersects(title)) << what << ": \"" << part->leftLabel()->text().toStdString()
+                                                        << "\" runs into its title";
+                EXPECT_TRUE(part->rect().contains(summary) && part->rect().contains(title)) << what;
+
+                if (OVFilledView *overlay = part->statusOverlay()) {
+                    const QRectF text = overlay->centeredTextRect();
+                    EXPECT_TRUE(QRectF(overlay->rect()).contains(text)) << what;
+                    if (const std::optional<QRectF> icon = overlay->centeredImageRect())
+                        EXPECT_FALSE(icon->intersects(text)) << what << ": the icon covers the message";
+                }
+                if (!axisX)
+                    axisX = part->graph()->x();
+                EXPECT_EQ(part->graph()->x(), *axisX) << what << "'s time axis stands apart";
+            }
+            if (width == 800 && height == 80 && withLocation) {
+                // The whole stack, not only the part the viewport shows, on the panels' colour.
+                QWidget *stack = container->findChild<QScrollArea *>()->widget();
+                QImage shot(stack->size(), QImage::Format_ARGB32_Premultiplied);
+                shot.fill(NBPrefController::settingForKey(QStringLiteral("viewBackgroundColor")).value<QColor>());
+                stack->render(&shot, QPoint(), QRegion(), QWidget::DrawChildren);
+                shot.save(testOutputPath(QStringLiteral("graph_stack_smallest_height.png")));
+            }
+            location = kept;
+        }
+    }
+}
+
+// A drag far past the loaded data (into the future beyond the forecast, then back into the past
+// before the station's first report) reads the station once per data window it crosses, not at
+// every mouse event.
+TEST_F(GraphContainerTest, ADragPastTheLoadedDataReadsTheStationOncePerDataWindow)
+{
+    auto container = makeContainer();
+    const double g = partOfType(*container, NBGraphTypeTemperature)->graph()->width();
+    ASSERT_GT(g, 0);
+    // What one load of every shown panel reads.
+    const int before = sources->observationReads;
+    container->refreshDisplay();
+    const int readsPerLoad = sources->observationReads - before;
+    ASSERT_GT(readsPerLoad, 0);
+
+    for (int direction : {-1, 1}) {
+        SCOPED_TRACE(direction < 0 ? "into the future" : "into the past");
+        const QPoint at = graphCentre(*container, NBGraphTypeTemperature);
+        const int earliestBefore = container->earliestObservationQueries();
+        const int readsBefore = sources->observationReads;
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), container->mapToGlobal(QPointF(at)), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(container.get(), &press);
+        constexpr int kEvents = 100;
+        const int step = int(std::ceil(2.5 * g / kEvents)); // two and a half windows in all
+        for (int i = 1; i <= kEvents; ++i) {
+            const QPointF to(at.x() + direction * i * step, at.y());
+            QMouseEvent move(QEvent::MouseMove, to, container->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                             Qt::NoModifier);
+            QApplication::sendEvent(container.get(), &move);
+        }
+        const QPointF end(at.x() + direction * kEvents * step, at.y());
+        QMouseEvent up(QEvent::MouseButtonRelease, end, container->mapToGlobal(end), Qt::LeftButton, Qt::NoButton,
+                       Qt::NoModifier);
+        QApplication::sendEvent(container.get(), &up);
+
+        // Two and a half windows dragged cross at most three data windows.
+        const int loads = (sources->observationReads - readsBefore + readsPerLoad - 1) / readsPerLoad;
+        EXPECT_LE(loads, 3);
+        EXPECT_GE(loads, 1) << "the drag left the loaded data and must read once";
+        EXPECT_EQ(container->earliestObservationQueries() - earliestBefore, 1) << "once when the drag begins";
+    }
 }

@@ -321,3 +321,39 @@ TEST(OVGraphViewDrawing, BackgroundGradientCarriesItsEndColourBeyondItsRange)
         EXPECT_TRUE(sameColor(actual, c.expected, 3)) << actual.name().toStdString();
     }
 }
+
+// A line whose data begins inside the window starts at its first point: nothing is stroked along
+// the floor or up from it to the first value, smoothed or straight.
+TEST(OVGraphViewDrawing, LineStartingInsideTheWindowDrawsNoPostUpToItsFirstPoint)
+{
+    for (bool smoothed : {true, false}) {
+        SCOPED_TRACE(smoothed);
+        OVGraphView view;
+        view.setExtendTheData(false);
+        view.setSmoothed(smoothed);
+        view.setStroke(true);
+        view.setStrokeWidth(2.0);
+        view.setStrokeColor(Qt::white);
+        view.resize(400, 150);
+        view.setTimeZone(QTimeZone::utc());
+        view.setGraphXMode(1);
+        view.setAutoScale(false);
+        view.setMinDate(kStart, kStart.addSecs(47 * 3600));
+        view.setYRange(OVGraphRangeMake(0, 100));
+        std::vector<OVGraphDataPoint> points;
+        for (int hour = 24; hour < 48; ++hour)
+            points.push_back(OVGraphDataPoint::dataPointWithX(0, 60.0 + 5.0 * std::sin(hour * 0.5),
+                                                             kStart.addSecs(hour * 3600)));
+        view.setDataPoints(points);
+        const QImage image = render(view);
+
+        const int firstX = int(std::lround(view.xForDate(kStart.addSecs(24 * 3600))));
+        const int firstY = int(std::lround(view.yForValue(points.front().y)));
+        // The line itself is there at its first point...
+        EXPECT_GT(inkBounds(image.copy(firstX - 3, firstY - 3, 8, 7)).width(), 0);
+        // ...but below it, down to the floor and along it to the left, nothing is drawn.
+        for (int x = 0; x <= firstX + 1; ++x)
+            for (int y = firstY + 4; y < image.height(); ++y)
+                ASSERT_EQ(pixelAt(image, x, y).alpha(), 0) << x << "," << y;
+    }
+}

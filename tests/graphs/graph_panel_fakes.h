@@ -36,6 +36,7 @@ public:
     std::optional<OVWeatherConditions> latestConditions(const QString &) override { return std::nullopt; }
     QList<OVWeatherConditions> observations(const QString &, const QDateTime &start, const QDateTime &end) override
     {
+        ++observationReads;
         QList<OVWeatherConditions> inWindow;
         for (const OVWeatherConditions &c : history) {
             if (c.date() >= start && c.date() <= end)
@@ -57,6 +58,8 @@ public:
     FakeClock fakeClock{utcAt(10, 12)};
     QHash<QString, QList<QVariantMap>> series;
     QList<OVWeatherConditions> history;
+    /// How often the station's observations were read.
+    int observationReads = 0;
 };
 
 class FakeGraphContainer final : public NBMultiGraphPartDelegate

@@ -68,8 +68,15 @@ TEST(OVGraphLegendView, ValueLabelsOfAHundredInTwoHundredPixels)
     ASSERT_EQ(labels.size(), 11u);
     EXPECT_EQ(labels.front().text, QStringLiteral("0"));
     EXPECT_EQ(labels.back().text, QStringLiteral("100"));
-    EXPECT_DOUBLE_EQ(labels.front().rect.y(), legend.height() - h + 2.0);
-    EXPECT_DOUBLE_EQ(labels.back().rect.y(), legend.yLegendRect().y() - 2.0);
+    // The ends lie inside the value band: the lowest above the bottom border line, the highest
+    // below the date axis. Their neighbours (10 and 90) would touch them and are not shown.
+    EXPECT_DOUBLE_EQ(labels.front().rect.bottom(), legend.height() - legend.borderWidth());
+    EXPECT_DOUBLE_EQ(labels.back().rect.y(), legend.yLegendRect().y());
+    std::vector<QString> shown;
+    for (const OVGraphLegendValueLabel &label : labels)
+        if (label.shown)
+            shown.push_back(label.text);
+    EXPECT_EQ(shown, (std::vector<QString>{"0", "20", "30", "40", "50", "60", "70", "80", "100"}));
     EXPECT_DOUBLE_EQ(labels[5].rect.y(), legend.yForValue(50) - h / 2);
     EXPECT_DOUBLE_EQ(labels[5].gridY, std::round(legend.yForValue(50)));
 }

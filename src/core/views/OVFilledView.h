@@ -30,6 +30,10 @@ public:
     void setCenteredImage(const QImage &image);
     std::shared_ptr<OVAttributedString> centeredText() const { return mCenteredText; }
     void setCenteredText(const std::shared_ptr<OVAttributedString> &text);
+    /// Where the centred image and text are drawn (view coordinates, the view's own flip). With
+    /// both set, the pair stands side by side; the image is left out when the pair is too wide.
+    std::optional<QRectF> centeredImageRect() const;
+    QRectF centeredTextRect() const;
     bool flipped() const { return mFlipped; }
     void setFlipped(bool flipped);
 

@@ -10,6 +10,8 @@ function(nimbrel_subsystem name)
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
     "${ARG_FOLDER}/*.cpp" "${ARG_FOLDER}/*.h" "${ARG_FOLDER}/*.qrc")
   set(target nimbrel_${name})
+  # Listed for the checks that walk every subsystem (the architecture table).
+  set_property(GLOBAL APPEND PROPERTY NIMBREL_SUBSYSTEMS ${target})
   list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
   foreach(sub IN LISTS ARG_EXCLUDE)
     list(FILTER sources EXCLUDE REGEX "^${ARG_FOLDER}/${sub}/")

@@ -2,10 +2,13 @@
 
 #include "app/journal/NBJournalController.h"
 #include "app/locations/NBLocationController.h"
+#include "app/NBLaunchSequence.h"
 #include "app/NBMainWindow.h"
+#include "app/NBMenuBar.h"
 #include "app/NBNotifications.h"
 #include "app/NBSecondaryWindows.h"
 #include "app/NBSleepWakeMonitor.h"
+#include "app/NBUpdateCycle.h"
 #include "app/update/NBUpdateManager.h"
 #include "app/update/NBVersionCheck.h"
 #include "app/Reachability.h"
@@ -53,12 +56,6 @@ namespace {
 
 const QString kFirstLaunchWindow = QStringLiteral("firstLaunchWindow");
 
-constexpr qint64 kMinimumUpdateInterval = 1800;
-constexpr qint64 kMaximumUpdateInterval = 21600;
-constexpr qint64 kRedisplayIntervalMs = 60000;
-constexpr double kTickerInterval = 60.0;
-constexpr double kFirstTickDelay = 2.0;
-constexpr double kProgressPollInterval = 1.0;
 constexpr double kReachabilityDialogDelay = 45.0;
 constexpr qint64 kReachabilityDialogWindowMs = 300000;
 
@@ -66,16 +63,6 @@ constexpr qint64 kReachabilityDialogWindowMs = 300000;
 NBController *gInstance = nullptr;
 std::atomic<bool> gSystemSleeping{false};
 std::atomic<bool> gSystemJustWokeUp{false};
-
-// The distant past (an invalid time) is always due, and so is a time after now: with the clock
-// set back, waiting for it to catch up would stop the updates for that long.
-bool isDue(const QDateTime &last, const QDateTime &now, qint64 intervalMs)
-{
-    if (!last.isValid())
-        return true;
-    const qint64 elapsed = last.msecsTo(now);
-    return elapsed < 0 || elapsed >= intervalMs;
-}
 
 bool sameLocations(const OVWeatherLocationList &a, const OVWeatherLocationList &b)
 {
@@ -92,6 +79,37 @@ NBController::NBController(NBControllerEnvironment environment, QObject *parent)
     , mWeatherController(OVWeatherController::sharedWeatherController())
 {
     gInstance = this;
+    NBUpdateCycle::Display display;
+    display.progressBar = [this]() -> QProgressBar * { return mWindow ? mWindow->progressBar() : nullptr; };
+    display.lastUpdatedLabel = [this]() -> QLabel * { return mWindow ? mWindow->lastUpdatedLabel() : nullptr; };
+    display.activityStatus = [this](const QString &status) {
+        if (mSecondaryWindows)
+            mSecondaryWindows->setActivityStatus(status);
+    };
+    display.reloadList = [this] {
+        if (mLocationController)
+            mLocationController->reloadData();
+    };
+    mUpdateCycle = std::make_unique<NBUpdateCycle>(mEnvironment.scheduler, mWeatherController, std::move(display),
+                                                   [this] { return mDatabaseReady; });
+    NBMenuBar::Locations locations;
+    locations.monitored = [this] { return mMonitoredLocations; };
+    locations.selectRow = [this](int row) { selectLocationRow(row); };
+    NBMenuBar::Commands commands;
+    commands.addLocation = [this] { mLocationController->openAddPanel(); };
+    commands.removeLocation = [this] { removeLocation(); };
+    commands.toggleInfo = [this] { toggleInfo(); };
+    commands.print = [this] { print(); };
+    commands.openAboutBox = [this] { openAboutBox(); };
+    commands.openPrefsWindow = [this] { openPrefsWindow(); };
+    commands.openActivityPanel = [this] { openActivityPanel(); };
+    commands.openWeatherJournal = [this] { openWeatherJournal(); };
+    commands.insertJournalTable = [this] { insertJournalTable(); };
+    commands.openHelp = [this] { openHelp(); };
+    commands.openFutureUpdates = [this] { openFutureUpdates(); };
+    mMenuBar = std::make_unique<NBMenuBar>([this] { return mWindow.get(); }, mWeatherController, std::move(locations),
+                                           std::move(commands));
+    makeLaunchSequence();
     OVWeatherLocation::registerLocationFactory();
     OVMapParticleGribFetcher::registerFactory();
     OVMapTerrainTileLayer::registerWithFactory(OVMapLayerFactory::shared());
@@ -104,6 +122,7 @@ NBController::NBController(NBControllerEnvironment environment, QObject *parent)
     launchSetupSleepWakeNotifications();
     // The hooks only point at this controller; it uninstalls them when it goes.
     OVApplicationHooks::install(std::shared_ptr<OVApplicationHooks>(std::shared_ptr<OVApplicationHooks>(), this));
+    NBUpdateManager::setNoticeHost([this]() -> QWidget * { return mWindow.get(); });
 }
 
 NBController::~NBController()
@@ -111,11 +130,11 @@ NBController::~NBController()
     OVNotificationCenter::defaultCenter().removeObserver(this);
     if (OVApplicationHooks::installed().get() == this)
         OVApplicationHooks::install(nullptr);
-    if (mTicker)
-        mEnvironment.scheduler->cancel(mTicker);
     mReachability.reset();
-    if (gInstance == this)
+    if (gInstance == this) {
         gInstance = nullptr;
+        NBUpdateManager::setNoticeHost({});
+    }
 }
 
 NBController *NBController::instance()
@@ -128,6 +147,16 @@ std::shared_ptr<OVLocationDB> NBController::locationDatabase() const
     return mEnvironment.locationDatabase ? mEnvironment.locationDatabase() : nullptr;
 }
 
+QWidget *NBController::sheetParent() const
+{
+    return mWindow.get();
+}
+
+QListView *NBController::locationTable() const
+{
+    return mWindow ? mWindow->locationTable() : nullptr;
+}
+
 QString NBController::userAgent()
 {
     const QString site = OVUserDefaults::standard().stringForKey(NBSettingKey::productWebURL).trimmed();
@@ -138,8 +167,7 @@ QString NBController::userAgent()
 
 qint64 NBController::updateInterval()
 {
-    return std::clamp<qint64>(NBPrefController::integerForKey(NBSettingKey::updateFrequency), kMinimumUpdateInterval,
-                              kMaximumUpdateInterval);
+    return NBUpdateCycle::updateInterval();
 }
 
 void NBController::launchSetupPreferences()
@@ -198,7 +226,7 @@ void NBController::awakeFromNib()
     mWindow->locationInfoView()->setBackgroundColor(QColor(100, 105, 107));
     launchSetupLocationTable();
     launchSetupMainViews();
-    launchSetupMenus();
+    mMenuBar->build();
     launchSetupNotifications();
     launchSetupSplitView();
     mCompletedInit = true;
@@ -252,46 +280,24 @@ void NBController::selectRow(int row)
 void NBController::applicationDidFinishLaunching()
 {
     awakeFromNib();
-    launchSetupMainWindow();
-    if (!launchCheckNimbrelCoreMigrationNeeded() || !launchSetupPaths())
-        return;
-    launchSetupDatabases();
-    launchSetupLocations();
-    launchShowSecondaryWindowsIfNeeded();
-    launchCheckReachability();
-    mAppDidFinishLaunching = true;
-    mLastUpdateTime = QDateTime();
-    mLastRedisplayTime = QDateTime();
-    mTicker = mEnvironment.scheduler->callEvery(kTickerInterval, this, [this] { tick(); });
-    mEnvironment.scheduler->callAfter(kFirstTickDelay, this, [this] { tick(); });
-    checkServerForUpdates();
-    NBUpdateManager::shared();
+    mLaunchSequence->run();
 }
 
-void NBController::terminateAfter(const NBLaunchFailure &failure)
+void NBController::makeLaunchSequence()
 {
-    OVLog(QStringLiteral("[NBController applicationDidFinishLaunching] %1 %2").arg(failure.title, failure.message));
-    mEnvironment.alerts->runCritical(failure.title, failure.message);
-    mEnvironment.terminate(1);
-}
-
-bool NBController::launchCheckNimbrelCoreMigrationNeeded()
-{
-    const std::optional<NBLaunchFailure> failure = NBSupportFolders::migrateOldSupportFolder(
-        NBPrefController::nimbrelCoreSupportPath(), NBPrefController::oldNimbrelSupportPath());
-    if (failure)
-        terminateAfter(*failure);
-    return !failure;
-}
-
-bool NBController::launchSetupPaths()
-{
-    const std::optional<NBLaunchFailure> failure = NBSupportFolders::createFolders(
-        NBPrefController::nimbrelCoreSupportPath(), NBPrefController::nimbrelCoreJournalPath(),
-        NBPrefController::nimbrelCoreObservationsPath(), NBPrefController::nimbrelCoreCachePath());
-    if (failure)
-        terminateAfter(*failure);
-    return !failure;
+    NBLaunchSequence::Steps steps;
+    steps.setupMainWindow = [this] { launchSetupMainWindow(); };
+    steps.setupDatabases = [this] { launchSetupDatabases(); };
+    steps.setupLocations = [this] { launchSetupLocations(); };
+    steps.showSecondaryWindows = [this] { launchShowSecondaryWindowsIfNeeded(); };
+    steps.checkReachability = [this] { launchCheckReachability(); };
+    steps.finished = [this] {
+        mAppDidFinishLaunching = true;
+        mUpdateCycle->start();
+        checkServerForUpdates();
+        NBUpdateManager::shared();
+    };
+    mLaunchSequence = std::make_unique<NBLaunchSequence>(mEnvironment.alerts, mEnvironment.terminate, std::move(steps));
 }
 
 void NBController::launchSetupDatabases()
@@ -391,71 +397,42 @@ void NBController::applicationWillTerminate()
 
 void NBController::tick()
 {
-    if (!mDatabaseReady)
-        return;
-    const QDateTime current = now();
-    if (isDue(mLastUpdateTime, current, updateInterval() * 1000)) {
-        mLastUpdateTime = current;
-        updateWeather();
-    }
-    if (isDue(mLastRedisplayTime, current, kRedisplayIntervalMs)) {
-        mLastRedisplayTime = current;
-        if (mLocationController)
-            mLocationController->reloadData();
-        OVNotificationCenter::defaultCenter().post(OVNotifyRedisplayEverything);
-    }
+    mUpdateCycle->tick();
 }
 
 void NBController::updateWeather()
 {
-    if (mSecondaryWindows)
-        mSecondaryWindows->setActivityStatus(OVLocalizedString("Updating Weather Data"));
-    if (mWindow) {
-        mWindow->progressBar()->setValue(1);
-        mWindow->progressBar()->show();
-    }
-    mEnvironment.scheduler->callAfter(kProgressPollInterval, this, [this] { updateProgressBar(); });
-    mWeatherController.update();
+    mUpdateCycle->updateWeather();
 }
 
 void NBController::updateResult(const OVNotification &notification)
 {
-    // "Last Updated" tells when data last arrived: it moves with a good reply only, and every
-    // service whose last request failed is named in its tooltip.
-    const QString service = notification.userInfo.value(OVUpdateResultServiceKey).toString();
-    const QString error = notification.userInfo.value(OVUpdateResultErrorKey).toString();
-    if (service.isEmpty())
-        return;
-    if (error.isEmpty())
-        mUpdateFailures.remove(service);
-    else
-        mUpdateFailures.insert(service, error);
-    if (!mWindow)
-        return;
-    QLabel *label = mWindow->lastUpdatedLabel();
-    if (error.isEmpty()) {
-        const QString time = OVDateFormattingTool::sharedFormattingTool().timeStringFromDate(now());
-        label->setText(OVLocalizedString("Last Updated: %1").arg(time));
-    }
-    QStringList failures;
-    for (auto it = mUpdateFailures.cbegin(); it != mUpdateFailures.cend(); ++it)
-        failures << OVLocalizedString("%1 could not be updated: %2").arg(it.key(), it.value());
-    label->setToolTip(failures.join(QLatin1Char('\n')));
+    mUpdateCycle->updateResult(notification);
 }
 
 void NBController::updateProgressBar()
 {
-    const int percent = mWeatherController.loadPercentCompleted();
-    if (mWindow)
-        mWindow->progressBar()->setValue(std::clamp(percent, 0, 100));
-    if (percent < 100) {
-        mEnvironment.scheduler->callAfter(kProgressPollInterval, this, [this] { updateProgressBar(); });
-        return;
-    }
-    if (mWindow)
-        mWindow->progressBar()->hide();
-    if (mSecondaryWindows)
-        mSecondaryWindows->setActivityStatus(OVLocalizedString("Idle"));
+    mUpdateCycle->updateProgressBar();
+}
+
+QDateTime NBController::lastUpdateTime() const
+{
+    return mUpdateCycle->lastUpdateTime();
+}
+
+QDateTime NBController::lastRedisplayTime() const
+{
+    return mUpdateCycle->lastRedisplayTime();
+}
+
+void NBController::setLastUpdateTime(const QDateTime &time)
+{
+    mUpdateCycle->setLastUpdateTime(time);
+}
+
+void NBController::setLastRedisplayTime(const QDateTime &time)
+{
+    mUpdateCycle->setLastRedisplayTime(time);
 }
 
 // --- Locations ----------------------------------------------------------------------------------
@@ -501,6 +478,31 @@ void NBController::refreshLocationTable()
         mLocationController->reloadData();
     menuNeedsUpdate();
     updateDockTile();
+}
+
+void NBController::removeLocation()
+{
+    removeLocationAtIndex(selectedRow());
+}
+
+void NBController::removeLocationAtIndex(qint64 index)
+{
+    if (index < 0 || index >= mMonitoredLocations.size())
+        return;
+    const std::shared_ptr<OVWeatherLocation> location = mMonitoredLocations.at(index);
+    const QStringList buttons{OVLocalizedString("Remove"), OVLocalizedString("Cancel")};
+    mEnvironment.alerts->ask(mWindow.get(), OVLocalizedString("Remove %1?").arg(location->city()), QString(), buttons,
+                             [this, index, location](int chosen) {
+                                 // The list may have changed while the question was open: only the
+                                 // very location that was asked about goes.
+                                 if (chosen != 0 || index >= mMonitoredLocations.size() || mMonitoredLocations.at(index) != location)
+                                     return;
+                                 NBPrefController::removeSettingsForLocation(location->zipCode());
+                                 OVWeatherLocationList remaining = mMonitoredLocations;
+                                 remaining.removeAt(index);
+                                 setMonitoredLocations(remaining);
+                                 refreshLocationTable();
+                             });
 }
 
 void NBController::urlManagerNotification()
@@ -631,4 +633,46 @@ void NBController::updateJournalValues()
 {
     if (mJournal)
         mJournal->updateJournalValues();
+}
+
+// --- Menus and dock tile --------------------------------------------------------------------------
+
+QMenu *NBController::applicationDockMenu(QSystemTrayIcon *tray)
+{
+    return mMenuBar->applicationDockMenu(tray);
+}
+
+void NBController::menuNeedsUpdate()
+{
+    mMenuBar->menuNeedsUpdate();
+}
+
+void NBController::emptyAction(int tag)
+{
+    mMenuBar->emptyAction(tag);
+}
+
+void NBController::actionHandler(QAction *sender)
+{
+    mMenuBar->actionHandler(sender);
+}
+
+void NBController::validateMenuItems()
+{
+    mMenuBar->validateMenuItems();
+}
+
+void NBController::updateDockTile()
+{
+    mMenuBar->updateDockTile();
+}
+
+QAction *NBController::menuAction(const QString &name) const
+{
+    return mMenuBar->menuAction(name);
+}
+
+NBDockTile *NBController::dockTile() const
+{
+    return mMenuBar->dockTile();
 }

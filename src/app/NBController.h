@@ -1,8 +1,14 @@
-// The application controller: builds the main window, runs the launch sequence (migration,
-// folders, observation database, saved locations or the machine's position, network monitor,
-// the 60-second ticker, the update notice), decides when the weather is updated and everything
-// redisplayed, follows system sleep and wake and the network, and saves the settings at quit.
-// It is also the shell's side of OVApplicationHooks (saved locations, split position, redisplay).
+// The application controller, the shell's composition root: it makes the main window and the
+// shell's parts and hands each what it needs. It owns the launch sequence (NBLaunchSequence:
+// migration, folders, observation database, saved locations or the machine's position, network
+// monitor, then the update cycle and the update notice), the update cycle (NBUpdateCycle: when
+// the weather is updated and everything redisplayed) and the menu bar (NBMenuBar: menus and dock
+// tile); it keeps the monitored places (the location list's host), follows system sleep and wake
+// and the network, and saves the settings at quit. It is also the shell's side of
+// OVApplicationHooks (saved locations, split position, redisplay).
+//
+// Only the controller's own files and main.cpp include this header: a part below the root is
+// handed its dependencies (a narrow interface or constructor arguments) instead.
 //
 // One controller lives while the program runs (`instance`). Everything runs on the main thread;
 // "now" and every delayed call come from the environment's scheduler.
@@ -10,6 +16,7 @@
 
 #include "app/NBControllerEnvironment.h"
 #include "app/NBSupportFolders.h"
+#include "app/locations/NBLocationListHost.h"
 #include "core/OVApplicationHooks.h"
 #include "weather/OVWeatherController.h"
 
@@ -25,6 +32,9 @@
 #include <memory>
 
 class NBDockTile;
+class NBLaunchSequence;
+class NBMenuBar;
+class NBUpdateCycle;
 class NBJournalController;
 class NBSchedulerClock;
 class NBLocationController;
@@ -42,7 +52,7 @@ class OVObservationsDB;
 class Reachability;
 struct OVNotification;
 
-class NBController : public QObject, public OVApplicationHooks
+class NBController : public QObject, public OVApplicationHooks, public NBLocationListHost
 {
     Q_OBJECT
 
@@ -72,34 +82,27 @@ public:
     void applicationWillTerminate();
     static bool applicationShouldTerminateAfterLastWindowClosed() { return true; }
 
-    /// The 60-second work: nothing before the databases are ready; an update when
-    /// `updateInterval` seconds have passed since the last one (a clock set back counts as
-    /// due); the list reload and "OVNotifyRedisplayEverything" at most once every 60 s.
+    // The update cycle's work, as NBUpdateCycle describes it.
     void tick();
-    /// Starts one update pass with its progress display; `lastUpdateTime` stays. The
-    /// last-updated label moves only when a reply arrives (`updateResult`).
     void updateWeather();
-    /// A data client's request ended: a good reply moves the last-updated label to now; the
-    /// label's tooltip names each service whose last request failed, and why.
     void updateResult(const OVNotification &notification);
-    /// Shows the load percentage; polls again after 1 s until it reaches 100.
     void updateProgressBar();
     /// The last-updated label's click: an update pass now.
     void refreshData() { updateWeather(); }
 
-    OVWeatherLocationList monitoredLocations() const { return mMonitoredLocations; }
+    OVWeatherLocationList monitoredLocations() const override { return mMonitoredLocations; }
     /// Hands the list to the weather controller and the observation client, reloads the list
     /// and makes the location at the selected row (else the last one) current. The same
     /// locations in the same order change nothing.
-    void setMonitoredLocations(const OVWeatherLocationList &locations);
+    void setMonitoredLocations(const OVWeatherLocationList &locations) override;
     void addMonitoredLocation(const std::shared_ptr<OVWeatherLocation> &location);
 
     void refreshLocationTable();
     /// The list's action: the clicked row's location, else the selected row's, else none
     /// becomes current. A null table does nothing.
-    void setCurrentLocationFromTable(NBTableView *table);
+    void setCurrentLocationFromTable(NBTableView *table) override;
     /// Selects `row` of the list and makes its location current; a row outside does nothing.
-    void selectLocationRow(int row);
+    void selectLocationRow(int row) override;
     /// Asks every forecast and observation client to reload the monitored location at `row`.
     void reloadLocationAtRow(int row);
     void urlManagerNotification();
@@ -119,29 +122,19 @@ public:
     void checkServerForUpdates();
     NBVersionCheck *versionCheck() const { return mVersionCheck; }
 
-    // Menus and dock tile (NBControllerMenus.cpp).
-    /// A new menu of the monitored locations. For the tray (`tray` given) the items do
-    /// nothing; for the menu bar they carry tag n (1-based) in their data, Ctrl+n for n <= 8,
-    /// the current location's check and the observation's icon.
+    // Menus and dock tile, as NBMenuBar describes them.
     QMenu *applicationDockMenu(QSystemTrayIcon *tray);
-    /// Replaces the locations submenu by a fresh menu of the monitored locations.
     void menuNeedsUpdate();
-    /// Tag n in 1..count makes location n-1 current and selects its row; others do nothing.
     void emptyAction(int tag);
-    /// The View and Help menu actions, by the action's object name.
     void actionHandler(QAction *sender);
-    /// Graph items follow their settings; expand and contract follow `graphWidthDays`.
     void validateMenuItems();
+    void updateDockTile();
+    QAction *menuAction(const QString &name) const;
+    NBDockTile *dockTile() const;
     /// Asks, then removes the location at the selected row.
     void removeLocation();
     /// Asks "Remove <city>?"; on "Remove" drops that row and its per-location settings.
     void removeLocationAtIndex(qint64 index);
-    /// The badge: the first location's temperature, cleared for an empty list, unchanged
-    /// while it has no observation.
-    void updateDockTile();
-    /// The menu bar action of that object name; null when there is none.
-    QAction *menuAction(const QString &name) const;
-    NBDockTile *dockTile() const { return mDockTile; }
 
     // Secondary windows and split view (NBControllerWindows.cpp).
     void openActivityPanel() override;
@@ -182,16 +175,16 @@ public:
 
     NBMainWindow *window() const { return mWindow.get(); }
     /// The location database the controller was given (null when there is none).
-    std::shared_ptr<OVLocationDB> locationDatabase() const;
-    NBAlertService &alerts() const { return *mEnvironment.alerts; }
+    std::shared_ptr<OVLocationDB> locationDatabase() const override;
+    NBAlertService &alerts() const override { return *mEnvironment.alerts; }
     NBLocationController *locationController() const { return mLocationController; }
     Reachability *reachability() const { return mReachability.get(); }
     QDateTime launchTime() const { return mLaunchTime; }
-    /// Invalid stands for the distant past.
-    QDateTime lastUpdateTime() const { return mLastUpdateTime; }
-    QDateTime lastRedisplayTime() const { return mLastRedisplayTime; }
-    void setLastUpdateTime(const QDateTime &time) { mLastUpdateTime = time; }
-    void setLastRedisplayTime(const QDateTime &time) { mLastRedisplayTime = time; }
+    /// The update cycle's; invalid stands for the distant past.
+    QDateTime lastUpdateTime() const;
+    QDateTime lastRedisplayTime() const;
+    void setLastUpdateTime(const QDateTime &time);
+    void setLastRedisplayTime(const QDateTime &time);
     bool databaseReady() const { return mDatabaseReady; }
     bool appDidFinishLaunching() const { return mAppDidFinishLaunching; }
     bool isReachable() const { return mIsReachable; }
@@ -203,27 +196,27 @@ public:
     void updateJournalValues() override;
 
 private:
+    // NBLocationListHost
+    QWidget *sheetParent() const override;
+    QListView *locationTable() const override;
+
     void launchSetupPreferences();
     void launchSetupSleepWakeNotifications();
     void launchSetupLocationTable();
     /// The list's action, spacing and scroller, and the content view's delayed set-up.
     void launchSetupMainViews();
     void launchSetupNotifications();
-    void launchSetupMenus();
     void launchSetupSplitView();
     void launchShowSecondaryWindowsIfNeeded();
     void openLocationInfo();
     void saveSplitViewState();
     NBSecondaryWindows *secondaryWindowsMade();
     NBJournalController *journalMade();
-    QMenu *buildMenu(const QString &title, const QList<std::pair<const char *, QString>> &items);
     void launchSetupMainWindow();
-    bool launchCheckNimbrelCoreMigrationNeeded();
-    bool launchSetupPaths();
+    void makeLaunchSequence();
     void launchSetupDatabases();
     void launchSetupLocations();
     void launchCheckReachability();
-    void terminateAfter(const NBLaunchFailure &failure);
 
     std::shared_ptr<OVWeatherLocation> restoreLocation(const QVariantMap &entry) const;
     std::shared_ptr<OVWeatherLocation> locationForPosition(const QGeoPositionInfo &position) const;
@@ -240,13 +233,10 @@ private:
     bool mAppDidFinishLaunching = false;
     bool mTerminated = false;
     QDateTime mLaunchTime;
-    QDateTime mLastUpdateTime;
-    QDateTime mLastRedisplayTime;
-    uint64_t mTicker = 0;
+    std::unique_ptr<NBUpdateCycle> mUpdateCycle;
     OVWeatherLocationList mMonitoredLocations;
     QVariantList mUnrestoredLocationEntries;
     QList<QVariantMap> mUrlsManaged;
-    QMap<QString, QString> mUpdateFailures; // service -> why its last request failed
     std::unique_ptr<NBMainWindow> mWindow;
     NBLocationController *mLocationController = nullptr;
     std::unique_ptr<Reachability> mReachability;
@@ -256,7 +246,8 @@ private:
     std::unique_ptr<OVObservationsDB> mObservationsDatabase;
     QGeoPositionInfoSource *mClManager = nullptr;
     NBVersionCheck *mVersionCheck = nullptr;
-    NBDockTile *mDockTile = nullptr;
+    std::unique_ptr<NBMenuBar> mMenuBar;
+    std::unique_ptr<NBLaunchSequence> mLaunchSequence;
     NBSecondaryWindows *mSecondaryWindows = nullptr;
     NBLocationInfoController *mLocationInfoController = nullptr;
     // Declared last: the journal (and its window) goes before the rest of the controller.

@@ -136,8 +136,8 @@ NBMultiGraphContainerView::NBMultiGraphContainerView(QWidget *parent)
     mGraphHeight = int(NBPrefController::integerForKey(QStringLiteral("graphHeight")));
     if (mGraphHeight <= 0)
         mGraphHeight = 155;
-    mGraphInterval = double(NBPrefController::integerForKey(QStringLiteral("graphWidthDays"))) * 86400.0;
-    mCenterTimeOffset = NBPrefController::floatForKey(QStringLiteral("graphOffset"));
+    mTimeWindow.setInterval(double(NBPrefController::integerForKey(QStringLiteral("graphWidthDays"))) * 86400.0);
+    mTimeWindow.setPanOffset(NBPrefController::floatForKey(QStringLiteral("graphOffset")));
 
     layoutChrome();
     setupGraphParts();
@@ -248,23 +248,14 @@ NBMultiGraphContainerView::Window NBMultiGraphContainerView::clampedWindow() con
     if (!mEarliestKnown || (location ? location->icao() : QString()) != mEarliestIcao)
         reloadEarliestObservation();
 
-    const double width = mGraphInterval;
-    const double start = mCenterTimeOffset - kCenterRatio * width; // seconds from now
-    const double end = start + width;
-    std::optional<double> earliest;
+    // Without a location the window may reach a week back; a station without history leaves
+    // the start free.
+    std::optional<QDateTime> earliest;
     if (!location)
-        earliest = -kWeekSeconds;
+        earliest = current.addMSecs(qint64(-kWeekSeconds * 1000.0));
     else if (mEarliest.isValid())
-        earliest = double(current.msecsTo(mEarliest)) / 1000.0;
-    const double latest = kWeekSeconds;
-
-    const double tooEarly = earliest ? std::max(0.0, *earliest - start) : 0.0;
-    const double tooLate = std::max(0.0, end + tooEarly - latest);
-    const double shift = tooEarly - tooLate;
-    if (std::abs(shift) > 1.0)
-        mCenterTimeOffset += shift;
-    return {current.addMSecs(qint64(std::llround((start + shift) * 1000.0))),
-            current.addMSecs(qint64(std::llround((end + shift) * 1000.0)))};
+        earliest = mEarliest;
+    return mTimeWindow.clamp(current, earliest);
 }
 
 QDateTime NBMultiGraphContainerView::startDate() const
@@ -311,8 +302,7 @@ bool NBMultiGraphContainerView::windowIsLoaded(const Window &window) const
 
 void NBMultiGraphContainerView::updateGraphIntervalWhileHoldingRightSide(double seconds)
 {
-    mCenterTimeOffset -= (seconds - mGraphInterval) * (1.0 - kCenterRatio);
-    mGraphInterval = seconds;
+    mTimeWindow.setIntervalHoldingEnd(seconds);
 }
 
 QString NBMultiGraphContainerView::titleText() const
@@ -622,7 +612,7 @@ void NBMultiGraphContainerView::mousePressEvent(QMouseEvent *event)
     mPressed = true;
     mLastMouse = event->position();
     mInitialMouse = yUp(event->position());
-    mInitialCenterTimeOffset = mCenterTimeOffset;
+    mInitialCenterTimeOffset = mTimeWindow.panOffset();
     mInitialVerticalOffset = mVerticalOffset;
     NBMultiGraphPart *pressed = partForMouseLocation(mInitialMouse);
     mDragOnCylinder = pressed && pressed->type() == 3;
@@ -649,9 +639,7 @@ void NBMultiGraphContainerView::mouseMoveEvent(QMouseEvent *event)
     const double referenceWidth = first && first->graph() ? first->graph()->width() : width();
     if (referenceWidth <= 0)
         return;
-    mCenterTimeOffset = mInitialCenterTimeOffset + dx / referenceWidth * mGraphInterval;
-    if (std::abs(mCenterTimeOffset) < kSnapPoints / referenceWidth * mGraphInterval)
-        mCenterTimeOffset = 0.0;
+    mTimeWindow.panFrom(mInitialCenterTimeOffset, dx, referenceWidth, kSnapPoints);
     if (mDragOnCylinder && first && first->graph() && first->graph()->height() > 0) {
         double offset = mInitialVerticalOffset
                         + (mInitialMouse.y() - p.y()) / first->graph()->height() * -180.0;
@@ -676,7 +664,7 @@ void NBMultiGraphContainerView::mouseReleaseEvent(QMouseEvent *event)
     mPressed = false;
     mInDrag = false;
     mLastMouse = event->position();
-    NBPrefController::setSetting(float(mCenterTimeOffset), QStringLiteral("graphOffset"));
+    NBPrefController::setSetting(float(mTimeWindow.panOffset()), QStringLiteral("graphOffset"));
     setCursor(Qt::OpenHandCursor);
     updateHover();
     event->accept();

@@ -13,6 +13,7 @@
 
 #include "core/views/NBParentView.h"
 #include "core/views/OVGraphContainer.h"
+#include "graphs/NBGraphTimeWindow.h"
 #include "graphs/NBGraphType.h"
 
 #include <QDateTime>
@@ -42,9 +43,9 @@ public:
     /// Graph types from the top of the stack to its bottom.
     static constexpr std::array<int, 11> kStackOrder = {0, 1, 2, 3, 4, 10, 6, 8, 7, 5, 9};
     /// Where "now" lies in the window, as a fraction of its width from the start.
-    static constexpr double kCenterRatio = 0.33;
+    static constexpr double kCenterRatio = NBGraphTimeWindow::kCenterRatio;
     /// How far ahead of now the window may reach, and how far back without a location.
-    static constexpr double kWeekSeconds = 604800.0;
+    static constexpr double kWeekSeconds = NBGraphTimeWindow::kWeekSeconds;
 
     explicit NBMultiGraphContainerView(QWidget *parent = nullptr);
     ~NBMultiGraphContainerView() override;
@@ -70,10 +71,10 @@ public:
     void setGraphHeight(int height) { mGraphHeight = height; }
     void setVerticalOffset(double degrees) { mVerticalOffset = degrees; }
     /// Seconds from now to the window's anchor (a third from its start).
-    double centerTimeOffset() const { return mCenterTimeOffset; }
-    void setCenterTimeOffset(double seconds) { mCenterTimeOffset = seconds; }
+    double centerTimeOffset() const { return mTimeWindow.panOffset(); }
+    void setCenterTimeOffset(double seconds) { mTimeWindow.setPanOffset(seconds); }
     /// Width of the window in seconds.
-    double graphInterval() const { return mGraphInterval; }
+    double graphInterval() const { return mTimeWindow.interval(); }
     /// A new width that keeps the window's end where it was.
     void updateGraphIntervalWhileHoldingRightSide(double seconds);
 
@@ -132,10 +133,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    struct Window
-    {
-        QDateTime start, end;
-    };
+    using Window = NBGraphTimeWindow::Dates;
     Window clampedWindow() const;
     /// What the panels' data was last loaded for: the window widened by its width on each side.
     struct LoadedWindow
@@ -169,8 +167,8 @@ private:
     QToolButton *mFullSizeButton = nullptr;
     int mGraphHeight = 155;
     double mVerticalOffset = 0.0;
-    mutable double mCenterTimeOffset = 0.0;
-    double mGraphInterval = 86400.0;
+    // Clamping keeps its correction in the pan offset, also when asked from a const question.
+    mutable NBGraphTimeWindow mTimeWindow;
     int mSlideMilliseconds = 250;
     const OVClock *mFallbackClock = nullptr;
     std::function<std::shared_ptr<OVWeatherLocation>()> mLocationSource;

@@ -1,6 +1,5 @@
 #include "app/locations/NBLocationController.h"
 
-#include "app/NBController.h"
 #include "platform/OVLog.h"
 #include "weather/OVWeatherLocation.h"
 
@@ -13,15 +12,15 @@ const QString kDragType = QStringLiteral("zipcodeType");
 
 } // namespace
 
-NBLocationController::NBLocationController(NBController *primaryController, QObject *parent)
+NBLocationController::NBLocationController(NBLocationListHost *host, QObject *parent)
     : QAbstractListModel(parent)
-    , mPrimaryController(primaryController)
+    , mHost(host)
 {
 }
 
 OVWeatherLocationList NBLocationController::locations() const
 {
-    return mPrimaryController ? mPrimaryController->monitoredLocations() : OVWeatherLocationList();
+    return mHost ? mHost->monitoredLocations() : OVWeatherLocationList();
 }
 
 int NBLocationController::rowCount(const QModelIndex &parent) const
@@ -63,11 +62,6 @@ void NBLocationController::reloadData()
     endResetModel();
 }
 
-NBController *NBLocationController::primaryController() const
-{
-    return mPrimaryController;
-}
-
 Qt::ItemFlags NBLocationController::flags(const QModelIndex &index) const
 {
     const Qt::ItemFlags base = QAbstractListModel::flags(index);
@@ -96,7 +90,7 @@ bool NBLocationController::canDropMimeData(const QMimeData *data, Qt::DropAction
 bool NBLocationController::dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
                                         const QModelIndex &parent)
 {
-    if (!canDropMimeData(data, action, row, column, parent) || !mPrimaryController)
+    if (!canDropMimeData(data, action, row, column, parent) || !mHost)
         return false;
     // Only a whole decimal number names a row: "3x" or "x" must not move a place nobody dragged.
     const QByteArray text = data->data(kDragType);
@@ -115,9 +109,8 @@ bool NBLocationController::dropMimeData(const QMimeData *data, Qt::DropAction ac
     list.insert(row, list.at(source));
     list.removeAt(row < source ? source + 1 : source);
     const int moved = source < row ? row - 1 : row;
-    NBController *controller = mPrimaryController;
-    controller->setMonitoredLocations(list);
+    mHost->setMonitoredLocations(list);
     reloadData();
-    controller->selectLocationRow(moved);
+    mHost->selectLocationRow(moved);
     return true;
 }

@@ -1,5 +1,5 @@
-// The location list's data source: one row per monitored location of the application
-// controller, in list order. The display role gives the city; NBLocationController::LocationRole
+// The location list's data source: one row per monitored location of its host (the
+// application controller), in list order. The display role gives the city; NBLocationController::LocationRole
 // gives the OVWeatherLocation (std::shared_ptr in the variant). The list reloads through
 // `reloadData` whenever the controller changes the list or new data arrived.
 //
@@ -9,6 +9,7 @@
 // about the station. Main thread only.
 #pragma once
 
+#include "app/locations/NBLocationListHost.h"
 #include "weather/OVWeatherController.h"
 
 #include <QAbstractListModel>
@@ -18,7 +19,6 @@
 
 #include <memory>
 
-class NBController;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -32,9 +32,8 @@ class NBLocationController : public QAbstractListModel
 public:
     enum Role { LocationRole = Qt::UserRole + 1 };
 
-    explicit NBLocationController(NBController *primaryController, QObject *parent = nullptr);
-
-    NBController *primaryController() const;
+    /// `host` keeps the list and must outlive this model (it is usually the model's parent).
+    explicit NBLocationController(NBLocationListHost *host, QObject *parent = nullptr);
 
     /// The number of monitored locations.
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -107,11 +106,11 @@ private:
     OVWeatherLocationList locations() const;
     void makeAddPanel();
     void makeAddCustomPanel();
-    /// Hands the list to the application controller, selects and reveals its last row and, on
+    /// Hands the list to the host, selects and reveals its last row and, on
     /// the next pass of the event loop, makes that row's place current.
     void addLocationsAndSelectLast(const OVWeatherLocationList &list);
 
-    QPointer<NBController> mPrimaryController;
+    NBLocationListHost *mHost = nullptr;
     QList<QVariantMap> mLocationSearch;
 
     QPointer<QDialog> mAddPanel;

@@ -1,10 +1,9 @@
 // The two sheets that add places to the list: the search panel (the location database searched
 // as the user types) and the custom panel (a place typed by hand, its station's record filling
 // in the rest). Both are window-modal dialogs over the main window, made on first use and kept.
-#include "app/NBController.h"
+#include "app/NBAlertService.h"
 #include "app/locations/NBCoordinateText.h"
 #include "app/locations/NBLocationController.h"
-#include "app/NBMainWindow.h"
 #include "app/locations/NBTableView.h"
 #include "core/OVLocationDB.h"
 #include "core/OVReloadNotifications.h"
@@ -20,7 +19,9 @@
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -68,7 +69,7 @@ void NBLocationController::openAddPanel()
 
 void NBLocationController::makeAddPanel()
 {
-    QWidget *window = mPrimaryController ? mPrimaryController->window() : nullptr;
+    QWidget *window = mHost ? mHost->sheetParent() : nullptr;
     mAddPanel = makeSheet(window, "addPanel", OVLocalizedString("Add Location"));
     auto *layout = new QVBoxLayout(mAddPanel);
     layout->addWidget(new QLabel(OVLocalizedString("Search by city, state, country, station code or ZIP code:")));
@@ -131,7 +132,7 @@ void NBLocationController::search()
         setLocationSearch({});
         return;
     }
-    const std::shared_ptr<OVLocationDB> database = mPrimaryController ? mPrimaryController->locationDatabase() : nullptr;
+    const std::shared_ptr<OVLocationDB> database = mHost ? mHost->locationDatabase() : nullptr;
     setLocationSearch(database ? database->weatherLocationsForSearchTerm(text).value_or(QList<QVariantMap>()) : QList<QVariantMap>());
 }
 
@@ -153,10 +154,10 @@ void NBLocationController::setLocationSearch(const QList<QVariantMap> &results)
 
 void NBLocationController::closeAddPanel()
 {
-    if (!mPrimaryController || !mAddPanel)
+    if (!mHost || !mAddPanel)
         return;
-    OVWeatherLocationList list = mPrimaryController->monitoredLocations();
-    const std::shared_ptr<OVLocationDB> database = mPrimaryController->locationDatabase();
+    OVWeatherLocationList list = mHost->monitoredLocations();
+    const std::shared_ptr<OVLocationDB> database = mHost->locationDatabase();
     QModelIndexList rows = mAddLocationTable->selectionModel()->selectedRows();
     std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
     for (const QModelIndex &row : rows) {
@@ -181,16 +182,17 @@ void NBLocationController::cancelAddPanel()
 
 void NBLocationController::addLocationsAndSelectLast(const OVWeatherLocationList &list)
 {
-    NBController *controller = mPrimaryController;
-    controller->setMonitoredLocations(list);
-    QListView *table = controller->window() ? controller->window()->locationTable() : nullptr;
+    NBLocationListHost *host = mHost;
+    host->setMonitoredLocations(list);
+    QListView *table = host->locationTable();
     if (!table || list.isEmpty())
         return;
     const QModelIndex last = index(int(list.size()) - 1);
     table->selectionModel()->select(last, QItemSelectionModel::ClearAndSelect);
     table->scrollTo(last);
-    QTimer::singleShot(0, controller, [controller, table = QPointer<QListView>(table)] {
-        controller->setCurrentLocationFromTable(qobject_cast<NBTableView *>(table.data()));
+    // The model goes with its host, and the call with the model.
+    QTimer::singleShot(0, this, [host, table = QPointer<QListView>(table)] {
+        host->setCurrentLocationFromTable(qobject_cast<NBTableView *>(table.data()));
     });
 }
 
@@ -198,7 +200,7 @@ void NBLocationController::addLocationsAndSelectLast(const OVWeatherLocationList
 
 QList<QVariantMap> NBLocationController::countryList() const
 {
-    const std::shared_ptr<OVLocationDB> database = mPrimaryController ? mPrimaryController->locationDatabase() : nullptr;
+    const std::shared_ptr<OVLocationDB> database = mHost ? mHost->locationDatabase() : nullptr;
     const QList<QVariantMap> countries = database ? database->countryList().value_or(QList<QVariantMap>()) : QList<QVariantMap>();
     OVDebugLog(QStringLiteral("Country count: %1").arg(countries.size()));
     return countries;
@@ -219,7 +221,7 @@ QStringList NBLocationController::timeZoneList()
 
 void NBLocationController::makeAddCustomPanel()
 {
-    QWidget *window = mPrimaryController ? mPrimaryController->window() : nullptr;
+    QWidget *window = mHost ? mHost->sheetParent() : nullptr;
     mAddCustomPanel = makeSheet(window, "addCustomPanel", OVLocalizedString("Add Custom Location"));
     auto *layout = new QVBoxLayout(mAddCustomPanel);
     auto *form = new QFormLayout();
@@ -273,13 +275,13 @@ void NBLocationController::cancelCustomAddPanel()
 
 void NBLocationController::openCustomPanelError(const QString &title, const QString &text)
 {
-    if (mPrimaryController)
-        mPrimaryController->alerts().showAlert(title, text, OVLocalizedString("OK"));
+    if (mHost)
+        mHost->alerts().showAlert(title, text, OVLocalizedString("OK"));
 }
 
 void NBLocationController::closeCustomAddPanel()
 {
-    if (!mPrimaryController || !mAddCustomPanel)
+    if (!mHost || !mAddCustomPanel)
         return;
     const QString missing = OVLocalizedString("Missing Required Field");
     const QString invalid = OVLocalizedString("Invalid Data");
@@ -332,7 +334,7 @@ void NBLocationController::closeCustomAddPanel()
     location->setLatitude(*latitude, *longitude);
 
     OVNotificationCenter::defaultCenter().post(OVNotifyForceReload);
-    OVWeatherLocationList list = mPrimaryController->monitoredLocations();
+    OVWeatherLocationList list = mHost->monitoredLocations();
     list.append(location);
     addLocationsAndSelectLast(list);
     mAddCustomPanel->done(kEndedByButton);
@@ -340,7 +342,7 @@ void NBLocationController::closeCustomAddPanel()
 
 void NBLocationController::icaoFieldEdited()
 {
-    const std::shared_ptr<OVLocationDB> database = mPrimaryController ? mPrimaryController->locationDatabase() : nullptr;
+    const std::shared_ptr<OVLocationDB> database = mHost ? mHost->locationDatabase() : nullptr;
     if (!database || !mIcaoField)
         return;
     const std::optional<QVariantMap> station = database->icaoDictionary(mIcaoField->text().toUpper());

@@ -1,7 +1,5 @@
 #include "app/update/NBUpdateManager.h"
 
-#include "app/NBController.h"
-#include "app/NBMainWindow.h"
 #include "app/update/NBUpdateViewController.h"
 #include "core/NBRegisteredDefaults.h"
 #include "platform/OVDispatch.h"
@@ -18,6 +16,13 @@ namespace {
 
 const QString kStatusPath = QStringLiteral("/status/core_2.x/update.json");
 
+// Main thread only, as the manager is.
+std::function<QWidget *()> &noticeHost()
+{
+    static std::function<QWidget *()> host;
+    return host;
+}
+
 QString refusalText(NBUpdateNotice::Refusal refusal)
 {
     switch (refusal) {
@@ -32,6 +37,11 @@ QString refusalText(NBUpdateNotice::Refusal refusal)
 }
 
 } // namespace
+
+void NBUpdateManager::setNoticeHost(std::function<QWidget *()> host)
+{
+    noticeHost() = std::move(host);
+}
 
 NBUpdateManager &NBUpdateManager::shared()
 {
@@ -100,7 +110,7 @@ void NBUpdateManager::promptUpdateIfNeeded()
     OVDispatch::mainAsync([this, notice] {
         if (OVUserDefaults::standard().boolForKey(notice.ignoreDefaultsKey()) || !notice.show)
             return;
-        if (!NBController::instance())
+        if (!noticeHost())
             return;
         showNotice(notice);
     });
@@ -122,7 +132,7 @@ void NBUpdateManager::showNotice(const NBUpdateNotice &notice)
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, window, &QObject::deleteLater);
 
     controller->configure(notice);
-    const NBMainWindow *mainWindow = NBController::instance()->window();
+    const QWidget *mainWindow = noticeHost() ? noticeHost()() : nullptr;
     QScreen *screen = mainWindow && mainWindow->screen() ? mainWindow->screen() : QGuiApplication::primaryScreen();
     if (screen) {
         window->setScreen(screen);

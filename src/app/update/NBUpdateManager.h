@@ -5,6 +5,9 @@
 //
 // No status server set: no request, one log line. A network failure, an HTTP error status or a
 // document that NBUpdateNotice refuses shows nothing. Main thread only.
+//
+// The running application controller sets the notice's host (the main window, whose screen the
+// notice is centred on); without a host no notice is shown.
 #pragma once
 
 #include "app/update/NBUpdateNotice.h"
@@ -15,6 +18,7 @@
 #include <QVariantMap>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class NBUpdateManager
@@ -22,6 +26,9 @@ class NBUpdateManager
 public:
     /// The one manager; making it starts the fetch.
     static NBUpdateManager &shared();
+    /// Gives the window a notice opens beside (it may answer null: the primary screen is then
+    /// used); an empty function says nobody runs to show a notice to. Does not make the manager.
+    static void setNoticeHost(std::function<QWidget *()> host);
 
     /// Starts a GET of the status document; a fetch in flight is dropped.
     void fetchUpdate();

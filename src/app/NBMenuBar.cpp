@@ -1,12 +1,8 @@
-// The application controller's menus and dock tile: the menu bar (each item an action named by
-// its outlet), the menu of monitored locations in the menu bar and in the tray, the View and
-// Help actions and their validation, removal of a location after confirmation, and the badge.
+#include "app/NBMenuBar.h"
+
 #include "app/NBBaseView.h"
-#include "app/NBController.h"
 #include "app/NBDockTile.h"
-#include "app/locations/NBLocationController.h"
 #include "app/NBMainWindow.h"
-#include "app/NBNotifications.h"
 #include "app/NBProductLinks.h"
 #include "core/NBControllerSettings.h"
 #include "core/NBPrefController.h"
@@ -73,9 +69,19 @@ QIcon dockMenuIcon(const OVWeatherConditions &conditions)
 
 } // namespace
 
-QMenu *NBController::buildMenu(const QString &title, const QList<std::pair<const char *, QString>> &items)
+NBMenuBar::NBMenuBar(std::function<NBMainWindow *()> window, OVWeatherController &weather, Locations locations,
+                     Commands commands, QObject *parent)
+    : QObject(parent)
+    , mWindow(std::move(window))
+    , mWeatherController(weather)
+    , mLocations(std::move(locations))
+    , mCommands(std::move(commands))
 {
-    QMenu *menu = mWindow->menuBar()->addMenu(title);
+}
+
+QMenu *NBMenuBar::buildMenu(const QString &title, const QList<std::pair<const char *, QString>> &items)
+{
+    QMenu *menu = mWindow()->menuBar()->addMenu(title);
     for (const auto &[outlet, text] : items) {
         if (!outlet) {
             menu->addSeparator();
@@ -84,12 +90,13 @@ QMenu *NBController::buildMenu(const QString &title, const QList<std::pair<const
         QAction *action = menu->addAction(text);
         action->setObjectName(QString::fromLatin1(outlet));
     }
-    connect(menu, &QMenu::aboutToShow, this, &NBController::validateMenuItems);
+    connect(menu, &QMenu::aboutToShow, this, &NBMenuBar::validateMenuItems);
     return menu;
 }
 
-void NBController::launchSetupMenus()
+void NBMenuBar::build()
 {
+    NBMainWindow *window = mWindow();
     buildMenu(QStringLiteral("Nimbrel Core"), {{"menuNimbrelAbout", OVLocalizedString("About Nimbrel Core")},
                                                {"menuPreferences", OVLocalizedString("Preferences...")},
                                                {nullptr, {}},
@@ -102,8 +109,8 @@ void NBController::launchSetupMenus()
                                                                 {"menuPrint", OVLocalizedString("Print...")}});
     QAction *monitored = location->addAction(OVLocalizedString("Locations"));
     monitored->setObjectName(QStringLiteral("menuMonitoredLocations"));
-    monitored->setMenu(new QMenu(mWindow.get()));
-    connect(location, &QMenu::aboutToShow, this, &NBController::menuNeedsUpdate);
+    monitored->setMenu(new QMenu(window));
+    connect(location, &QMenu::aboutToShow, this, &NBMenuBar::menuNeedsUpdate);
 
     QMenu *view = buildMenu(OVLocalizedString("View"), {{"menuViewExpandGraph", OVLocalizedString("Expand Graph Time Span")},
                                                         {"menuViewContractGraph", OVLocalizedString("Contract Graph Time Span")},
@@ -136,7 +143,7 @@ void NBController::launchSetupMenus()
     menuAction(QStringLiteral("menuPrint"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     menuAction(QStringLiteral("menuLocationInfo"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
 
-    for (QAction *action : mWindow->menuBar()->findChildren<QAction *>()) {
+    for (QAction *action : window->menuBar()->findChildren<QAction *>()) {
         if (!action->objectName().startsWith(QLatin1String("menu")))
             continue;
         connect(action, &QAction::triggered, this, [this, action] { actionHandler(action); });
@@ -147,38 +154,37 @@ void NBController::launchSetupMenus()
                 window->showMinimized();
     });
     connect(menuAction(QStringLiteral("menuNimbrelQuit")), &QAction::triggered, qApp, &QCoreApplication::quit);
-    connect(menuAction(QStringLiteral("menuRemoveLocation")), &QAction::triggered, this, &NBController::removeLocation);
-    connect(menuAction(QStringLiteral("menuAddLocation")), &QAction::triggered, mLocationController, &NBLocationController::openAddPanel);
-    connect(menuAction(QStringLiteral("menuLocationInfo")), &QAction::triggered, this, &NBController::toggleInfo);
-    connect(menuAction(QStringLiteral("menuPrint")), &QAction::triggered, this, &NBController::print);
-    const std::pair<const char *, void (NBController::*)()> windows[] = {
-        {"menuNimbrelAbout", &NBController::openAboutBox},          {"menuPreferences", &NBController::openPrefsWindow},
-        {"menuOpenActivityPanel", &NBController::openActivityPanel}, {"menuOpenJournal", &NBController::openWeatherJournal},
-        {"menuJournalTable", &NBController::insertJournalTable},
-        {"menuHelp", &NBController::openHelp},                      {"menuFutureUpdates", &NBController::openFutureUpdates}};
-    for (const auto &[outlet, open] : windows)
-        connect(menuAction(QString::fromLatin1(outlet)), &QAction::triggered, this, open);
-    connect(menuAction(QStringLiteral("menuWindowToggleFullscreen")), &QAction::triggered, this, [this] {
-        mWindow->setWindowState(mWindow->windowState() ^ Qt::WindowFullScreen);
+    const std::pair<const char *, const std::function<void()> &> commands[] = {
+        {"menuRemoveLocation", mCommands.removeLocation},     {"menuAddLocation", mCommands.addLocation},
+        {"menuLocationInfo", mCommands.toggleInfo},           {"menuPrint", mCommands.print},
+        {"menuNimbrelAbout", mCommands.openAboutBox},         {"menuPreferences", mCommands.openPrefsWindow},
+        {"menuOpenActivityPanel", mCommands.openActivityPanel}, {"menuOpenJournal", mCommands.openWeatherJournal},
+        {"menuJournalTable", mCommands.insertJournalTable},
+        {"menuHelp", mCommands.openHelp},                     {"menuFutureUpdates", mCommands.openFutureUpdates}};
+    for (const auto &[outlet, command] : commands)
+        connect(menuAction(QString::fromLatin1(outlet)), &QAction::triggered, this, command);
+    connect(menuAction(QStringLiteral("menuWindowToggleFullscreen")), &QAction::triggered, this, [window] {
+        window->setWindowState(window->windowState() ^ Qt::WindowFullScreen);
     });
 
     mDockTile = new NBDockTile([this](QSystemTrayIcon *tray) { return applicationDockMenu(tray); }, this);
     menuNeedsUpdate();
 }
 
-QAction *NBController::menuAction(const QString &name) const
+QAction *NBMenuBar::menuAction(const QString &name) const
 {
-    return mWindow ? mWindow->menuBar()->findChild<QAction *>(name) : nullptr;
+    NBMainWindow *window = mWindow();
+    return window ? window->menuBar()->findChild<QAction *>(name) : nullptr;
 }
 
-QMenu *NBController::applicationDockMenu(QSystemTrayIcon *tray)
+QMenu *NBMenuBar::applicationDockMenu(QSystemTrayIcon *tray)
 {
     auto *menu = new QMenu();
     const int temperatureUnits = int(NBPrefController::integerForKey(NBSettingKey::temperatureUnits));
     const int windUnits = int(NBPrefController::integerForKey(NBSettingKey::windSpeedUnits));
     const std::shared_ptr<OVWeatherLocation> current = mWeatherController.currentLocation();
     int n = 0;
-    for (const std::shared_ptr<OVWeatherLocation> &location : mMonitoredLocations) {
+    for (const std::shared_ptr<OVWeatherLocation> &location : mLocations.monitored()) {
         ++n;
         const std::optional<OVWeatherConditions> conditions = location->getCurrentData();
         QString text = conditions ? conditions->conditionsStringWithTemperatureUnits(temperatureUnits, windUnits) : QString();
@@ -199,40 +205,41 @@ QMenu *NBController::applicationDockMenu(QSystemTrayIcon *tray)
     return menu;
 }
 
-void NBController::menuNeedsUpdate()
+void NBMenuBar::menuNeedsUpdate()
 {
     QAction *monitored = menuAction(QStringLiteral("menuMonitoredLocations"));
     if (!monitored)
         return;
+    NBMainWindow *window = mWindow();
     QMenu *old = monitored->menu();
     QMenu *fresh = applicationDockMenu(nullptr);
-    fresh->setParent(mWindow.get(), fresh->windowFlags());
+    fresh->setParent(window, fresh->windowFlags());
     // The shortcuts live on the window so Ctrl+1..8 work before the menu was ever opened.
     for (QAction *action : fresh->actions())
         action->setShortcutContext(Qt::ApplicationShortcut);
     if (old) {
         for (QAction *action : old->actions())
-            mWindow->removeAction(action);
+            window->removeAction(action);
     }
     monitored->setMenu(fresh);
-    mWindow->addActions(fresh->actions());
+    window->addActions(fresh->actions());
     if (old)
         old->deleteLater();
 }
 
-void NBController::emptyAction(int tag)
+void NBMenuBar::emptyAction(int tag)
 {
-    if (tag < 1 || tag > mMonitoredLocations.size())
+    if (tag < 1 || tag > mLocations.monitored().size())
         return;
-    selectRow(tag - 1);
-    mWeatherController.setCurrentLocation(mMonitoredLocations.at(tag - 1));
+    mLocations.selectRow(tag - 1);
 }
 
-void NBController::actionHandler(QAction *sender)
+void NBMenuBar::actionHandler(QAction *sender)
 {
     const QString name = sender->objectName();
     const QString widthKey(NBSettingKey::graphWidthDays);
-    auto *base = mWindow ? qobject_cast<NBBaseView *>(mWindow->baseView()) : nullptr;
+    NBMainWindow *window = mWindow();
+    auto *base = window ? qobject_cast<NBBaseView *>(window->baseView()) : nullptr;
     if (name == QLatin1String("menuViewExpandGraph") || name == QLatin1String("menuViewContractGraph")) {
         const int position = NBControllerSettings::sliderValueForDays(int(NBPrefController::integerForKey(widthKey)));
         const int moved = name == QLatin1String("menuViewExpandGraph") ? position - 1 : position + 1;
@@ -262,7 +269,7 @@ void NBController::actionHandler(QAction *sender)
     }
 }
 
-void NBController::validateMenuItems()
+void NBMenuBar::validateMenuItems()
 {
     for (const GraphItem &item : kGraphItems) {
         if (QAction *action = menuAction(QString::fromLatin1(item.outlet)))
@@ -275,40 +282,16 @@ void NBController::validateMenuItems()
         contract->setEnabled(days != kNarrowestGraphDays);
 }
 
-void NBController::removeLocation()
-{
-    removeLocationAtIndex(selectedRow());
-}
-
-void NBController::removeLocationAtIndex(qint64 index)
-{
-    if (index < 0 || index >= mMonitoredLocations.size())
-        return;
-    const std::shared_ptr<OVWeatherLocation> location = mMonitoredLocations.at(index);
-    const QStringList buttons{OVLocalizedString("Remove"), OVLocalizedString("Cancel")};
-    mEnvironment.alerts->ask(mWindow.get(), OVLocalizedString("Remove %1?").arg(location->city()), QString(), buttons,
-                             [this, index, location](int chosen) {
-                                 // The list may have changed while the question was open: only the
-                                 // very location that was asked about goes.
-                                 if (chosen != 0 || index >= mMonitoredLocations.size() || mMonitoredLocations.at(index) != location)
-                                     return;
-                                 NBPrefController::removeSettingsForLocation(location->zipCode());
-                                 OVWeatherLocationList remaining = mMonitoredLocations;
-                                 remaining.removeAt(index);
-                                 setMonitoredLocations(remaining);
-                                 refreshLocationTable();
-                             });
-}
-
-void NBController::updateDockTile()
+void NBMenuBar::updateDockTile()
 {
     if (!mDockTile)
         return;
-    if (mMonitoredLocations.isEmpty()) {
+    const OVWeatherLocationList locations = mLocations.monitored();
+    if (locations.isEmpty()) {
         mDockTile->setBadgeLabel(QString());
         return;
     }
-    const std::optional<OVWeatherConditions> conditions = mMonitoredLocations.first()->getCurrentData();
+    const std::optional<OVWeatherConditions> conditions = locations.first()->getCurrentData();
     if (!conditions)
         return;
     const bool show = NBPrefController::boolForKey(QStringLiteral("NBShowTemperatureInDock"));

@@ -1,0 +1,2 @@
+// The controller's own file: allowed.
+#include "app/NBController.h"

@@ -1,0 +1,2 @@
+// The program's entry: allowed.
+#include "app/NBController.h"

@@ -19,6 +19,7 @@
 
 #include <QLabel>
 #include <QMouseEvent>
+#include <QCoreApplication>
 #include <QNativeGestureEvent>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions_2_1>
@@ -71,10 +72,17 @@ NBMapView::NBMapView(QWidget *parent, Environment environment)
     }
     OVNotificationCenter::defaultCenter().addObserver(this, OVNotifyMapGeneratorNeedsDisplay,
                                                       [this](const OVNotification &) { loadCities(); });
+    mGeometryWriteTimer.setSingleShot(true);
+    mGeometryWriteTimer.setInterval(kGeometryWriteIntervalMs);
+    connect(&mGeometryWriteTimer, &QTimer::timeout, this, &NBMapView::writePendingPreferences);
+    if (QCoreApplication *application = QCoreApplication::instance())
+        connect(application, &QCoreApplication::aboutToQuit, this, &NBMapView::writePendingPreferences);
 }
 
 NBMapView::~NBMapView()
 {
+    // The view a user left is what the next start shows.
+    writePendingPreferences();
     OVNotificationCenter::defaultCenter().removeObserver(this);
     for (OVAnimation *animation : {&mRecenterAnimation, &mZoomAnimation}) {
         animation->setDelegate(nullptr);
@@ -188,8 +196,24 @@ void NBMapView::readPreferences()
     }
 }
 
+void NBMapView::writePendingPreferences()
+{
+    mGeometryWriteTimer.stop();
+    if (mGeometryUnsaved)
+        writePreferences();
+}
+
+void NBMapView::storeGeometrySoon()
+{
+    mGeometryUnsaved = true;
+    // A drag is stored when it ends; other changes (wheel steps, pinches) at most once a second.
+    if (!mDragging && !mGeometryWriteTimer.isActive())
+        mGeometryWriteTimer.start();
+}
+
 void NBMapView::writePreferences()
 {
+    mGeometryUnsaved = false;
     OVUserDefaults &defaults = OVUserDefaults::standard();
     defaults.setObject(double(float(mGeometry.zoom)), kZoomKey);
     defaults.setObject(double(float(mGeometry.center.y())), kCenterLatitudeKey);
@@ -206,7 +230,8 @@ void NBMapView::applyInputGeometry(const OVMapGeometry &candidate)
     // Checked before it is stored: a wrapped longitude is what the next start reads back.
     if (!mGeometry.adopt(candidate))
         return;
-    writePreferences();
+    // Every write rewrites the settings file: a gesture stores its view when it ends.
+    storeGeometrySoon();
     redraw();
 }
 
@@ -247,7 +272,10 @@ void NBMapView::mouseMoveEvent(QMouseEvent *event)
 
 void NBMapView::mouseReleaseEvent(QMouseEvent *)
 {
+    const bool dragged = mDragging;
     mDragging = false;
+    if (dragged)
+        writePendingPreferences();
 }
 
 void NBMapView::wheelEvent(QWheelEvent *event)
@@ -269,6 +297,8 @@ bool NBMapView::event(QEvent *event)
             OVMapGeometry candidate = mGeometry;
             if (candidate.pinch(gesture->value(), yUp(gesture->position())))
                 applyInputGeometry(candidate);
+        } else if (gesture->gestureType() == Qt::EndNativeGesture) {
+            writePendingPreferences();
         }
         return true;
     }

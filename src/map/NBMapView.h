@@ -1,6 +1,7 @@
 // The map panel of the main window: an OpenGL widget that owns the map geometry (centre and
 // zoom), turns drag, scroll, pinch and double clicks into geometry changes and animations,
-// keeps the geometry in the user defaults, and at its first frame makes the map controller,
+// keeps the geometry in the user defaults (a drag when it ends, other changes at most once a
+// second, and whatever is unsaved when the view goes or the application quits), and at its first frame makes the map controller,
 // hands it the user's map preferences and loads the place labels.
 //
 // The texture loader is made in initializeGL with a context sharing names with the widget's;
@@ -23,6 +24,7 @@
 #include <QLatin1String>
 #include <QOpenGLWidget>
 #include <QPointer>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -53,6 +55,7 @@ public:
     static constexpr double kZoomSeconds = 0.2;
     static constexpr float kAnimationFramesPerSecond = 60.0f;
     static constexpr int kAttributionInset = 30;
+    static constexpr int kGeometryWriteIntervalMs = 1000;
     static constexpr QLatin1String kZoomKey{"MapView_zoom"};
     static constexpr QLatin1String kCenterLatitudeKey{"MapView_Center_Latitude"};
     static constexpr QLatin1String kCenterLongitudeKey{"MapView_Center_Longitude"};
@@ -93,7 +96,10 @@ public:
     /// The geographic point under a y-up view point.
     OVGeoPoint geoPointForViewPoint(const QPointF &point) const;
     void readPreferences();
+    /// Stores the centre and zoom now.
     void writePreferences();
+    /// Stores them when they changed since the last write (a gesture's end, the quit).
+    void writePendingPreferences();
 
     // Animation.
     void zoomWithAnimation(double newZoom);
@@ -142,6 +148,8 @@ private:
     QPointF yUp(const QPointF &widgetPoint) const;
     /// Takes a changed geometry when it checks out, then stores it and asks for a frame.
     void applyInputGeometry(const OVMapGeometry &candidate);
+    /// Marks the geometry unsaved and schedules its write.
+    void storeGeometrySoon();
     void syncGeometrySize();
     void cityLabelsArrived(quint64 request, const QList<OVMapLabelRecord> &labels);
     void paintCorners();
@@ -161,6 +169,8 @@ private:
     QPointF mAnimationEndCenter;
 
     bool mDragging = false;
+    bool mGeometryUnsaved = false;
+    QTimer mGeometryWriteTimer;
     QPointF mInitialMouseClickLocation;
     QPointF mOriginalCenter;
 

@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QNativeGestureEvent>
 #include <QOpenGLContext>
@@ -192,8 +193,54 @@ TEST_F(MapViewTest, DraggingDownMovesTheCentreNorth)
     send(QEvent::MouseMove, QPointF(400, 280), Qt::NoButton, Qt::LeftButton);
     EXPECT_DOUBLE_EQ(map.center().y(), 12.0);
     EXPECT_DOUBLE_EQ(map.center().x(), 20.0);
-    EXPECT_FLOAT_EQ(OVUserDefaults::standard().doubleForKey(NBMapView::kCenterLatitudeKey), 12.0f);
     QTest::mouseRelease(&map, Qt::LeftButton, {}, QPoint(400, 280));
+    EXPECT_FLOAT_EQ(OVUserDefaults::standard().doubleForKey(NBMapView::kCenterLatitudeKey), 12.0f)
+        << "stored when the drag ends";
+}
+
+// Every stored change rewrites the settings file: a long drag and a run of wheel steps store
+// the view a few times, and what is unsaved when the view goes is not lost.
+TEST_F(MapViewTest, PanningRewritesTheSettingsRarelyAndTheViewGoingKeepsTheLastView)
+{
+    NBMapView &map = shown();
+    map.setZoom(10.0);
+    map.setCenter(QPointF(0, 0));
+    int writes = 0;
+    QObject::connect(&OVUserDefaults::standard(), &OVUserDefaults::valueChanged, &map, [&](const QString &key) {
+        if (key == NBMapView::kCenterLongitudeKey)
+            ++writes;
+    });
+
+    QTest::mousePress(&map, Qt::LeftButton, {}, QPoint(400, 200));
+    QElapsedTimer dragging;
+    dragging.start();
+    int moves = 0;
+    while (dragging.elapsed() < 2000) {
+        send(QEvent::MouseMove, QPointF(400 - (++moves % 300), 200), Qt::NoButton, Qt::LeftButton);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    const QPointF dragged = map.center();
+    QTest::mouseRelease(&map, Qt::LeftButton, {}, QPoint(400 - (moves % 300), 200));
+    EXPECT_GT(moves, 20);
+    EXPECT_LE(writes, 2) << moves << " moves";
+    EXPECT_GE(writes, 1) << "the drag's end stores the view";
+    EXPECT_FLOAT_EQ(OVUserDefaults::standard().doubleForKey(NBMapView::kCenterLongitudeKey), float(dragged.x()));
+
+    // Wheel steps: at most one write a second, and none lost when the view goes at once.
+    writes = 0;
+    for (int step = 0; step < 30; ++step) {
+        QWheelEvent wheel(QPointF(400, 200), map.mapToGlobal(QPointF(400, 200)), QPoint(), QPoint(0, 120),
+                          Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&map, &wheel);
+    }
+    const double zoomed = map.zoom();
+    EXPECT_EQ(writes, 0) << "wheel steps wait for the next write";
+    view.reset();
+    EXPECT_EQ(writes, 1);
+    OVUserDefaults::standard().synchronize();
+    OVUserDefaults reread(OVUserDefaults::standard().filePath());
+    EXPECT_FLOAT_EQ(reread.doubleForKey(NBMapView::kZoomKey), float(zoomed));
+    EXPECT_FLOAT_EQ(reread.doubleForKey(NBMapView::kCenterLongitudeKey), float(dragged.x()));
 }
 
 TEST_F(MapViewTest, ADragAcrossTheDateLineIsStoredWrapped)

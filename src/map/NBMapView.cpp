@@ -386,9 +386,23 @@ void NBMapView::initializeGL()
         if (mMapGenerator)
             mMapGenerator->setContextPrepared(false);
     });
+    if (mTextureLoader && mTextureLoader->context()
+        && !QOpenGLContext::areSharing(mTextureLoader->context(), context())) {
+        // A new context outside the loader's share group cannot see its textures: the map
+        // starts again with a loader of the new group (the controller at the next frame).
+        OVLog(QStringLiteral("Map: the OpenGL context was made again outside the texture loader's share group."));
+        mMapGenerator.reset();
+        mTextureLoader->setDelegate(nullptr);
+        mTextureLoader.reset();
+    }
     if (mTextureLoader)
         return;
-    mTextureLoader = std::make_shared<OVTextureLoader>(context(), registryOf(mEnvironment));
+    // The application's share context outlives every widget context, so the loader's textures
+    // stay visible when the widget's context is made again (a new window, a new screen).
+    QOpenGLContext *share = context();
+    if (QOpenGLContext *global = QOpenGLContext::globalShareContext(); global && QOpenGLContext::areSharing(global, share))
+        share = global;
+    mTextureLoader = std::make_shared<OVTextureLoader>(share, registryOf(mEnvironment));
     if (!mTextureLoader->hasContext())
         OVLog(QStringLiteral("Error: Could not create texture context: no context shares with the map's"));
     mTextureLoader->setDelegate(this);

@@ -637,6 +637,8 @@ void OVMapController::drawGroup(const OVMapLayerGroup &group)
 void OVMapController::draw()
 {
     Q_ASSERT(OVDispatch::isMainThread());
+    // The loader's uploads wait for the frame: see OVTextureLoader::sharedGLMutex.
+    const std::lock_guard glLock(OVTextureLoader::sharedGLMutex());
     std::lock_guard lock(mDrawLock);
     QOpenGLFunctions_2_1 *gl = currentGL();
     if (!gl) {

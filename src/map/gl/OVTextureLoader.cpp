@@ -28,6 +28,12 @@ QByteArray copyPixels(const uchar *pixels, int32_t width, int32_t height)
 
 } // namespace
 
+std::recursive_mutex &OVTextureLoader::sharedGLMutex()
+{
+    static std::recursive_mutex mutex;
+    return mutex;
+}
+
 OVTextureLoader::OVTextureLoader(QOpenGLContext *shareContext, OVTextureRegistry &registry)
     : mRegistry(registry)
 {
@@ -285,7 +291,10 @@ void OVTextureLoader::threadRunLoop()
         for (const QString &key : pass.releasedKeys)
             mRegistry.dequeueKey(key);
         for (const OVTextureLoaderJobPtr &job : pass.taken) {
-            handleJob(*job);
+            {
+                const std::lock_guard glLock(sharedGLMutex());
+                handleJob(*job);
+            }
             if (job->isDeleteJob || job->textureKey.isEmpty())
                 continue;
             auto item = std::make_shared<OVTextureLoaderItem>(this, job->textureKey, mRegistry.clock());
@@ -320,6 +329,7 @@ void OVTextureLoader::tearDownOnWorker()
             mRegistry.dequeueKey(job->textureKey);
     }
     if (mGL) {
+        const std::lock_guard glLock(sharedGLMutex());
         if (!names.isEmpty())
             mGL->glDeleteTextures(GLsizei(names.size()), names.constData());
         mGL->glFinish();

@@ -144,13 +144,64 @@ void NBMapView::redraw()
         [self] {
             if (!self)
                 return;
-            self->update();
+            self->requestFrame();
             if (self->mAttribution) {
                 self->mAttribution->setVisibleGeoRect(self->visibleGeoRect());
                 self->mAttribution->widget()->update();
             }
         },
         Qt::QueuedConnection);
+}
+
+bool NBMapView::canShowFrames() const
+{
+    return isVisible() && !window()->isMinimized();
+}
+
+void NBMapView::requestFrame()
+{
+    // Nobody sees a hidden or minimised map: the frame waits until it shows again.
+    if (!canShowFrames()) {
+        mFramePending = true;
+        return;
+    }
+    mFramePending = false;
+    update();
+}
+
+void NBMapView::watchWindow()
+{
+    QWidget *top = window();
+    if (top == mWatchedWindow)
+        return;
+    if (mWatchedWindow)
+        mWatchedWindow->removeEventFilter(this);
+    mWatchedWindow = top;
+    if (top != this)
+        top->installEventFilter(this);
+}
+
+bool NBMapView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == mWatchedWindow && event->type() == QEvent::WindowStateChange && mFramePending)
+        requestFrame();
+    return QOpenGLWidget::eventFilter(watched, event);
+}
+
+void NBMapView::showEvent(QShowEvent *event)
+{
+    QOpenGLWidget::showEvent(event);
+    watchWindow();
+    if (mFramePending)
+        requestFrame();
+}
+
+void NBMapView::changeEvent(QEvent *event)
+{
+    QOpenGLWidget::changeEvent(event);
+    // A top-level map sees its own state changes; a child one through the window it watches.
+    if (event->type() == QEvent::WindowStateChange && mFramePending)
+        requestFrame();
 }
 
 // Geometry --------------------------------------------------------------------------------
@@ -302,6 +353,8 @@ bool NBMapView::event(QEvent *event)
         }
         return true;
     }
+    if (event->type() == QEvent::ParentChange && isVisible())
+        watchWindow();
     return QOpenGLWidget::event(event);
 }
 

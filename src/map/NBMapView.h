@@ -7,7 +7,8 @@
 // The texture loader is made in initializeGL with a context sharing names with the widget's;
 // paintGL draws the controller and then paints the panel's rounded corners. `redraw` may be
 // called from any thread: it queues an update() on the GUI thread, so several requests give
-// one frame. Everything else runs on the GUI thread (the zoom and recentre animations use the
+// one frame; while the view is hidden or its window minimised the request waits for it to show
+// again. Everything else runs on the GUI thread (the zoom and recentre animations use the
 // main-thread mode at 60 frames a second). The view stops the loader before it goes.
 //
 // View points are y-up (origin bottom left) through OVYUp, as the geometry expects.
@@ -132,6 +133,8 @@ public:
     QList<OVMapLabelRecord> cityLabels() const { return mCityLabels; }
     int cityLabelDeliveries() const { return mCityLabelDeliveries; }
     int paintCount() const { return mPaintCount; }
+    /// Whether a frame would be seen: the view is visible and its window not minimised.
+    bool canShowFrames() const;
 
 protected:
     void initializeGL() override;
@@ -143,9 +146,16 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     QPointF yUp(const QPointF &widgetPoint) const;
+    /// update() when the map can be seen; otherwise the frame waits for it to show.
+    void requestFrame();
+    /// Follows the top-level window's state changes (minimised and back).
+    void watchWindow();
     /// Takes a changed geometry when it checks out, then stores it and asks for a frame.
     void applyInputGeometry(const OVMapGeometry &candidate);
     /// Marks the geometry unsaved and schedules its write.
@@ -184,4 +194,6 @@ private:
     QList<OVMapLabelRecord> mCityLabels;
     int mCityLabelDeliveries = 0;
     int mPaintCount = 0;
+    bool mFramePending = false;
+    QPointer<QWidget> mWatchedWindow;
 };

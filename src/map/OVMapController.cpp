@@ -329,6 +329,22 @@ void OVMapController::layerTypeSetEnabled(int64_t type, bool enabled)
         enableType(OVMapLayerType(type));
     else if (!enabled && !empty)
         disableType(OVMapLayerType(type));
+    holdLoopUnlessItHasFrames();
+}
+
+bool OVMapController::loopHasFrames() const
+{
+    const auto hasFrames = [this](OVMapLayerType type, const OVInventoryPtr &inventory) {
+        const OVMapLayerGroup group = layers(type);
+        return group && !group->isEmpty() && inventory && inventory->closestInventory().isValid();
+    };
+    return hasFrames(OVMapLayerType::Radar, mRadarInventory) || hasFrames(OVMapLayerType::Satellite, mSatelliteInventory);
+}
+
+void OVMapController::holdLoopUnlessItHasFrames()
+{
+    // Each tick of the loop asks for a frame: with nothing to step through, it only costs.
+    mTimeTracker.setHeld(!loopHasFrames());
 }
 
 void OVMapController::enableType(OVMapLayerType type)
@@ -588,6 +604,7 @@ void OVMapController::inventoryUpdated(const OVInventoryPtr &inventory)
 {
     if (!inventory || (inventory != mRadarInventory && inventory != mSatelliteInventory))
         return;
+    holdLoopUnlessItHasFrames();
     updateTimeInterval();
     incrementUpdated(mTimeTracker);
 }

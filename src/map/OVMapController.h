@@ -130,6 +130,9 @@ public:
     OVInventoryPtr radarInventory() const { return mRadarInventory; }
     OVInventoryPtr satelliteInventory() const { return mSatelliteInventory; }
     OVTimeTracker &timeTracker() { return mTimeTracker; }
+    /// Whether a shown radar or satellite layer has listed frames, so the loop has something
+    /// to show; without, the loop's timer is held (its play state kept).
+    bool loopHasFrames() const;
     std::shared_ptr<OVTextureLoader> textureLoader() const { return mTextureLoader; }
     QString cachePath() const { return mEnvironment.cachePath; }
     QString currentTerrainMonthString() const { return mCurrentTerrainMonthString; }
@@ -143,6 +146,7 @@ private:
     OVInventoryPtr makeInventory(OVMapLayerType type);
     QString projectionWord() const;
     void drawGroup(const OVMapLayerGroup &group);
+    void holdLoopUnlessItHasFrames();
 
     Environment mEnvironment;
     OVMapLayerFactory &mFactory;

@@ -160,6 +160,43 @@ TEST_F(MapViewTest, TheFirstFrameMakesOneLoaderAndOneControllerWithTheUsersPrefe
     EXPECT_EQ(recorder.ofType(OVMapLayerType::ParticleMode).at(0)->particleColumns, 400);
 }
 
+// Playing with no radar or satellite frame and particles off: nothing moves, so no frame is
+// drawn until something changes; a minimised map draws none at all and catches up on return.
+TEST_F(MapViewTest, WithNothingToAnimateOrMinimisedTheMapDrawsNoFrame)
+{
+    store(QString(OVMapSettingKey::isPlaying), QStringLiteral("YES"));
+    store(QString(OVMapSettingKey::showParticleMode), QStringLiteral("NO"));
+    store(QString(OVMapSettingKey::animationSpeed), 0.1);
+    NBMapView &map = shown();
+    ASSERT_TRUE(waitUntil([&] { return map.cityLabelDeliveries() > 0; }));
+    map.update(); // gathers every frame asked for so far
+    int painted = map.paintCount();
+    ASSERT_TRUE(waitUntil([&] { return map.paintCount() > painted; }));
+
+    OVMapController *controller = map.mapGenerator();
+    ASSERT_NE(controller, nullptr);
+    EXPECT_FALSE(controller->loopHasFrames());
+    EXPECT_FALSE(controller->timeTracker().isPaused()) << "the play state is kept";
+    EXPECT_FALSE(controller->timeTracker().isTicking());
+    painted = map.paintCount();
+    EXPECT_FALSE(waitUntil([&] { return map.paintCount() > painted; }, 5000)) << "idle for 5 s";
+
+    map.redraw();
+    ASSERT_TRUE(waitUntil([&] { return map.paintCount() > painted; })) << "a change still draws";
+
+    map.showMinimized();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(map.canShowFrames());
+    painted = map.paintCount();
+    EXPECT_FALSE(waitUntil([&] {
+        map.redraw();
+        return map.paintCount() > painted;
+    }, 3000)) << "minimised, while frames are asked for";
+
+    map.showNormal();
+    EXPECT_TRUE(waitUntil([&] { return map.paintCount() > painted; })) << "the frame asked for comes on return";
+}
+
 TEST_F(MapViewTest, ADensityIndexBeyondTheTableIsPassedOnAndRaised)
 {
     store(QString(OVMapSettingKey::particleDensity), 7);

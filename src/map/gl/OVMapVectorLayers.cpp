@@ -3,11 +3,13 @@
 #include "map/OVMapControllerInterface.h"
 #include "map/OVMapSupportedView.h"
 #include "map/gl/OVCurrentGL.h"
+#include "map/gl/OVTextureLoader.h"
 #include "map/projection/OVMapProjection.h"
 #include "platform/OVDispatch.h"
 #include "platform/OVLog.h"
 
 #include <QFile>
+#include <QOpenGLContext>
 
 #include <charconv>
 #include <cmath>
@@ -69,10 +71,20 @@ OVMapLinesLayer::OVMapLinesLayer(OVMapControllerInterface *mapController,
 
 OVMapLinesLayer::~OVMapLinesLayer()
 {
-    if (mVertexVBOID != 0) {
+    if (mVertexVBOID == 0)
+        return;
+    // Buffer names belong to a share group: deleting the name in another group's context would
+    // free someone else's buffer. Without a context of the group current, the loader (which
+    // shares it) deletes it; a group that is gone took its buffers with it.
+    QOpenGLContext *current = QOpenGLContext::currentContext();
+    if (current && mVertexBufferGroup && current->shareGroup() == mVertexBufferGroup) {
         if (QOpenGLFunctions_2_1 *gl = OVCurrentGLFunctions())
             gl->glDeleteBuffers(1, &mVertexVBOID);
+        return;
     }
+    const std::shared_ptr<OVTextureLoader> loader = textureLoader();
+    if (loader && loader->context() && mVertexBufferGroup && loader->context()->shareGroup() == mVertexBufferGroup)
+        loader->queueDeleteBufferJob(mVertexVBOID);
 }
 
 std::vector<OVGeoVertex> OVMapLinesLayer::parseBoundaryText(const QByteArray &text)
@@ -141,6 +153,7 @@ void OVMapLinesLayer::createVBOUsingVertices(std::vector<OVGeoVertex> vertices)
         vertex.z0 = z;
     }
     gl->glGenBuffers(1, &mVertexVBOID);
+    mVertexBufferGroup = QOpenGLContext::currentContext()->shareGroup();
     gl->glBindBuffer(GL_ARRAY_BUFFER, mVertexVBOID);
     gl->glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(vertices.size() * sizeof(OVGeoVertex)), vertices.data(),
                      GL_STATIC_DRAW);

@@ -14,6 +14,8 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QOpenGLContext>
+#include <QPointer>
 #include <QSizeF>
 #include <QString>
 
@@ -85,6 +87,8 @@ private:
     };
 
     uint32_t mVertexVBOID = 0;
+    /// The share group the buffer was made in: only a context of it may delete the name.
+    QPointer<QOpenGLContextGroup> mVertexBufferGroup;
     uint32_t mNumVertices = 0;
     float mLineColorRed = 0.0f;
     float mLineColorGreen = 0.0f;

@@ -199,7 +199,21 @@ void OVTextureLoader::queueDeleteTextureJob(uint32_t textureNumber, bool highPri
     // Checked and queued under one lock: a second delete of the same name could otherwise
     // free a texture that reused the name in between.
     enqueue(job, [textureNumber](const OVTextureLoaderJobPtr &waiting) {
-        return waiting->isDeleteJob && waiting->textureNumber == textureNumber;
+        return waiting->isDeleteJob && !waiting->deletesBuffer && waiting->textureNumber == textureNumber;
+    });
+}
+
+void OVTextureLoader::queueDeleteBufferJob(uint32_t bufferName)
+{
+    if (!mContext || bufferName == 0)
+        return;
+    auto job = std::make_shared<OVTextureLoaderJob>();
+    job->isDeleteJob = true;
+    job->deletesBuffer = true;
+    job->textureNumber = bufferName;
+    job->highPriority = true;
+    enqueue(job, [bufferName](const OVTextureLoaderJobPtr &waiting) {
+        return waiting->isDeleteJob && waiting->deletesBuffer && waiting->textureNumber == bufferName;
     });
 }
 
@@ -313,6 +327,7 @@ void OVTextureLoader::threadRunLoop()
 void OVTextureLoader::tearDownOnWorker()
 {
     QList<GLuint> names;
+    QList<GLuint> buffers;
     for (const OVTextureLoaderItemPtr &item : mRegistry.detachAllItemsForLoader(this)) {
         if (item->textureNumber() != OVTextureLoaderItem::kNoTexture)
             names.append(item->textureNumber());
@@ -324,7 +339,7 @@ void OVTextureLoader::tearDownOnWorker()
     }
     for (const OVTextureLoaderJobPtr &job : waiting) {
         if (job->isDeleteJob)
-            names.append(job->textureNumber);
+            (job->deletesBuffer ? buffers : names).append(job->textureNumber);
         else if (!job->textureKey.isEmpty())
             mRegistry.dequeueKey(job->textureKey);
     }
@@ -332,6 +347,8 @@ void OVTextureLoader::tearDownOnWorker()
         const std::lock_guard glLock(sharedGLMutex());
         if (!names.isEmpty())
             mGL->glDeleteTextures(GLsizei(names.size()), names.constData());
+        if (!buffers.isEmpty())
+            mGL->glDeleteBuffers(GLsizei(buffers.size()), buffers.constData());
         mGL->glFinish();
     }
     mGL = nullptr;
@@ -348,7 +365,10 @@ void OVTextureLoader::handleJob(OVTextureLoaderJob &job)
     }
     if (job.isDeleteJob) {
         const GLuint name = job.textureNumber;
-        mGL->glDeleteTextures(1, &name);
+        if (job.deletesBuffer)
+            mGL->glDeleteBuffers(1, &name);
+        else
+            mGL->glDeleteTextures(1, &name);
         mGL->glFinish();
         return;
     }

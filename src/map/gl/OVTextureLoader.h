@@ -112,6 +112,9 @@ public:
     /// Deletes a texture nobody registered (a label's), or one the registry let go.
     void unmanagedDeleteTextureID(uint32_t textureNumber, bool highPriority);
     void queueDeleteTextureJob(uint32_t textureNumber, bool highPriority);
+    /// Deletes a buffer object of the share group (one a layer made while drawing) in the
+    /// loader's context, for an owner that goes while no context of the group is current.
+    void queueDeleteBufferJob(uint32_t bufferName);
     /// Asks the worker to end after its current pass.
     void stopThread();
 

@@ -11,8 +11,8 @@
 #include "core/OVSpline.h"
 #include "map/OVMapControllerInterface.h"
 #include "map/OVMapSupportedView.h"
-#include "map/gl/OVMapFrontCaret.h"
-#include "map/gl/OVMapParticleModeLayer.h"
+#include "map/layers/OVMapFrontCaret.h"
+#include "map/layers/OVMapParticleModeLayer.h"
 
 #include <QOpenGLFramebufferObject>
 #include <QThreadPool>

@@ -18,7 +18,7 @@
 // asked for while another runs joins it and gets the same answer.
 #pragma once
 
-#include "map/OVMapParticleDataSource.h"
+#include "core/OVMapParticleDataSource.h"
 
 #include <QList>
 #include <QUrl>

@@ -18,7 +18,7 @@
 #include "core/OVTimeTracker.h"
 #include "core/remote/OVInventory.h"
 #include "map/OVMapControllerInterface.h"
-#include "map/OVMapLayerConfiguration.h"
+#include "map/layers/OVMapLayerConfiguration.h"
 #include "map/projection/OVMapProjection.h"
 #include "platform/OVClock.h"
 

@@ -8,7 +8,7 @@
 #include "core/OVGrid.h"
 #include "core/remote/OVURLManager.h"
 #include "grib/GRIB2DecodedRecord.h"
-#include "map/gl/OVMapParticleModeLayer.h"
+#include "map/layers/OVMapParticleModeLayer.h"
 #include "platform/OVDispatch.h"
 
 #include "support/FakeClock.h"

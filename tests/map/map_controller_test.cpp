@@ -1,9 +1,9 @@
 // The map engine without drawing: its settings, which layer groups exist, the configuration of
 // every level it asks the layer factory for, and the radar/satellite time loop over real
 // inventories from a local server. Layers are recording stubs.
-#include "map/OVMapBuiltinLayers.h"
+#include "map/layers/OVMapBuiltinLayers.h"
 #include "map/OVMapController.h"
-#include "map/gl/OVMapVectorLayers.h"
+#include "map/layers/OVMapVectorLayers.h"
 #include "map/projection/OVMapProjection.h"
 #include "map/OVMapSettings.h"
 

@@ -1,5 +1,5 @@
 // The boundary lines, grid and placemark layers drawn into an offscreen framebuffer and read back.
-#include "map/gl/OVMapVectorLayers.h"
+#include "map/layers/OVMapVectorLayers.h"
 #include "map/gl/OVTextureLoader.h"
 #include "map/gl/OVTextureRegistry.h"
 #include "map/projection/OVMapProjection.h"

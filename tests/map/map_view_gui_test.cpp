@@ -1,8 +1,8 @@
 // The OpenGL map view in a real window under Xvfb: its first frame (loader, controller, the
 // user's preferences), the stored geometry, mouse, wheel and pinch input, recentring, and the
 // place labels from a fixture location database. Layers are recording stubs.
-#include "map/NBMapView.h"
-#include "map/NBMapViewController.h"
+#include "map/views/NBMapView.h"
+#include "map/views/NBMapViewController.h"
 #include "map/OVMapSettings.h"
 #include "map/gl/OVTextureRegistry.h"
 

@@ -7,10 +7,10 @@
 #include <functional>
 
 #include "map/OVMapControllerInterface.h"
-#include "map/OVMapLayerControls.h"
-#include "map/OVMapLayerFactory.h"
+#include "map/layers/OVMapLayerControls.h"
+#include "map/layers/OVMapLayerFactory.h"
 #include "map/projection/OVMapProjection.h"
-#include "map/gl/OVMapLayer.h"
+#include "map/layers/OVMapLayer.h"
 
 #include <QColor>
 #include <QOpenGLContext>

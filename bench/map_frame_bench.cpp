@@ -6,11 +6,11 @@
 //
 // Needs an X display with OpenGL: xvfb-run -a -s "-screen 0 1600x1000x24" ./map_frame_bench
 #include "MapBenchGL.h"
-#include "map/NBMapView.h"
+#include "map/views/NBMapView.h"
 #include "map/OVMapController.h"
-#include "map/OVMapLayerFactory.h"
+#include "map/layers/OVMapLayerFactory.h"
 #include "map/OVMapSupportedView.h"
-#include "map/gl/OVMapLayer.h"
+#include "map/layers/OVMapLayer.h"
 #include "map/gl/OVTextureLoader.h"
 #include "map/gl/OVTextureRegistry.h"
 #include "platform/OVUserDefaults.h"

@@ -8,7 +8,7 @@
 //   xvfb-run -a ./map_labels_bench
 #include "core/OVKeyValueMap.h"
 #include "core/OVLocationDB.h"
-#include "map/gl/OVMapTextLayer.h"
+#include "map/layers/OVMapTextLayer.h"
 #include "map/gl/OVTextureRegistry.h"
 
 #include <QApplication>

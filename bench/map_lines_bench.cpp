@@ -7,7 +7,7 @@
 //   xvfb-run -a ./map_lines_bench
 #include "map/OVMapControllerInterface.h"
 #include "map/OVMapSupportedView.h"
-#include "map/gl/OVMapVectorLayers.h"
+#include "map/layers/OVMapVectorLayers.h"
 #include "platform/OVOpenGLFormat.h"
 
 #include <QApplication>

@@ -10,7 +10,7 @@
 #include "MapBenchGL.h"
 #include "map/OVMapControllerInterface.h"
 #include "map/OVMapSupportedView.h"
-#include "map/gl/OVMapTerrainTileLayer.h"
+#include "map/layers/OVMapTerrainTileLayer.h"
 #include "map/gl/OVTextureLoader.h"
 #include "map/gl/OVTextureRegistry.h"
 #include "map/projection/OVMapProjection.h"

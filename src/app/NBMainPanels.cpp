@@ -4,7 +4,7 @@
 #include "app/NBForecastView.h"
 #include "app/NBTimeView.h"
 #include "graphs/NBMultiGraphContainerView.h"
-#include "map/NBMapViewController.h"
+#include "map/views/NBMapViewController.h"
 #include "weather/OVBrisantDataBroker.h"
 #include "weather/OVNDFD.h"
 #include "weather/OVWeatherLocation.h"

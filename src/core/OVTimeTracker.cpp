@@ -19,7 +19,24 @@ void OVTimeTracker::play()
     mTimer = new QTimer;
     mTimer->setInterval(int(std::lround(mTimerInterval * 1000.0)));
     QObject::connect(mTimer, &QTimer::timeout, mTimer, [this] { tick(); });
-    mTimer->start();
+    if (!mHeld)
+        mTimer->start();
+}
+
+void OVTimeTracker::setHeld(bool held)
+{
+    mHeld = held;
+    if (!mTimer)
+        return;
+    if (held)
+        mTimer->stop();
+    else if (!mTimer->isActive())
+        mTimer->start();
+}
+
+bool OVTimeTracker::isTicking() const
+{
+    return mTimer && mTimer->isActive();
 }
 
 void OVTimeTracker::pause()

@@ -2,7 +2,8 @@
 //
 // A date range is divided into `increments` equal steps; while playing, a main-thread timer
 // advances one step per tick, holds the last frame for `holdIncrements` extra ticks, then wraps
-// to step 0. The delegate is told after every change (a wrap tells it twice).
+// to step 0. The delegate is told after every change (a wrap tells it twice). A held tracker
+// keeps its play state but its timer stands still, for a loop with nothing to show.
 #pragma once
 
 #include <QDateTime>
@@ -32,6 +33,11 @@ public:
     void pause();
     void playPause();
     bool isPaused() const { return mTimer == nullptr; }
+    /// Stops the timer without pausing (false: it runs again when playing).
+    void setHeld(bool held);
+    bool isHeld() const { return mHeld; }
+    /// Whether the timer runs: playing and not held.
+    bool isTicking() const;
 
     void tick() { next(); }
     void next();
@@ -74,5 +80,6 @@ private:
     double mTimerInterval = 0.4;
     int64_t mCurrentIncrement = 0;
     QTimer *mTimer = nullptr;
+    bool mHeld = false;
     OVTimeTrackerDelegate *mDelegate = nullptr;
 };

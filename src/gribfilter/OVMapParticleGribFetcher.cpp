@@ -144,15 +144,23 @@ public:
 
     void stop() { client.reset(); }
 
-    QFuture<Grids> fetchGrids()
+    // Every call waits for the fetch under way, or starts one: a call made while a fetch runs
+    // joins it, so a burst of requests (several layers, a launch's notices) downloads once.
+    void fetchGrids(const std::shared_ptr<CompletionGuard> &guard)
     {
-        if (isFetching || !client)
-            return QtFuture::makeReadyFuture(Grids{});
+        if (!client) {
+            guard->deliver(Grids{});
+            return;
+        }
+        waiting.push_back(guard);
+        if (isFetching)
+            return;
         isFetching = true;
         // What the chain is doing, for the debug line of a failure.
         auto step = std::make_shared<QString>(QStringLiteral("run search"));
         auto run = std::make_shared<ModelRun>();
-        return currentModelRun()
+        auto hour = std::make_shared<ForecastHour>();
+        currentModelRun()
             .then(this,
                   [this, step, run](const ModelRun &found) {
                       *run = found;
@@ -161,26 +169,36 @@ public:
                   })
             .unwrap()
             .then(this,
-                  [this, step, run](const QList<ForecastHour> &hours) {
+                  [this, step, run, hour](const QList<ForecastHour> &hours) {
                       if (hours.isEmpty())
                           throw OVGribFilterClient::Error::noForecastHoursFound();
+                      *hour = hours.first();
+                      // The fields of one file never change: the grids already made are the answer.
+                      if (cachedGrids && cachedGrids->run == *run && cachedGrids->hour == *hour)
+                          return QtFuture::makeReadyFuture(cachedGrids->grids);
                       *step = QStringLiteral("download");
-                      return client->fetchModelData(*run, hours.first(), requestList());
+                      return client->fetchModelData(*run, *hour, requestList())
+                          .then(this,
+                                [step](const QByteArray &bytes) {
+                                    *step = QStringLiteral("decoding");
+                                    return decodeOnPool(bytes);
+                                })
+                          .unwrap();
                   })
             .unwrap()
-            .then(this,
-                  [step](const QByteArray &bytes) {
-                      *step = QStringLiteral("decoding");
-                      return decodeOnPool(bytes);
-                  })
-            .unwrap()
-            .then(this, [this, step](const QFuture<Grids> &done) {
+            .then(this, [this, step, run, hour](const QFuture<Grids> &done) {
                 isFetching = false;
-                if (done.isFinished() && !done.isCanceled() && done.resultCount() > 0)
-                    return done.result();
-                OVDebugLog(QStringLiteral("[OVMapParticleGribFetcher fetchGrids] The %1 failed: %2")
-                               .arg(*step, errorText(done)));
-                return Grids{};
+                Grids grids;
+                if (done.isFinished() && !done.isCanceled() && done.resultCount() > 0) {
+                    grids = done.result();
+                    if (grids.u && grids.v && grids.temperature)
+                        cachedGrids = FetchedGrids{*run, *hour, grids};
+                } else {
+                    OVDebugLog(QStringLiteral("[OVMapParticleGribFetcher fetchGrids] The %1 failed: %2")
+                                   .arg(*step, errorText(done)));
+                }
+                for (const std::shared_ptr<CompletionGuard> &joined : std::exchange(waiting, {}))
+                    joined->deliver(grids);
             });
     }
 
@@ -202,6 +220,7 @@ public:
     {
         cachedRun.reset();
         cachedRunFetchedAt.reset();
+        cachedGrids.reset();
     }
 
 private:
@@ -210,7 +229,17 @@ private:
     std::unique_ptr<OVGribFilterClient> client;
     std::optional<ModelRun> cachedRun;
     std::optional<QDateTime> cachedRunFetchedAt;
+    // The grids of the newest complete download, with the file they came from.
+    struct FetchedGrids
+    {
+        ModelRun run;
+        ForecastHour hour;
+        Grids grids;
+    };
+    std::optional<FetchedGrids> cachedGrids;
     bool isFetching = false;
+    // The calls waiting for the fetch under way; dropped with the actor, they answer nulls.
+    std::vector<std::shared_ptr<CompletionGuard>> waiting;
 };
 
 // The completions not yet answered, so that a fetcher that ends answers them at once rather
@@ -293,9 +322,7 @@ void OVMapParticleGribFetcher::fetchCurrentGridsWithCompletion(Completion comple
     auto guard = std::make_shared<CompletionGuard>(std::move(completion));
     mPending->add(guard);
     Actor *actor = mActor;
-    post(actor, [actor, guard] {
-        actor->fetchGrids().then(actor, [guard](const Grids &grids) { guard->deliver(grids); });
-    });
+    post(actor, [actor, guard] { actor->fetchGrids(guard); });
 }
 
 void OVMapParticleGribFetcher::resetCache()

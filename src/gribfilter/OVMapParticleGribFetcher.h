@@ -5,8 +5,9 @@
 //
 // The fetcher only forwards. Its actor lives on a QThread of its own, owns the grib filter
 // client (over the download queue, so the map's loading indicator sees the requests) and keeps
-// the found run for six hours. Calls reach the actor in the order they were made. Decoding and
-// conversion run on the global pool.
+// the found run for six hours, and the grids of the newest download with the file they came from:
+// a later fetch that lists the same run and hour answers them without downloading again. Calls
+// reach the actor in the order they were made. Decoding and conversion run on the global pool.
 //
 // Every failure ends a fetch with three null grids and is not logged (the particle layer logs
 // the null answer); with debug logging on, one line names the failing step. A field the download
@@ -14,10 +15,10 @@
 //
 // Threads: every public operation may be called from any thread and returns at once. Each
 // completion runs once, on the main thread, also when the fetch fails or is dropped. A fetch
-// asked for while another runs is answered with three nulls at once.
+// asked for while another runs joins it and gets the same answer.
 #pragma once
 
-#include "map/OVMapParticleDataSource.h"
+#include "core/OVMapParticleDataSource.h"
 
 #include <QList>
 #include <QUrl>
@@ -45,7 +46,7 @@ public:
     static void registerFactory();
 
     void fetchCurrentGridsWithCompletion(Completion completion) override;
-    /// Forgets the found run, so the next fetch searches again.
+    /// Forgets the found run and the grids, so the next fetch searches and downloads again.
     void resetCache() override;
 
     /// UGRD and VGRD at "10 m above ground", TMP at "2 m above ground", in that order.

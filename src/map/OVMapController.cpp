@@ -3,14 +3,14 @@
 #include "core/NBPrefController.h"
 #include "core/NBRegisteredDefaults.h"
 #include "core/views/OVGraphicsUtil.h"
-#include "map/OVMapLayerControls.h"
-#include "map/OVMapLayerFactory.h"
+#include "map/layers/OVMapLayerControls.h"
+#include "map/layers/OVMapLayerFactory.h"
 #include "map/OVMapNotifications.h"
 #include "map/projection/OVMapProjection.h"
 #include "map/OVMapSettings.h"
 #include "map/OVMapSupportedView.h"
-#include "map/gl/OVMapLayer.h"
-#include "map/gl/OVMapVectorLayers.h"
+#include "map/layers/OVMapLayer.h"
+#include "map/layers/OVMapVectorLayers.h"
 #include "map/gl/OVTextureLoader.h"
 #include "platform/OVDispatch.h"
 #include "platform/OVLog.h"
@@ -329,6 +329,22 @@ void OVMapController::layerTypeSetEnabled(int64_t type, bool enabled)
         enableType(OVMapLayerType(type));
     else if (!enabled && !empty)
         disableType(OVMapLayerType(type));
+    holdLoopUnlessItHasFrames();
+}
+
+bool OVMapController::loopHasFrames() const
+{
+    const auto hasFrames = [this](OVMapLayerType type, const OVInventoryPtr &inventory) {
+        const OVMapLayerGroup group = layers(type);
+        return group && !group->isEmpty() && inventory && inventory->closestInventory().isValid();
+    };
+    return hasFrames(OVMapLayerType::Radar, mRadarInventory) || hasFrames(OVMapLayerType::Satellite, mSatelliteInventory);
+}
+
+void OVMapController::holdLoopUnlessItHasFrames()
+{
+    // Each tick of the loop asks for a frame: with nothing to step through, it only costs.
+    mTimeTracker.setHeld(!loopHasFrames());
 }
 
 void OVMapController::enableType(OVMapLayerType type)
@@ -588,6 +604,7 @@ void OVMapController::inventoryUpdated(const OVInventoryPtr &inventory)
 {
     if (!inventory || (inventory != mRadarInventory && inventory != mSatelliteInventory))
         return;
+    holdLoopUnlessItHasFrames();
     updateTimeInterval();
     incrementUpdated(mTimeTracker);
 }
@@ -637,6 +654,8 @@ void OVMapController::drawGroup(const OVMapLayerGroup &group)
 void OVMapController::draw()
 {
     Q_ASSERT(OVDispatch::isMainThread());
+    // The loader's uploads wait for the frame: see OVTextureLoader::sharedGLMutex.
+    const std::lock_guard glLock(OVTextureLoader::sharedGLMutex());
     std::lock_guard lock(mDrawLock);
     QOpenGLFunctions_2_1 *gl = currentGL();
     if (!gl) {

@@ -18,7 +18,7 @@
 #include "core/OVTimeTracker.h"
 #include "core/remote/OVInventory.h"
 #include "map/OVMapControllerInterface.h"
-#include "map/OVMapLayerConfiguration.h"
+#include "map/layers/OVMapLayerConfiguration.h"
 #include "map/projection/OVMapProjection.h"
 #include "platform/OVClock.h"
 
@@ -133,6 +133,9 @@ public:
     /// The window refresh and clean-up timers, so a test can see them run and fire them.
     QTimer *ticker() const { return mTicker.get(); }
     QTimer *cleanupTimer() const { return mCleanupTimer.get(); }
+    /// Whether a shown radar or satellite layer has listed frames, so the loop has something
+    /// to show; without, the loop's timer is held (its play state kept).
+    bool loopHasFrames() const;
     std::shared_ptr<OVTextureLoader> textureLoader() const { return mTextureLoader; }
     QString cachePath() const { return mEnvironment.cachePath; }
     QString currentTerrainMonthString() const { return mCurrentTerrainMonthString; }
@@ -146,6 +149,7 @@ private:
     OVInventoryPtr makeInventory(OVMapLayerType type);
     QString projectionWord() const;
     void drawGroup(const OVMapLayerGroup &group);
+    void holdLoopUnlessItHasFrames();
 
     Environment mEnvironment;
     OVMapLayerFactory &mFactory;

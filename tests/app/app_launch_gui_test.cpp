@@ -7,7 +7,7 @@
 // and the places' names.
 #include "AppTestSupport.h"
 #include "ViewTestSupport.h"
-#include "map/NBMapView.h"
+#include "map/views/NBMapView.h"
 #include "support/FixtureHttpServer.h"
 #include "support/RunningProgram.h"
 #include "support/TestHelpers.h"

@@ -10,7 +10,7 @@
 #include "app/locations/NBTableView.h"
 #include "core/NBRegisteredDefaults.h"
 #include "core/views/OVGraphContainer.h"
-#include "map/NBMapView.h"
+#include "map/views/NBMapView.h"
 #include "platform/OVLog.h"
 #include "support/FixtureHttpServer.h"
 #include "support/TextProbe.h"

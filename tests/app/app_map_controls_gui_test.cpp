@@ -9,10 +9,10 @@
 #include "core/NBRegisteredDefaults.h"
 #include "core/remote/OVURLManager.h"
 #include "core/views/OVGraphContainer.h"
-#include "map/NBMapControlView.h"
-#include "map/NBMapPrefsPopover.h"
-#include "map/NBMapView.h"
-#include "map/NBMapViewController.h"
+#include "map/views/NBMapControlView.h"
+#include "map/views/NBMapPrefsPopover.h"
+#include "map/views/NBMapView.h"
+#include "map/views/NBMapViewController.h"
 #include "support/MapViewRig.h"
 
 #include <QScreen>

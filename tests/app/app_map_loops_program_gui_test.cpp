@@ -4,7 +4,7 @@
 // at the credited region. The screenshot must show the newest frame (blue) over the map panel
 // with a white credits line near the panel's bottom.
 #include "AppTestSupport.h"
-#include "map/NBMapView.h"
+#include "map/views/NBMapView.h"
 #include "platform/OVUserDefaults.h"
 #include "support/FixtureHttpServer.h"
 #include "support/RunningProgram.h"

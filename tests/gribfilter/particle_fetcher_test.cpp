@@ -8,7 +8,7 @@
 #include "core/OVGrid.h"
 #include "core/remote/OVURLManager.h"
 #include "grib/GRIB2DecodedRecord.h"
-#include "map/gl/OVMapParticleModeLayer.h"
+#include "map/layers/OVMapParticleModeLayer.h"
 #include "platform/OVDispatch.h"
 
 #include "support/FakeClock.h"
@@ -426,7 +426,7 @@ FixtureResponse heldBehind(FixtureResponse response, const std::shared_ptr<Fixtu
     return response;
 }
 
-TEST(ParticleFetcher, ACallDuringAFetchGetsThreeNullsFirst)
+TEST(ParticleFetcher, ACallDuringAFetchJoinsItAndGetsTheSameGrids)
 {
     auto gate = std::make_shared<FixtureGate>();
     ModelServer site(heldBehind(grib(readTestFile(testDataPath(kFile25))), gate));
@@ -434,23 +434,55 @@ TEST(ParticleFetcher, ACallDuringAFetchGetsThreeNullsFirst)
     FakeClock clock;
     OVMapParticleGribFetcher fetcher(site.url(), clock);
 
-    QStringList order;
-    const auto first = ask(fetcher, &order, QStringLiteral("first"));
+    const auto first = ask(fetcher);
     ASSERT_TRUE(waitUntil([&] { return site.server.requestCount(kFilter) == 1; }, 60000));
     EXPECT_TRUE(listsModelDataFetch()) << "the download queue shows the held filter download";
 
-    const auto second = ask(fetcher, &order, QStringLiteral("second"));
-    ASSERT_TRUE(answered(second));
-    EXPECT_TRUE(second->allNull());
-    EXPECT_TRUE(second->onMain);
-    EXPECT_EQ(first->calls, 0);
+    const auto second = ask(fetcher);
+    EXPECT_EQ(second->calls, 0) << "a joined call waits for the download";
 
     gate->open();
     ASSERT_TRUE(answered(first));
-    EXPECT_TRUE(first->onMain);
-    EXPECT_TRUE(first->u && first->v && first->temperature);
-    EXPECT_EQ(order, (QStringList{QStringLiteral("second"), QStringLiteral("first")}));
-    EXPECT_EQ(site.server.requestCount(kFilter), 1) << "the turned-away call downloads nothing";
+    ASSERT_TRUE(answered(second));
+    EXPECT_TRUE(first->onMain && second->onMain);
+    ASSERT_TRUE(first->u && first->v && first->temperature);
+    EXPECT_EQ(second->u, first->u);
+    EXPECT_EQ(second->v, first->v);
+    EXPECT_EQ(second->temperature, first->temperature);
+    EXPECT_EQ(site.server.requestCount(kFilter), 1) << "the joined call downloads nothing";
+}
+
+// A launch asks from several places at once (the layer as it is made, the load-data notice, a
+// second map) and again soon after: one run search, one listing of the run, one download.
+TEST(ParticleFetcher, ALaunchSearchesTheRunAndDownloadsTheFieldsOnce)
+{
+    ModelServer site(grib(readTestFile(testDataPath(kFile25))));
+    ASSERT_TRUE(site.started);
+    FakeClock clock;
+    OVMapParticleGribFetcher fetcher(site.url(), clock);
+
+    const QList<std::shared_ptr<Answer>> burst{ask(fetcher), ask(fetcher), ask(fetcher)};
+    for (const auto &answer : burst) {
+        ASSERT_TRUE(answered(answer));
+        EXPECT_TRUE(answer->u && answer->v && answer->temperature);
+    }
+    clock.advance(600);
+    const auto later = ask(fetcher);
+    ASSERT_TRUE(answered(later));
+    EXPECT_EQ(later->u, burst.first()->u) << "the same file's grids are not made again";
+
+    EXPECT_EQ(site.server.requestCount(kGfs), 1);
+    EXPECT_EQ(site.server.requestCount(kDay), 1);
+    EXPECT_EQ(site.server.requestCount(kFilter), 1);
+    for (const auto &answer : burst)
+        EXPECT_EQ(answer->calls, 1);
+
+    // A forced reload downloads afresh.
+    fetcher.resetCache();
+    const auto reloaded = ask(fetcher);
+    ASSERT_TRUE(answered(reloaded));
+    EXPECT_TRUE(reloaded->u && reloaded->v && reloaded->temperature);
+    EXPECT_EQ(site.server.requestCount(kFilter), 2);
 }
 
 TEST(ParticleFetcher, AResetDuringTheRunSearchRunsAtOnceAndTheSearchStillStoresItsRun)
@@ -465,15 +497,15 @@ TEST(ParticleFetcher, AResetDuringTheRunSearchRunsAtOnceAndTheSearchStillStoresI
     const auto first = ask(fetcher);
     ASSERT_TRUE(waitUntil([&] { return site.server.requestCount(kRun12) == 1; }, 60000));
     fetcher.resetCache();
-    // The actor is free between the search's waits: a call after the reset is answered now.
+    // The actor is free between the search's waits: a call after the reset joins the fetch.
     const auto probe = ask(fetcher);
-    ASSERT_TRUE(answered(probe));
-    EXPECT_TRUE(probe->allNull());
     EXPECT_EQ(first->calls, 0);
 
     gate->open();
     ASSERT_TRUE(answered(first));
+    ASSERT_TRUE(answered(probe));
     EXPECT_TRUE(first->u && first->v && first->temperature);
+    EXPECT_EQ(probe->u, first->u);
 
     site.server.clearRequests();
     const auto next = ask(fetcher);

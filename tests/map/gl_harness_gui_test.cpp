@@ -1,6 +1,6 @@
 // The OpenGL harness later map tests draw with: a compatibility context under Xvfb draws a
 // textured quad into a framebuffer, and the read-back shows it the right way up.
-#include "map/gl/OVMapLayer.h"
+#include "map/layers/OVMapLayer.h"
 
 #include "support/GLTestContext.h"
 #include "support/ImageCompare.h"

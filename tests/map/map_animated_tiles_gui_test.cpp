@@ -2,10 +2,10 @@
 // a 1024 x 512 framebuffer of the whole world: the frame nearest the animation time, the tile
 // addresses, inventory changes, bad replies (empty, missing, undecodable), the satellite's grey
 // blended at its opacity, and the loop of a real map controller.
-#include "map/gl/OVMapAnimatedTileLayer.h"
+#include "map/layers/OVMapAnimatedTileLayer.h"
 
 #include "map/OVMapController.h"
-#include "map/OVMapLayerFactory.h"
+#include "map/layers/OVMapLayerFactory.h"
 #include "map/OVMapNotifications.h"
 #include "map/OVMapSettings.h"
 #include "platform/OVNotificationCenter.h"

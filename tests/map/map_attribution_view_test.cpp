@@ -1,7 +1,7 @@
 // The map's credits line: parsing the attribution file, choosing and laying out the credits of
 // the visible regions (rendered offscreen into an image), fetching the file from the local
 // fixture server once, retrying after a failure, and the fade.
-#include "map/OVMapAttributionView.h"
+#include "map/views/OVMapAttributionView.h"
 
 #include "support/FakeClock.h"
 #include "support/FixtureHttpServer.h"

@@ -1,9 +1,9 @@
 // The factory builds the boundary lines, grid, placemark and label layers from the controller's
 // configurations; label records become place labels.
-#include "map/OVMapBuiltinLayers.h"
-#include "map/OVMapLayerFactory.h"
-#include "map/gl/OVMapTextLayer.h"
-#include "map/gl/OVMapVectorLayers.h"
+#include "map/layers/OVMapBuiltinLayers.h"
+#include "map/layers/OVMapLayerFactory.h"
+#include "map/layers/OVMapTextLayer.h"
+#include "map/layers/OVMapVectorLayers.h"
 #include "map/gl/OVTextureRegistry.h"
 
 #include "support/FakeMapView.h"

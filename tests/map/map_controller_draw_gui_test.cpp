@@ -148,4 +148,31 @@ TEST_F(MapDrawTest, CleanupDropsTexturesOlderThanTheNewestByFiveSeconds)
     controller.reset();
 }
 
+// Mesa's software renderer corrupts itself when the loader's context uploads while the drawing
+// context of its share group draws (the frame benchmark died inside glTexImage2D): an upload
+// asked for during a frame waits for the frame to end.
+TEST_F(MapDrawTest, TheLoadersUploadsWaitForTheFrameToEnd)
+{
+    auto loader = std::make_shared<OVTextureLoader>(gl.context(), registry);
+    auto controller = make({{QString(OVMapSettingKey::showGrid), true},
+                            {QString(OVMapSettingKey::showParticleMode), false},
+                            {QString(OVMapSettingKey::showPlacemarks), false}},
+                           loader);
+    auto grid = only(OVMapLayerType::Grid);
+    const uchar pixel[] = {0, 255, 0, 255};
+    bool uploadedDuringTheFrame = false;
+    grid->duringDraw = [&] {
+        loader->loadTextureWithRGBAPixels(pixel, 1, 1, QStringLiteral("during"), GL_RGBA);
+        // A one-pixel upload takes the worker milliseconds; during the frame it must not happen.
+        uploadedDuringTheFrame = waitUntil([&] { return !registry.isKeyPending(QStringLiteral("during")); }, 1500);
+    };
+    drawFrame(*controller);
+    grid->duringDraw = nullptr;
+    EXPECT_FALSE(uploadedDuringTheFrame);
+    ASSERT_TRUE(waitUntil([&] { return !registry.isKeyPending(QStringLiteral("during")); }));
+    gl.makeCurrent();
+    EXPECT_NE(loader->textureNumberForKey(QStringLiteral("during")), uint32_t(-1)) << "uploaded once the frame ended";
+    controller.reset();
+}
+
 } // namespace

@@ -2,9 +2,9 @@
 // every level it asks the layer factory for, and the radar/satellite time loop over real
 // inventories from a local server, moved to now by a newer inventory and by the minute ticker;
 // the clean-up timer. Layers are recording stubs.
-#include "map/OVMapBuiltinLayers.h"
+#include "map/layers/OVMapBuiltinLayers.h"
 #include "map/OVMapController.h"
-#include "map/gl/OVMapVectorLayers.h"
+#include "map/layers/OVMapVectorLayers.h"
 #include "map/projection/OVMapProjection.h"
 #include "map/OVMapSettings.h"
 

@@ -2,11 +2,11 @@
 // (stub layers, fake clock, isolated settings), the particle loading indicator against the real
 // download manager and a held fixture server, the flight to a new current location, the slide-out
 // panel and the settings bubble.
-#include "map/NBMapControlView.h"
-#include "map/NBMapPrefsPopover.h"
-#include "map/NBMapPrefsView.h"
-#include "map/NBMapView.h"
-#include "map/NBMapViewController.h"
+#include "map/views/NBMapControlView.h"
+#include "map/views/NBMapPrefsPopover.h"
+#include "map/views/NBMapPrefsView.h"
+#include "map/views/NBMapView.h"
+#include "map/views/NBMapViewController.h"
 #include "map/OVMapSettings.h"
 
 #include "core/NBPrefController.h"

@@ -1,6 +1,6 @@
 // The label pass: which labels are drawn where, which textures are asked for, and when the last
 // pass is reused.
-#include "map/gl/OVMapTextLayer.h"
+#include "map/layers/OVMapTextLayer.h"
 #include "map/gl/OVTextureRegistry.h"
 
 #include "support/TestHelpers.h"

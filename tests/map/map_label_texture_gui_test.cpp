@@ -1,7 +1,7 @@
 // Label textures: rendered at twice their size, premultiplied and upright; asked for once; never
 // deleting a name that is not theirs; deleted by the text layer's clean-up; drawn by the text layer
 // above and right of the anchor.
-#include "map/gl/OVMapTextLayer.h"
+#include "map/layers/OVMapTextLayer.h"
 
 #include "support/FakeMapView.h"
 #include "support/GLTestContext.h"

@@ -1,5 +1,5 @@
 // The layer base: when a layer draws, and which textures it drops.
-#include "map/gl/OVMapLayer.h"
+#include "map/layers/OVMapLayer.h"
 
 #include "support/FakeClock.h"
 #include "support/FakeMapView.h"

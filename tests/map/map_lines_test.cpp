@@ -1,5 +1,5 @@
 // Reading boundary files: which lines are segments and what their numbers read as.
-#include "map/gl/OVMapVectorLayers.h"
+#include "map/layers/OVMapVectorLayers.h"
 
 #include "support/TestHelpers.h"
 

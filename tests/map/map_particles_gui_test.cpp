@@ -1,6 +1,6 @@
 // The wind particles drawn into an offscreen framebuffer and read back: colour of the lattice
 // points, the copy across the date line, and an empty layer.
-#include "map/gl/OVMapParticleModeLayer.h"
+#include "map/layers/OVMapParticleModeLayer.h"
 
 #include "core/OVGrid.h"
 

@@ -1,10 +1,10 @@
 // The wind-particle layer without drawing: lattice, fades, reseeding, colour ramps, advection,
 // bad grids, and how grids are asked for and kept.
-#include "map/gl/OVMapParticleModeLayer.h"
+#include "map/layers/OVMapParticleModeLayer.h"
 
 #include "core/OVGrid.h"
 #include "core/OVReloadNotifications.h"
-#include "map/OVMapParticleDataSource.h"
+#include "core/OVMapParticleDataSource.h"
 #include "platform/OVDispatch.h"
 
 #include "support/FakeClock.h"

@@ -85,6 +85,21 @@ TEST(MapProjection, TilesAreCountedFromNorthWestWithoutClamping)
     }
 }
 
+// At a pole (and within about 1e-7 degrees of one) Mercator's y is infinite: the row must still
+// lie on the right side of the grid, north above the first row and south below the last.
+TEST(MapProjection, MercatorRowsAtThePolesStayOnTheirSideOfTheGrid)
+{
+    const OVMercatorMapProjection projection;
+    const int64_t rows = 4;
+    for (double offset : {0.0, 1e-9, 1e-8, 5e-8}) {
+        SCOPED_TRACE(offset);
+        EXPECT_LT(projection.yTileForLatitude(90.0 - offset, 0.0, rows), 0);
+        EXPECT_GE(projection.yTileForLatitude(-90.0 + offset, 0.0, rows), rows);
+        const OVGeoRect world = OVGeoRectMake(-90.0 + offset, -180.0, 90.0 - offset, 180.0);
+        EXPECT_LT(projection.yTileForGeoPoint(world.maxPoint, rows), projection.yTileForGeoPoint(world.minPoint, rows));
+    }
+}
+
 TEST(MapProjection, PointListsSkipOtherValuesAndReadTheirOwnAxisOrder)
 {
     const QVariantList input{QPointF(40.0, -100.0), QStringLiteral("not a point"), QPointF(0.0, 10.0)};

@@ -1,6 +1,6 @@
 // The surface-analysis layer drawn into an offscreen framebuffer and read back: the side of a
 // cold front's triangles, the "H" labels, and the order of an occluded front's symbols.
-#include "map/gl/OVMapHPCSurfaceAnalysisLayer.h"
+#include "map/layers/OVMapHPCSurfaceAnalysisLayer.h"
 
 #include "map/gl/OVTextureRegistry.h"
 #include "weather/OVBrisantDataBroker.h"

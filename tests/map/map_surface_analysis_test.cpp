@@ -1,6 +1,6 @@
 // The surface-analysis layer without drawing: bulletin rows into features (from the real
 // forecast data broker over a local server), front carets, stationary runs and label placement.
-#include "map/gl/OVMapHPCSurfaceAnalysisLayer.h"
+#include "map/layers/OVMapHPCSurfaceAnalysisLayer.h"
 
 #include "core/NBRegisteredDefaults.h"
 #include "platform/OVUserDefaults.h"

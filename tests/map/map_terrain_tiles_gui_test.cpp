@@ -2,7 +2,7 @@
 // into a 1024 x 512 framebuffer of the whole world: where each tile lands, wrapping across the
 // date line, opacity, the tile cache, and the answers to bad input (damaged cache files, error
 // replies, error pages, refused connections, missing files) with the retry time.
-#include "map/gl/OVMapTerrainTileLayer.h"
+#include "map/layers/OVMapTerrainTileLayer.h"
 
 #include "support/FakeClock.h"
 #include "support/TileLayerTest.h"

@@ -1,6 +1,6 @@
 // Tile choice: which tiles of a grid a visible rectangle draws, which texture each shows and
 // where, and the opacity byte.
-#include "map/gl/OVMapTileGrid.h"
+#include "map/layers/OVMapTileGrid.h"
 
 #include "map/projection/OVMapProjection.h"
 

@@ -1,9 +1,9 @@
 // The tile layer base without drawing: the opacity threshold, the opacity key read from the map
 // settings as a float, and the base's refusal to bind tiles.
-#include "map/gl/OVMapTileLayer.h"
+#include "map/layers/OVMapTileLayer.h"
 
-#include "map/OVMapLayerFactory.h"
-#include "map/gl/OVMapTerrainTileLayer.h"
+#include "map/layers/OVMapLayerFactory.h"
+#include "map/layers/OVMapTerrainTileLayer.h"
 
 #include "support/TestHelpers.h"
 #include "support/TileMapController.h"

@@ -1,6 +1,8 @@
 // The boundary lines, grid and placemark layers drawn into an offscreen framebuffer and read back;
-// the lines' vertex buffer deleted with its layer.
-#include "map/gl/OVMapVectorLayers.h"
+// the lines' vertex buffer deleted with its layer, in its own share group.
+#include "map/layers/OVMapVectorLayers.h"
+#include "map/gl/OVTextureLoader.h"
+#include "map/gl/OVTextureRegistry.h"
 #include "map/projection/OVMapProjection.h"
 
 #include "support/FakeMapView.h"
@@ -103,6 +105,57 @@ TEST_F(VectorLayerGL, TheBoundaryLinesBufferGoesWithTheLayer)
         EXPECT_EQ(liveBuffers(), before + 1);
     } // destroyed with the context current, as on the drawing thread
     EXPECT_EQ(liveBuffers(), before);
+}
+
+// Buffer names are per share group: a lines layer that goes while another group's context is
+// current must not delete that group's buffer of the same name, and its own still goes.
+TEST_F(VectorLayerGL, TheBoundaryBufferIsDeletedInItsOwnShareGroup)
+{
+    begin(QSize(361, 181), kWorldHalfShifted);
+    const QString path = testOutputPath(QStringLiteral("one_segment_buffer.txt"));
+    writeTestFile(path, "10 -50 10 50\n");
+    OVTextureRegistry registry;
+    auto loader = std::make_shared<OVTextureLoader>(gl->context(), registry);
+    ASSERT_TRUE(loader->hasContext());
+    auto layer = std::make_unique<OVMapLinesLayer>(&controller, loader, path);
+    ASSERT_TRUE(waitUntil([&] { return layer->parseFinished(); }));
+    gl->makeCurrent();
+    layer->draw();
+    ASSERT_TRUE(layer->verticesReady());
+    GLint layerBuffer = 0;
+    GLuint lines = 0;
+    // The layer's buffer name: the last one made in this group, found by asking for the next.
+    gl->gl()->glGenBuffers(1, &lines);
+    gl->gl()->glDeleteBuffers(1, &lines);
+    for (GLuint name = 1; name < lines; ++name)
+        if (gl->gl()->glIsBuffer(name))
+            layerBuffer = GLint(name);
+    ASSERT_GT(layerBuffer, 0);
+
+    // Another group, holding a buffer under the same name.
+    GLTestContext other(QSize(8, 8));
+    ASSERT_TRUE(other.isValid());
+    other.makeCurrent();
+    QList<GLuint> names;
+    GLuint made = 0;
+    while (made < GLuint(layerBuffer)) {
+        other.gl()->glGenBuffers(1, &made);
+        other.gl()->glBindBuffer(GL_ARRAY_BUFFER, made);
+        other.gl()->glBindBuffer(GL_ARRAY_BUFFER, 0);
+        names.append(made);
+    }
+    ASSERT_EQ(made, GLuint(layerBuffer));
+
+    layer.reset(); // with the other group's context current
+    EXPECT_TRUE(other.gl()->glIsBuffer(made)) << "the other group's buffer survives";
+    gl->makeCurrent();
+    EXPECT_TRUE(waitUntil([&] {
+        gl->makeCurrent();
+        return !gl->gl()->glIsBuffer(GLuint(layerBuffer));
+    })) << "the layer's own buffer is deleted by the loader, which shares its group";
+    other.makeCurrent();
+    other.gl()->glDeleteBuffers(GLsizei(names.size()), names.constData());
+    loader.reset();
 }
 
 TEST(MapGrid, LinesCoverTheProjectionsValidRange)

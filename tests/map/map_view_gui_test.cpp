@@ -2,8 +2,8 @@
 // user's preferences), the stored geometry, mouse, wheel and pinch input, recentring, and the
 // place labels from a fixture location database, an older load never replacing a newer one.
 // Layers are recording stubs.
-#include "map/NBMapView.h"
-#include "map/NBMapViewController.h"
+#include "map/views/NBMapView.h"
+#include "map/views/NBMapViewController.h"
 #include "map/OVMapSettings.h"
 #include "map/gl/OVTextureRegistry.h"
 
@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QNativeGestureEvent>
 #include <QOpenGLContext>
@@ -167,6 +168,43 @@ TEST_F(MapViewTest, TheFirstFrameMakesOneLoaderAndOneControllerWithTheUsersPrefe
     EXPECT_EQ(recorder.ofType(OVMapLayerType::ParticleMode).at(0)->particleColumns, 400);
 }
 
+// Playing with no radar or satellite frame and particles off: nothing moves, so no frame is
+// drawn until something changes; a minimised map draws none at all and catches up on return.
+TEST_F(MapViewTest, WithNothingToAnimateOrMinimisedTheMapDrawsNoFrame)
+{
+    store(QString(OVMapSettingKey::isPlaying), QStringLiteral("YES"));
+    store(QString(OVMapSettingKey::showParticleMode), QStringLiteral("NO"));
+    store(QString(OVMapSettingKey::animationSpeed), 0.1);
+    NBMapView &map = shown();
+    ASSERT_TRUE(waitUntil([&] { return map.cityLabelDeliveries() > 0; }));
+    map.update(); // gathers every frame asked for so far
+    int painted = map.paintCount();
+    ASSERT_TRUE(waitUntil([&] { return map.paintCount() > painted; }));
+
+    OVMapController *controller = map.mapGenerator();
+    ASSERT_NE(controller, nullptr);
+    EXPECT_FALSE(controller->loopHasFrames());
+    EXPECT_FALSE(controller->timeTracker().isPaused()) << "the play state is kept";
+    EXPECT_FALSE(controller->timeTracker().isTicking());
+    painted = map.paintCount();
+    EXPECT_FALSE(waitUntil([&] { return map.paintCount() > painted; }, 5000)) << "idle for 5 s";
+
+    map.redraw();
+    ASSERT_TRUE(waitUntil([&] { return map.paintCount() > painted; })) << "a change still draws";
+
+    map.showMinimized();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(map.canShowFrames());
+    painted = map.paintCount();
+    EXPECT_FALSE(waitUntil([&] {
+        map.redraw();
+        return map.paintCount() > painted;
+    }, 3000)) << "minimised, while frames are asked for";
+
+    map.showNormal();
+    EXPECT_TRUE(waitUntil([&] { return map.paintCount() > painted; })) << "the frame asked for comes on return";
+}
+
 TEST_F(MapViewTest, ADensityIndexBeyondTheTableIsPassedOnAndRaised)
 {
     store(QString(OVMapSettingKey::particleDensity), 7);
@@ -200,8 +238,54 @@ TEST_F(MapViewTest, DraggingDownMovesTheCentreNorth)
     send(QEvent::MouseMove, QPointF(400, 280), Qt::NoButton, Qt::LeftButton);
     EXPECT_DOUBLE_EQ(map.center().y(), 12.0);
     EXPECT_DOUBLE_EQ(map.center().x(), 20.0);
-    EXPECT_FLOAT_EQ(OVUserDefaults::standard().doubleForKey(NBMapView::kCenterLatitudeKey), 12.0f);
     QTest::mouseRelease(&map, Qt::LeftButton, {}, QPoint(400, 280));
+    EXPECT_FLOAT_EQ(OVUserDefaults::standard().doubleForKey(NBMapView::kCenterLatitudeKey), 12.0f)
+        << "stored when the drag ends";
+}
+
+// Every stored change rewrites the settings file: a long drag and a run of wheel steps store
+// the view a few times, and what is unsaved when the view goes is not lost.
+TEST_F(MapViewTest, PanningRewritesTheSettingsRarelyAndTheViewGoingKeepsTheLastView)
+{
+    NBMapView &map = shown();
+    map.setZoom(10.0);
+    map.setCenter(QPointF(0, 0));
+    int writes = 0;
+    QObject::connect(&OVUserDefaults::standard(), &OVUserDefaults::valueChanged, &map, [&](const QString &key) {
+        if (key == NBMapView::kCenterLongitudeKey)
+            ++writes;
+    });
+
+    QTest::mousePress(&map, Qt::LeftButton, {}, QPoint(400, 200));
+    QElapsedTimer dragging;
+    dragging.start();
+    int moves = 0;
+    while (dragging.elapsed() < 2000) {
+        send(QEvent::MouseMove, QPointF(400 - (++moves % 300), 200), Qt::NoButton, Qt::LeftButton);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    const QPointF dragged = map.center();
+    QTest::mouseRelease(&map, Qt::LeftButton, {}, QPoint(400 - (moves % 300), 200));
+    EXPECT_GT(moves, 20);
+    EXPECT_LE(writes, 2) << moves << " moves";
+    EXPECT_GE(writes, 1) << "the drag's end stores the view";
+    EXPECT_FLOAT_EQ(OVUserDefaults::standard().doubleForKey(NBMapView::kCenterLongitudeKey), float(dragged.x()));
+
+    // Wheel steps: at most one write a second, and none lost when the view goes at once.
+    writes = 0;
+    for (int step = 0; step < 30; ++step) {
+        QWheelEvent wheel(QPointF(400, 200), map.mapToGlobal(QPointF(400, 200)), QPoint(), QPoint(0, 120),
+                          Qt::NoButton, {}, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&map, &wheel);
+    }
+    const double zoomed = map.zoom();
+    EXPECT_EQ(writes, 0) << "wheel steps wait for the next write";
+    view.reset();
+    EXPECT_EQ(writes, 1);
+    OVUserDefaults::standard().synchronize();
+    OVUserDefaults reread(OVUserDefaults::standard().filePath());
+    EXPECT_FLOAT_EQ(reread.doubleForKey(NBMapView::kZoomKey), float(zoomed));
+    EXPECT_FLOAT_EQ(reread.doubleForKey(NBMapView::kCenterLongitudeKey), float(dragged.x()));
 }
 
 TEST_F(MapViewTest, ADragAcrossTheDateLineIsStoredWrapped)

@@ -4,11 +4,13 @@
 // every configuration they were handed. Header only; link nimbrel_map.
 #pragma once
 
+#include <functional>
+
 #include "map/OVMapControllerInterface.h"
-#include "map/OVMapLayerControls.h"
-#include "map/OVMapLayerFactory.h"
+#include "map/layers/OVMapLayerControls.h"
+#include "map/layers/OVMapLayerFactory.h"
 #include "map/projection/OVMapProjection.h"
-#include "map/gl/OVMapLayer.h"
+#include "map/layers/OVMapLayer.h"
 
 #include <QColor>
 #include <QOpenGLContext>
@@ -34,6 +36,8 @@ public:
     void draw() override
     {
         ++draws;
+        if (duringDraw)
+            duringDraw();
         if (!fill.isValid() || !mapController() || !mapController()->mapProjection())
             return;
         QOpenGLFunctions_2_1 *gl =
@@ -70,6 +74,8 @@ public:
     OVMapLayerConfiguration configuration;
     QColor fill;
     int draws = 0;
+    /// Runs inside each draw, with the frame's OpenGL context current.
+    std::function<void()> duringDraw;
     int timerInvalidations = 0;
     int cleanups = 0;
     int updates = 0;

@@ -3,7 +3,7 @@
 // database. Header only; link nimbrel_map.
 #pragma once
 
-#include "map/NBMapView.h"
+#include "map/views/NBMapView.h"
 #include "map/gl/OVTextureRegistry.h"
 #include "support/FakeClock.h"
 #include "support/MapStubLayers.h"

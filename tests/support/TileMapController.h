@@ -4,7 +4,7 @@
 #pragma once
 
 #include "map/OVMapControllerInterface.h"
-#include "map/gl/OVMapLayer.h"
+#include "map/layers/OVMapLayer.h"
 #include "map/gl/OVTextureLoader.h"
 #include "map/projection/OVMapProjection.h"
 #include "support/FakeMapView.h"

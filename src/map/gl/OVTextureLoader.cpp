@@ -28,6 +28,12 @@ QByteArray copyPixels(const uchar *pixels, int32_t width, int32_t height)
 
 } // namespace
 
+std::recursive_mutex &OVTextureLoader::sharedGLMutex()
+{
+    static std::recursive_mutex mutex;
+    return mutex;
+}
+
 OVTextureLoader::OVTextureLoader(QOpenGLContext *shareContext, OVTextureRegistry &registry)
     : mRegistry(registry)
 {
@@ -193,7 +199,21 @@ void OVTextureLoader::queueDeleteTextureJob(uint32_t textureNumber, bool highPri
     // Checked and queued under one lock: a second delete of the same name could otherwise
     // free a texture that reused the name in between.
     enqueue(job, [textureNumber](const OVTextureLoaderJobPtr &waiting) {
-        return waiting->isDeleteJob && waiting->textureNumber == textureNumber;
+        return waiting->isDeleteJob && !waiting->deletesBuffer && waiting->textureNumber == textureNumber;
+    });
+}
+
+void OVTextureLoader::queueDeleteBufferJob(uint32_t bufferName)
+{
+    if (!mContext || bufferName == 0)
+        return;
+    auto job = std::make_shared<OVTextureLoaderJob>();
+    job->isDeleteJob = true;
+    job->deletesBuffer = true;
+    job->textureNumber = bufferName;
+    job->highPriority = true;
+    enqueue(job, [bufferName](const OVTextureLoaderJobPtr &waiting) {
+        return waiting->isDeleteJob && waiting->deletesBuffer && waiting->textureNumber == bufferName;
     });
 }
 
@@ -285,7 +305,10 @@ void OVTextureLoader::threadRunLoop()
         for (const QString &key : pass.releasedKeys)
             mRegistry.dequeueKey(key);
         for (const OVTextureLoaderJobPtr &job : pass.taken) {
-            handleJob(*job);
+            {
+                const std::lock_guard glLock(sharedGLMutex());
+                handleJob(*job);
+            }
             if (job->isDeleteJob || job->textureKey.isEmpty())
                 continue;
             auto item = std::make_shared<OVTextureLoaderItem>(this, job->textureKey, mRegistry.clock());
@@ -304,6 +327,7 @@ void OVTextureLoader::threadRunLoop()
 void OVTextureLoader::tearDownOnWorker()
 {
     QList<GLuint> names;
+    QList<GLuint> buffers;
     for (const OVTextureLoaderItemPtr &item : mRegistry.detachAllItemsForLoader(this)) {
         if (item->textureNumber() != OVTextureLoaderItem::kNoTexture)
             names.append(item->textureNumber());
@@ -315,13 +339,16 @@ void OVTextureLoader::tearDownOnWorker()
     }
     for (const OVTextureLoaderJobPtr &job : waiting) {
         if (job->isDeleteJob)
-            names.append(job->textureNumber);
+            (job->deletesBuffer ? buffers : names).append(job->textureNumber);
         else if (!job->textureKey.isEmpty())
             mRegistry.dequeueKey(job->textureKey);
     }
     if (mGL) {
+        const std::lock_guard glLock(sharedGLMutex());
         if (!names.isEmpty())
             mGL->glDeleteTextures(GLsizei(names.size()), names.constData());
+        if (!buffers.isEmpty())
+            mGL->glDeleteBuffers(GLsizei(buffers.size()), buffers.constData());
         mGL->glFinish();
     }
     mGL = nullptr;
@@ -338,7 +365,10 @@ void OVTextureLoader::handleJob(OVTextureLoaderJob &job)
     }
     if (job.isDeleteJob) {
         const GLuint name = job.textureNumber;
-        mGL->glDeleteTextures(1, &name);
+        if (job.deletesBuffer)
+            mGL->glDeleteBuffers(1, &name);
+        else
+            mGL->glDeleteTextures(1, &name);
         mGL->glFinish();
         return;
     }

@@ -15,6 +15,12 @@
 // joins the worker, which deletes the loader's textures and the waiting deletes first.
 //
 // Without a context (logged once) no thread runs and every load reports "no OpenGL context".
+//
+// OpenGL work of the share group is serialized under `sharedGLMutex`: each upload or delete of
+// the worker, and each frame of the map. Mesa's software renderer (llvmpipe, what a machine
+// without a GPU driver gets) corrupts its heap when one context uploads a texture while another
+// context of the same share group draws, and the worker died inside glTexImage2D. Uploads stay
+// off the drawing thread; they wait for the frame to end instead of running beside it.
 #pragma once
 
 #include "map/gl/OVTextureLoaderJob.h"
@@ -74,6 +80,9 @@ public:
     void setDelegate(OVTextureLoaderDelegate *delegate) { mDelegate.store(delegate); }
     OVTextureLoaderDelegate *delegate() const { return mDelegate.load(); }
 
+    /// Held across every GL call of a loader's worker job and across each map frame.
+    static std::recursive_mutex &sharedGLMutex();
+
     /// Repacks 4-byte RGBA pixels into the layout of a smaller format; nothing for a source
     /// that is not whole pixels or a format outside the registry's size table.
     static std::optional<QByteArray> compressedPixelsFromSource(const QByteArray &source, uint32_t outputFormat);
@@ -103,6 +112,9 @@ public:
     /// Deletes a texture nobody registered (a label's), or one the registry let go.
     void unmanagedDeleteTextureID(uint32_t textureNumber, bool highPriority);
     void queueDeleteTextureJob(uint32_t textureNumber, bool highPriority);
+    /// Deletes a buffer object of the share group (one a layer made while drawing) in the
+    /// loader's context, for an owner that goes while no context of the group is current.
+    void queueDeleteBufferJob(uint32_t bufferName);
     /// Asks the worker to end after its current pass.
     void stopThread();
 

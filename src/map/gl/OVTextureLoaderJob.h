@@ -33,6 +33,8 @@ public:
     void generateBGRA();
 
     bool isDeleteJob = false;
+    /// A delete job for a buffer object (its name in `textureNumber`), not a texture.
+    bool deletesBuffer = false;
     bool cancelIfOld = false;
     bool highPriority = false;
     QByteArray imageData;

@@ -1,5 +1,7 @@
 #include "map/gl/OVTextureRegistry.h"
 
+#include "map/gl/OVTextureLoader.h"
+
 #include "platform/OVLog.h"
 
 #include <QOpenGLContext>
@@ -22,6 +24,7 @@ OVTextureRegistry &OVTextureRegistry::shared()
 
 bool OVTextureRegistry::currentContextIsTexture(uint32_t textureNumber)
 {
+    const std::lock_guard glLock(OVTextureLoader::sharedGLMutex());
     QOpenGLContext *context = QOpenGLContext::currentContext();
     return context && context->functions()->glIsTexture(textureNumber) == GL_TRUE;
 }

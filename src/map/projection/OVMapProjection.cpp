@@ -2,6 +2,7 @@
 
 #include "platform/OVLog.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -20,6 +21,17 @@ std::optional<QVariantList> projectPointValues(const std::optional<QVariantList>
             projected.append(project(value.toPointF()));
     }
     return projected;
+}
+
+// The tile index of a fraction of the plane times the tile count. Latitudes at a pole make
+// Mercator's y infinite, and casting an infinity (or NaN) to an integer is undefined: the index
+// is held to a range far beyond any tile count instead, which callers clamp as usual.
+int64_t tileIndex(double scaled)
+{
+    constexpr double kLimit = 9007199254740992.0; // 2^53
+    if (std::isnan(scaled))
+        return 0;
+    return static_cast<int64_t>(std::floor(std::clamp(scaled, -kLimit, kLimit)));
 }
 
 } // namespace
@@ -82,14 +94,14 @@ OVGeoPoint OVMapProjection::geoPointForPoint(const QPointF &) const
 int64_t OVMapProjection::xTileForLatitude(double latitude, double longitude, int64_t totalXTiles) const
 {
     const double x = pointForLatitude(latitude, longitude).x();
-    return static_cast<int64_t>(std::floor(double(totalXTiles) * ((x - mCartesianRect.x()) * mInverseCartesianRectWidth)));
+    return tileIndex(double(totalXTiles) * ((x - mCartesianRect.x()) * mInverseCartesianRectWidth));
 }
 
 int64_t OVMapProjection::yTileForLatitude(double latitude, double longitude, int64_t totalYTiles) const
 {
     const double y = pointForLatitude(latitude, longitude).y();
     const double top = mCartesianRect.y() + mCartesianRect.height();
-    return static_cast<int64_t>(std::floor(double(totalYTiles) * ((top - y) * mInverseCartesianRectHeight)));
+    return tileIndex(double(totalYTiles) * ((top - y) * mInverseCartesianRectHeight));
 }
 
 int64_t OVMapProjection::xTileForGeoPoint(const OVGeoPoint &point, int64_t totalXTiles) const

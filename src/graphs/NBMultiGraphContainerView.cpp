@@ -272,7 +272,7 @@ QDateTime NBMultiGraphContainerView::endDate() const
 
 qint64 NBMultiGraphContainerView::dataWindowMargin() const
 {
-    return qint64(std::llround(mGraphInterval * 1000.0));
+    return qint64(std::llround(mTimeWindow.interval() * 1000.0));
 }
 
 void NBMultiGraphContainerView::loadDataWindow()

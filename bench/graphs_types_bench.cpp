@@ -57,7 +57,7 @@ BENCHMARK(BM_PanelKept)->DenseRange(0, 10)->Unit(benchmark::kMillisecond);
 void setUpDirectionGraph(OVGraphView &view, OVGraphRange yRange)
 {
     view.resize(1200, 300);
-    view.setGraphXMode(1);
+    view.setGraphXMode(OVGraphXMode::Dates);
     view.setAutoScale(false);
     view.setSmoothed(true);
     view.setStroke(true);

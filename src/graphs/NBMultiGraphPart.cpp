@@ -119,7 +119,7 @@ void NBMultiGraphPart::setup()
     const QDateTime now = this->now();
     mLegend->setDrawYLegend(true);
     mLegend->setMinYLegendWidth(40.0);
-    mLegend->setGraphXMode(1);
+    mLegend->setGraphXMode(OVGraphXMode::Dates);
     mLegend->setMinDate(now.addSecs(-kSecondsBeforeNowAtStart));
     mLegend->setMaxDate(now);
     mLegend->setDrawXLegend(true);
@@ -136,7 +136,7 @@ void NBMultiGraphPart::applySharedGraphSettings(OVGraphView &graph, OVGraphLegen
     graph.setSmoothed(true);
     graph.setPlot(false);
     graph.setExtendTheData(false);
-    graph.setGraphXMode(1);
+    graph.setGraphXMode(OVGraphXMode::Dates);
     graph.setAutoScale(false);
     graph.setInverted(false);
     graph.setDrawForegroundWhenNoData(false);

@@ -219,7 +219,7 @@ BENCHMARK(BM_TypePaint)->ArgsProduct({benchmark::CreateDenseRange(0, 10, 1), {1,
 void setUpDirectionGraph(OVGraphView &view, OVGraphRange yRange)
 {
     view.resize(1200, 300);
-    view.setGraphXMode(1);
+    view.setGraphXMode(OVGraphXMode::Dates);
     view.setAutoScale(false);
     view.setSmoothed(true);
     view.setStroke(true);

@@ -50,12 +50,13 @@ std::vector<OVGraphDataPoint> hourly(int count)
 
 void setUpGraph(OVGraphView &view, int mode, int hours)
 {
+    const auto yMode = static_cast<OVGraphYMode>(mode);
     view.resize(600, 155);
-    view.setGraphXMode(1);
-    view.setGraphYMode(mode);
-    view.setSmoothed(mode != 1);
+    view.setGraphXMode(OVGraphXMode::Dates);
+    view.setGraphYMode(yMode);
+    view.setSmoothed(yMode != OVGraphYMode::Bars);
     view.setStroke(true);
-    view.setGraphSecondaryYMode(1);
+    view.setGraphSecondaryYMode(OVGraphSecondaryYMode::Line);
     view.setSecondaryYColor(Qt::cyan);
     view.setForegroundColor(QColor(60, 120, 160));
     view.setBackgroundColor(QColor(20, 30, 40));
@@ -112,7 +113,7 @@ void BM_XLegendContent(benchmark::State &state)
     ensureApplication();
     OVGraphLegendView legend;
     legend.resize(600, 155);
-    legend.setGraphXMode(1);
+    legend.setGraphXMode(OVGraphXMode::Dates);
     legend.setTimeZone(QTimeZone("America/New_York"));
     legend.setMinDate(kStart);
     legend.setMaxDate(kStart.addDays(state.range(0)));

@@ -39,11 +39,6 @@ QVariantMap centred(const char *key)
     return NBPrefController::centerTextForBase(QLatin1String(key)).value_or(QVariantMap());
 }
 
-int32_t units(QLatin1String key)
-{
-    return int32_t(NBPrefController::integerForKey(key));
-}
-
 } // namespace
 
 double NBCurrentConditionsView::totalConditionWidth()
@@ -203,18 +198,18 @@ NBCurrentConditionsView::Reading NBCurrentConditionsView::readingForConditions(c
     Reading reading;
     if (!conditions)
         return reading;
-    const int32_t temperatureUnits = units(NBSettingKey::temperatureUnits);
+    const OVTemperatureUnit temperatureUnits = OVUnits::temperatureSetting();
     if (conditions->temperatureF() != OVNoValue) {
         const QString t = conditions->integerTemperatureStringWithUnits(temperatureUnits);
         const QString f = conditions->integerFeelsLikeTemperatureStringWithUnits(temperatureUnits);
         reading.values[Temperature] = t == f ? t : QStringLiteral("%1 (%2)").arg(t, f);
     }
-    reading.values[Wind] = conditions->shortCombinedSpeedStringWithUnits(units(NBSettingKey::windSpeedUnits), false);
-    reading.values[Pressure] = conditions->shortPressureStringWithUnits(units(NBSettingKey::pressureUnits));
+    reading.values[Wind] = conditions->shortCombinedSpeedStringWithUnits(OVUnits::windSpeedSetting(), false);
+    reading.values[Pressure] = conditions->shortPressureStringWithUnits(OVUnits::pressureSetting());
     reading.values[CloudCover] = conditions->skyCoverPercentageString();
     reading.values[Dewpoint] = conditions->dewpointStringWithUnits(temperatureUnits);
     reading.values[Humidity] = conditions->humidityString();
-    reading.values[Visibility] = conditions->visibilityStringWithUnits(units(NBSettingKey::distanceUnits));
+    reading.values[Visibility] = conditions->visibilityStringWithUnits(OVUnits::distanceSetting());
     reading.windSpeedMPH = conditions->windSpeedMPH();
     reading.windDirection = conditions->windDirection();
     return reading;

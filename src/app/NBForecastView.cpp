@@ -179,16 +179,7 @@ QString NBForecastView::temperatureText(const QVariantMap &period)
     double value = raw.isNull() ? 0.0 : raw.toDouble(&numeric);
     if (!numeric || !std::isfinite(value) || value == OVNoValue)
         return OVLocalizedString("n/a");
-    switch (NBPrefController::integerForKey(NBSettingKey::temperatureUnits)) {
-    case 1:
-        value = celsiusFromFahrenheit(float(value));
-        break;
-    case 2:
-        value = kelvinFromFahrenheit(float(value));
-        break;
-    default:
-        break;
-    }
+    value = OVUnits::fromFahrenheit(value, OVUnits::temperatureSetting());
     // A value just below zero would round to "-0".
     if (value >= -0.5 && value < 0.0)
         value = 0.1;

@@ -5,6 +5,7 @@
 #include "app/NBMainWindow.h"
 #include "app/NBProductLinks.h"
 #include "core/NBControllerSettings.h"
+#include "core/NBGraphTypeTable.h"
 #include "core/NBPrefController.h"
 #include "core/NBRegisteredDefaults.h"
 #include "core/OVDisplayNotifications.h"
@@ -24,27 +25,6 @@ constexpr int kLocationsWithShortcut = 8;
 constexpr int kWidestGraphDays = 366;
 constexpr int kNarrowestGraphDays = 1;
 constexpr int kDockMenuIconSize = 24;
-
-struct GraphItem
-{
-    const char *outlet;
-    const char *key;
-    const char *title;
-};
-
-const GraphItem kGraphItems[] = {
-    {"menuGraphShowTemperature", "showTemperatureGraph", "Temperature"},
-    {"menuGraphShowWindSpeed", "showWindSpeedGraph", "Wind Speed"},
-    {"menuGraphShowWindDirection", "showWindDirectionGraph", "Wind Direction"},
-    {"menuGraphShowCylindricalWindDirection", "showCylindricalWindDirectionGraph", "Cylindrical Wind Direction"},
-    {"menuGraphShowPressure", "showPressureGraph", "Pressure"},
-    {"menuGraphShowPOP", "showProbabilityOfPrecipitationGraph", "Probability of Precipitation"},
-    {"menuGraphShowPrecipitation", "showPrecipitationGraph", "Precipitation"},
-    {"menuGraphShowSnowfall", "showSnowfallGraph", "Snowfall"},
-    {"menuGraphShowCloudCover", "showCloudCoverGraph", "Cloud Cover"},
-    {"menuGraphShowHumidity", "showHumidityGraph", "Humidity"},
-    {"menuGraphShowWaveHeight", "showWaveHeightGraph", "Wave Height"},
-};
 
 // The menu image of an observation's icon: registered once at 24 x 24 under "<name>_dockmenu".
 QIcon dockMenuIcon(const OVWeatherConditions &conditions)
@@ -117,9 +97,9 @@ void NBMenuBar::build()
                                                         {nullptr, {}},
                                                         {"menuShowCities", OVLocalizedString("Show Cities")}});
     view->addSeparator();
-    for (const GraphItem &item : kGraphItems) {
-        QAction *action = view->addAction(OVLocalizedString(item.title));
-        action->setObjectName(QString::fromLatin1(item.outlet));
+    for (const NBGraphTypeRow &item : NBGraphTypeTable) {
+        QAction *action = view->addAction(OVLocalizedString(item.menuTitle));
+        action->setObjectName(QString::fromLatin1(item.menuObjectName));
         action->setCheckable(true);
     }
     buildMenu(OVLocalizedString("Window"), {{"menuOpenActivityPanel", OVLocalizedString("Activity")},
@@ -180,8 +160,8 @@ QAction *NBMenuBar::menuAction(const QString &name) const
 QMenu *NBMenuBar::applicationDockMenu(QSystemTrayIcon *tray)
 {
     auto *menu = new QMenu();
-    const int temperatureUnits = int(NBPrefController::integerForKey(NBSettingKey::temperatureUnits));
-    const int windUnits = int(NBPrefController::integerForKey(NBSettingKey::windSpeedUnits));
+    const OVTemperatureUnit temperatureUnits = OVUnits::temperatureSetting();
+    const OVWindSpeedUnit windUnits = OVUnits::windSpeedSetting();
     const std::shared_ptr<OVWeatherLocation> current = mWeatherController.currentLocation();
     int n = 0;
     for (const std::shared_ptr<OVWeatherLocation> &location : mLocations.monitored()) {
@@ -258,10 +238,10 @@ void NBMenuBar::actionHandler(QAction *sender)
     } else if (name == QLatin1String("menuHelpEmailSupport")) {
         NBProductLinks::emailSupport();
     } else {
-        for (const GraphItem &item : kGraphItems) {
-            if (name != QLatin1String(item.outlet))
+        for (const NBGraphTypeRow &item : NBGraphTypeTable) {
+            if (name != QLatin1String(item.menuObjectName))
                 continue;
-            const QString key = QString::fromLatin1(item.key);
+            const QString key = QString::fromLatin1(item.visibilityKey);
             NBPrefController::setSetting(!NBPrefController::boolForKey(key), key);
             if (base)
                 base->redisplayGraphViews();
@@ -271,9 +251,9 @@ void NBMenuBar::actionHandler(QAction *sender)
 
 void NBMenuBar::validateMenuItems()
 {
-    for (const GraphItem &item : kGraphItems) {
-        if (QAction *action = menuAction(QString::fromLatin1(item.outlet)))
-            action->setChecked(NBPrefController::boolForKey(QString::fromLatin1(item.key)));
+    for (const NBGraphTypeRow &item : NBGraphTypeTable) {
+        if (QAction *action = menuAction(QString::fromLatin1(item.menuObjectName)))
+            action->setChecked(NBPrefController::boolForKey(QString::fromLatin1(item.visibilityKey)));
     }
     const int days = int(NBPrefController::integerForKey(NBSettingKey::graphWidthDays));
     if (QAction *expand = menuAction(QStringLiteral("menuViewExpandGraph")))
@@ -296,6 +276,6 @@ void NBMenuBar::updateDockTile()
         return;
     const bool show = NBPrefController::boolForKey(QStringLiteral("NBShowTemperatureInDock"));
     mDockTile->setBadgeLabel(
-        show ? conditions->integerTemperatureStringWithUnits(int(NBPrefController::integerForKey(NBSettingKey::temperatureUnits)))
+        show ? conditions->integerTemperatureStringWithUnits(OVUnits::temperatureSetting())
              : QString());
 }

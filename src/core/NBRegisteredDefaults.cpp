@@ -1,5 +1,7 @@
 #include "core/NBRegisteredDefaults.h"
 
+#include "core/NBGraphTypeTable.h"
+
 #include <QStringList>
 
 namespace {
@@ -26,27 +28,16 @@ QVariantMap table()
     const QString no = QStringLiteral("NO");
     const QString one = QStringLiteral("1");
     const QString zero = QStringLiteral("0");
-    return {
-        {QStringLiteral("graphWidthDays"), one},
+    QVariantMap defaults{
+        {QString(NBSettingKey::graphWidthDays), one},
         {QStringLiteral("graphShowAverage"), zero},
         {QStringLiteral("graphHeight"), QStringLiteral("155")},
         {QStringLiteral("graphOffset"), zero},
         {QStringLiteral("graphInterval"), QStringLiteral("259200")},
-        {QStringLiteral("showTemperatureGraph"), one},
-        {QStringLiteral("showWindSpeedGraph"), one},
-        {QStringLiteral("showCylindricalWindDirectionGraph"), one},
-        {QStringLiteral("showWindDirectionGraph"), zero},
-        {QStringLiteral("showPressureGraph"), one},
-        {QStringLiteral("showHumidityGraph"), one},
-        {QStringLiteral("showPrecipitationGraph"), one},
-        {QStringLiteral("showCloudCoverGraph"), one},
-        {QStringLiteral("showSnowfallGraph"), zero},
-        {QStringLiteral("showWaveHeightGraph"), zero},
-        {QStringLiteral("showProbabilityOfPrecipitationGraph"), one},
-        {QStringLiteral("temperatureUnits"), zero},
-        {QStringLiteral("windSpeedUnits"), zero},
-        {QStringLiteral("distanceUnits"), zero},
-        {QStringLiteral("pressureUnits"), zero},
+        {QString(NBSettingKey::temperatureUnits), zero},
+        {QString(NBSettingKey::windSpeedUnits), zero},
+        {QString(NBSettingKey::distanceUnits), zero},
+        {QString(NBSettingKey::pressureUnits), zero},
         {QStringLiteral("zips"), QVariantList{QStringLiteral("95014")}},
         {QStringLiteral("imageZoom"), QStringLiteral("1.0")},
         {QStringLiteral("radarOpacity"), QStringLiteral("0.7")},
@@ -73,17 +64,17 @@ QVariantMap table()
         {QStringLiteral("radarOverlayURL"), url(kImageServer, "/image_maps/radar_overlay/radar_")},
         {QStringLiteral("radarOverlayUpdateCheckURL"),
          url(kImageServer, "/image_maps/radar_overlay/last_updated.txt")},
-        {QStringLiteral("showDewpoint"), one},
+        {QString(NBSettingKey::showDewpoint), one},
         {QString(NBSettingKey::ndfdServerURL), QStringLiteral("https://graphical.weather.gov")},
         {QString(NBSettingKey::modelDataServerURL), QStringLiteral("https://nomads.ncep.noaa.gov")},
-        {QStringLiteral("updateFrequency"), QStringLiteral("3600")},
+        {QString(NBSettingKey::updateFrequency), QStringLiteral("3600")},
         {QStringLiteral("showActivityWindow"), zero},
         {QStringLiteral("showJournalWindow"), zero},
         {QStringLiteral("showInfoPanel"), zero},
         {QStringLiteral("NBShowTemperatureInDock"), one},
         // No real status or download server exists: empty hosts send nothing.
-        {QStringLiteral("NBStatusServerURL"), QString()},
-        {QStringLiteral("NBDownloadServerURL"), QString()},
+        {QString(NBSettingKey::statusServerURL), QString()},
+        {QString(NBSettingKey::downloadServerURL), QString()},
         // Nor do a product web site, social-media page or support address: nothing is opened.
         {QString(NBSettingKey::productWebURL), QString()},
         {QString(NBSettingKey::productSocialURL), QString()},
@@ -98,6 +89,10 @@ QVariantMap table()
         {QString(NBSettingKey::mapImageryServerURL), QString()},
         {QString(NBSettingKey::mapTerrainServerURL), QString()},
     };
+    // The show setting of each graph type.
+    for (const NBGraphTypeRow &graphType : NBGraphTypeTable)
+        defaults.insert(QLatin1String(graphType.visibilityKey), graphType.shownByDefault ? one : zero);
+    return defaults;
 }
 
 } // namespace NBRegisteredDefaults

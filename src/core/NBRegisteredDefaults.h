@@ -21,6 +21,8 @@ inline constexpr QLatin1String temperatureUnits{"temperatureUnits"};
 inline constexpr QLatin1String windSpeedUnits{"windSpeedUnits"};
 inline constexpr QLatin1String distanceUnits{"distanceUnits"};
 inline constexpr QLatin1String pressureUnits{"pressureUnits"};
+/// Not registered: absent reads 0.
+inline constexpr QLatin1String heightUnits{"heightUnits"};
 /// Scheme and host of the forecast data service ("https://host"); empty: nothing is requested.
 inline constexpr QLatin1String brisantDataServerURL{"OVBrisantDataServerURL"};
 /// Access key sent with every request to the forecast data service.

@@ -5,7 +5,7 @@
 #include "core/OVConstants.h"
 #include "platform/OVLocalize.h"
 #include "weather/OVForecastPeriod.h"
-#include "weather/OVUnitConversions.h"
+#include "weather/OVUnits.h"
 #include "weather/OVWeatherConditions.h"
 
 #include <QTimeZone>
@@ -163,43 +163,15 @@ QString stringForDirection(double degrees)
     return OVLocalizedString(names[size_t(chosen < 0 ? 0 : chosen)]);
 }
 
-double windSpeedInUnits(double knots, int windSpeedUnits)
-{
-    switch (windSpeedUnits) {
-    case 0:
-        return milesPerHourFromKnots(float(knots));
-    case 1:
-        return kilometersPerHourFromKnots(float(knots));
-    case 3:
-        return metersPerSecondFromKnots(float(knots));
-    default:
-        return knots;
-    }
-}
-
-QString windReadout(double speedKnots, double gustKnots, double directionDegrees, int windSpeedUnits)
+QString windReadout(double speedKnots, double gustKnots, double directionDegrees, OVWindSpeedUnit unit)
 {
     if (speedKnots == 0.0)
         return OVLocalizedString("Calm");
-    const char *format = nullptr;
-    switch (windSpeedUnits) {
-    case 0:
-        format = "%@ %@ mph";
-        break;
-    case 1:
-        format = "%@ %@ km/h";
-        break;
-    case 2:
-        format = "%@ %@ knots";
-        break;
-    case 3:
-        format = "%@ %@ m/s";
-        break;
-    default:
+    if (!OVUnits::isNamed(unit))
         return QString();
-    }
-    const double speed = windSpeedInUnits(speedKnots, windSpeedUnits);
-    const double gust = windSpeedInUnits(gustKnots, windSpeedUnits);
+    const QString format = QStringLiteral("%@ %@ ") + QLatin1String(OVUnits::windSpeedWord(unit));
+    const double speed = OVUnits::fromKnots(speedKnots, unit);
+    const double gust = OVUnits::fromKnots(gustKnots, unit);
     QString speedText = QString::asprintf("%.0f", speed);
     if (gust > speed + 0.5)
         speedText += QString::asprintf("-%.0f", gust);

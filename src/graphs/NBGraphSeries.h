@@ -12,6 +12,7 @@
 
 #include <vector>
 
+#include "weather/OVUnits.h"
 #include "weather/OVWeatherConditions.h"
 
 namespace NBGraphSeries {
@@ -54,11 +55,8 @@ void wrapDirections(std::vector<OVGraphDataPoint> &points, double mean);
 QString stringForDirection(double degrees);
 
 /// "NW 12-18 mph": direction name, speed and, when the gust exceeds it by more than half a unit,
-/// the gust, in the wind unit code (0 mph, 1 km/h, 2 knots, 3 m/s); "Calm" for a speed of 0;
-/// empty for another unit code. Speeds in knots.
-QString windReadout(double speedKnots, double gustKnots, double directionDegrees, int windSpeedUnits);
-
-/// A speed in knots in the wind unit code (knots for 2 and any other code).
-double windSpeedInUnits(double knots, int windSpeedUnits);
+/// the gust, in `unit`; "Calm" for a speed of 0; empty for a unit code the preferences do not
+/// name. Speeds in knots.
+QString windReadout(double speedKnots, double gustKnots, double directionDegrees, OVWindSpeedUnit unit);
 
 } // namespace NBGraphSeries

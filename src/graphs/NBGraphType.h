@@ -2,28 +2,13 @@
 // that holds it. Main thread.
 #pragma once
 
+#include "core/NBGraphTypeTable.h"
+
 #include <QDateTime>
 
 #include <memory>
 
 class OVWeatherLocation;
-
-/// The quantity a graph panel shows; the numbers are stored in settings and menus.
-enum NBGraphType : int {
-    NBGraphTypeTemperature = 0,
-    NBGraphTypeWindSpeed = 1,
-    NBGraphTypeWindDirection = 2,
-    NBGraphTypeCylindricalWindDirection = 3,
-    NBGraphTypePressure = 4,
-    NBGraphTypeHumidity = 5,
-    NBGraphTypePrecipitation = 6,
-    NBGraphTypeCloudCover = 7,
-    NBGraphTypeSnowfall = 8,
-    NBGraphTypeWaveHeight = 9,
-    NBGraphTypeProbabilityOfPrecipitation = 10,
-};
-
-inline constexpr int NBGraphTypeCount = 11;
 
 /// What a graph panel asks of its container: the location it shows and the shared time window.
 class NBMultiGraphPartDelegate

@@ -11,6 +11,7 @@
 #include "platform/OVLocalize.h"
 #include "weather/OVForecastPeriod.h"
 #include "weather/OVUnitConversions.h"
+#include "weather/OVUnits.h"
 #include "weather/OVWeatherConditions.h"
 
 #include <QLabel>
@@ -35,7 +36,7 @@ public:
     {
         OVGraphView &graph = *part.graph();
         graph.setForegroundColor(mSnow ? QColor::fromRgbF(0.5f, 0.0f, 0.5f) : QColor::fromRgbF(1.0f, 0.0f, 1.0f));
-        graph.setGraphYMode(1);
+        graph.setGraphYMode(OVGraphYMode::Bars);
         graph.setSmoothed(false);
         setLegendUnits(part);
         part.rightLabel()->setText(OVLocalizedString(mSnow ? "Snowfall Amount" : "Precipitation Amount"));
@@ -58,8 +59,8 @@ public:
 
     void updateScale(NBMultiGraphPart &part) override
     {
-        const int units = unitCode("heightUnits");
-        const bool metric = units == 1;
+        const OVHeightUnit unit = OVUnits::heightSetting();
+        const bool metric = unit == OVHeightUnit::Metric;
         OVGraphView &graph = *part.graph();
         const double floor = mSnow ? (metric ? double(inchesFromCentimeters(8.0f)) : 3.0)
                                    : (metric ? double(inchesFromCentimeters(1.0f)) : 0.3);
@@ -82,7 +83,7 @@ public:
         else
             part.setLeftText(QString::asprintf(OVLocalizedString("Total: %.2f").toUtf8().constData(), total)
                              + kInchMark);
-        if (units == 0 || units == 1) {
+        if (OVUnits::isNamed(unit)) {
             setLegendUnits(part);
             graph.setHoverUnits(part.legend()->units());
         }
@@ -90,7 +91,7 @@ public:
 
     QString hoverText(NBMultiGraphPart &, const OVGraphDataPoint &point) override
     {
-        if (unitCode("heightUnits") == 1) {
+        if (OVUnits::heightSetting() == OVHeightUnit::Metric) {
             return mSnow ? QString::asprintf("%.0f cm", double(centimetersFromInches(float(point.y))))
                          : QString::asprintf("%.1f mm", double(millimetersFromInches(float(point.y))));
         }
@@ -100,10 +101,10 @@ public:
 private:
     void setLegendUnits(NBMultiGraphPart &part) const
     {
-        const int units = unitCode("heightUnits");
-        if (units == 0)
+        const OVHeightUnit unit = OVUnits::heightSetting();
+        if (unit == OVHeightUnit::InchesAndFeet)
             part.legend()->setUnits(kInchMark);
-        else if (units == 1)
+        else if (unit == OVHeightUnit::Metric)
             part.legend()->setUnits(mSnow ? QStringLiteral("cm") : QStringLiteral("mm"));
     }
 
@@ -197,7 +198,7 @@ public:
         graph->setSmoothed(true);
         graph->setStrokeColor(settingColor("OVNimbrelColorBlue"));
         graph->setCylinderColor(settingColor("backgroundColor"));
-        graph->setGraphXMode(1);
+        graph->setGraphXMode(OVGraphXMode::Dates);
         graph->setStrokeWidth(3.0);
 
         OVGraphLegendView &oldLegend = *part.legend();
@@ -208,7 +209,7 @@ public:
         legend->setYGridColor(oldLegend.yGridColor());
         legend->setDrawYLegend(oldLegend.drawYLegend());
         legend->setMinYLegendWidth(oldLegend.minYLegendWidth());
-        legend->setGraphXMode(1);
+        legend->setGraphXMode(OVGraphXMode::Dates);
         legend->setXBorderColor(QColor());
         legend->setXGridColor(oldLegend.xGridColor());
         legend->setMinDate(oldLegend.minDate());

@@ -3,6 +3,7 @@
 #include "graphs/NBGraphTypeStrategy.h"
 
 #include "core/NBPrefController.h"
+#include "core/NBRegisteredDefaults.h"
 #include "core/NSDateUtil.h"
 #include "core/OVConstants.h"
 #include "graphs/NBCommon.h"
@@ -14,6 +15,7 @@
 #include "platform/OVLocalize.h"
 #include "weather/OVForecastPeriod.h"
 #include "weather/OVUnitConversions.h"
+#include "weather/OVUnits.h"
 #include "weather/OVWeatherConditions.h"
 
 #include <QLabel>
@@ -75,7 +77,7 @@ OVGraphRange windowScale(const NBMultiGraphPart &part, bool secondary)
 
 QString temperatureUnitsText()
 {
-    return unitCode("temperatureUnits") == 2 ? QStringLiteral("K") : QStringLiteral("\u00B0");
+    return OVUnits::temperatureSymbol(OVUnits::temperatureSetting());
 }
 
 class TemperatureGraph final : public NBGraphTypeStrategy
@@ -89,7 +91,7 @@ public:
         graph.setBackgroundGradientRange(
             OVGraphRangeMake(NBCommon::temperatureGradientMinC(), NBCommon::temperatureGradientMaxC()));
         graph.setInverted(true);
-        graph.setGraphSecondaryYMode(1);
+        graph.setGraphSecondaryYMode(OVGraphSecondaryYMode::Line);
         graph.setSecondaryYColor(Qt::black);
         graph.setStrokeWidth(2.0);
         part.legend()->setUnits(temperatureUnitsText());
@@ -132,24 +134,28 @@ public:
             future.push_back(p);
         }
         setMergedPoints(part, std::move(past), future);
-        part.graph()->setGraphSecondaryYMode(NBPrefController::boolForKey(QStringLiteral("showDewpoint")) ? 1 : 0);
+        part.graph()->setGraphSecondaryYMode(NBPrefController::boolForKey(NBSettingKey::showDewpoint)
+                                                 ? OVGraphSecondaryYMode::Line
+                                                 : OVGraphSecondaryYMode::None);
     }
 
     void updateScale(NBMultiGraphPart &part) override
     {
-        const int units = unitCode("temperatureUnits");
+        const OVTemperatureUnit unit = OVUnits::temperatureSetting();
         const OVGraphRange scale = windowScale(part, true);
         OVGraphRange legendRange = scale;
         if (isValid(scale))
-            legendRange = OVGraphRangeMake(temperatureInUnits(scale.min, units), temperatureInUnits(scale.max, units));
+            legendRange =
+                OVGraphRangeMake(OVUnits::fromCelsius(scale.min, unit), OVUnits::fromCelsius(scale.max, unit));
         setRanges(part, scale, legendRange);
 
         const OVGraphRange range = windowRange(part);
         if (isValid(range)) {
-            const char *format = units == 2 ? "High: %.1fK     Low: %.1fK" : "High: %.1f\u00B0     Low: %.1f\u00B0";
+            const char *format = unit == OVTemperatureUnit::Kelvin ? "High: %.1fK     Low: %.1fK"
+                                                                   : "High: %.1f\u00B0     Low: %.1f\u00B0";
             part.setLeftText(QString::asprintf(OVLocalizedString(format).toUtf8().constData(),
-                                               temperatureInUnits(range.max, units),
-                                               temperatureInUnits(range.min, units)));
+                                               OVUnits::fromCelsius(range.max, unit),
+                                               OVUnits::fromCelsius(range.min, unit)));
         } else {
             part.setLeftText(OVLocalizedString("High: n/a     Low: n/a"));
         }
@@ -159,10 +165,7 @@ public:
 
     QString hoverText(NBMultiGraphPart &part, const OVGraphDataPoint &point) override
     {
-        const int units = unitCode("temperatureUnits");
-        const double value = units == 2 ? kelvinFromCelsius(float(point.y))
-                             : units == 0 ? fahrenheitFromCelsius(float(point.y))
-                                          : point.y;
+        const double value = OVUnits::fromCelsius(point.y, OVUnits::temperatureSetting());
         const QString legendUnits = part.legend()->units();
         return QString::asprintf("%.1f", value) + (legendUnits.isEmpty() ? QStringLiteral("\u00B0") : legendUnits);
     }
@@ -176,7 +179,7 @@ public:
         OVGraphView &graph = *part.graph();
         graph.setForegroundColor(settingColor("OVNimbrelColorBlue"));
         graph.setSmoothed(false);
-        graph.setGraphSecondaryYMode(2);
+        graph.setGraphSecondaryYMode(OVGraphSecondaryYMode::FilledUnder);
         graph.setSecondaryYColor(QColor::fromRgbF(0.612f, 0.882f, 0.957f, 1.0f));
         part.rightLabel()->setText(OVLocalizedString("Wind Speed"));
         part.setLeftText(QStringLiteral("Peak Wind:     Peak Gust:"));
@@ -228,10 +231,10 @@ public:
 
     void updateScale(NBMultiGraphPart &part) override
     {
-        const int units = unitCode("windSpeedUnits");
+        const OVWindSpeedUnit unit = OVUnits::windSpeedSetting();
         const OVGraphRange scale = windowScale(part, true);
         const double top = scale.max;
-        const double legendTop = top == OVGraphNoDataRange.max ? top : NBGraphSeries::windSpeedInUnits(top, units);
+        const double legendTop = top == OVGraphNoDataRange.max ? top : OVUnits::fromKnots(top, unit);
         setRanges(part, OVGraphRangeMake(0.0, top), OVGraphRangeMake(0.0, legendTop));
 
         const OVGraphRange range = windowRange(part);
@@ -239,17 +242,17 @@ public:
             part.setLeftText(OVLocalizedString("Peak Wind: n/a"));
             return;
         }
-        const char *format = units == 0   ? "Peak Wind: %.0f mph"
-                             : units == 1 ? "Peak Wind: %.0f km/h"
-                             : units == 3 ? "Peak Wind: %.0f m/s"
-                                          : "Peak Wind: %.0f kts";
+        const char *format = unit == OVWindSpeedUnit::MilesPerHour        ? "Peak Wind: %.0f mph"
+                             : unit == OVWindSpeedUnit::KilometersPerHour ? "Peak Wind: %.0f km/h"
+                             : unit == OVWindSpeedUnit::MetersPerSecond   ? "Peak Wind: %.0f m/s"
+                                                                          : "Peak Wind: %.0f kts";
         part.setLeftText(QString::asprintf(OVLocalizedString(format).toUtf8().constData(),
-                                           NBGraphSeries::windSpeedInUnits(range.max, units)));
+                                           OVUnits::fromKnots(range.max, unit)));
     }
 
     QString hoverText(NBMultiGraphPart &, const OVGraphDataPoint &point) override
     {
-        return NBGraphSeries::windReadout(point.y, point.secondaryY, point.displayValue, unitCode("windSpeedUnits"));
+        return NBGraphSeries::windReadout(point.y, point.secondaryY, point.displayValue, OVUnits::windSpeedSetting());
     }
 };
 
@@ -272,11 +275,12 @@ public:
 
     void updateScale(NBMultiGraphPart &part) override
     {
-        const int units = unitCode("pressureUnits");
+        const OVPressureUnit unit = OVUnits::pressureSetting();
         const OVGraphRange scale = windowScale(part, false);
         OVGraphRange legendRange = scale;
         if (isValid(scale))
-            legendRange = OVGraphRangeMake(pressureInUnits(scale.min, units), pressureInUnits(scale.max, units));
+            legendRange =
+                OVGraphRangeMake(OVUnits::fromMillibars(scale.min, unit), OVUnits::fromMillibars(scale.max, unit));
         setRanges(part, scale, legendRange);
 
         const OVGraphRange range = windowRange(part);
@@ -284,19 +288,23 @@ public:
             part.setLeftText(OVLocalizedString("Ridge: n/a     Trough: n/a"));
             return;
         }
-        const char *format = units == 0   ? "Ridge: %.2f inches     Trough: %.2f inches"
-                             : units == 1 ? "Ridge: %.0f hPa     Trough: %.0f hPa"
-                             : units == 2 ? "Ridge: %.2f kPa     Trough: %.2f kPa"
-                                          : "Ridge: %.0f mb     Trough: %.0f mb";
+        const char *format = unit == OVPressureUnit::InchesOfMercury ? "Ridge: %.2f inches     Trough: %.2f inches"
+                             : unit == OVPressureUnit::Hectopascals  ? "Ridge: %.0f hPa     Trough: %.0f hPa"
+                             : unit == OVPressureUnit::Kilopascals   ? "Ridge: %.2f kPa     Trough: %.2f kPa"
+                                                                     : "Ridge: %.0f mb     Trough: %.0f mb";
         part.setLeftText(QString::asprintf(OVLocalizedString(format).toUtf8().constData(),
-                                           pressureInUnits(range.max, units), pressureInUnits(range.min, units)));
+                                           OVUnits::fromMillibars(range.max, unit),
+                                           OVUnits::fromMillibars(range.min, unit)));
     }
 
     QString hoverText(NBMultiGraphPart &, const OVGraphDataPoint &point) override
     {
-        const int units = unitCode("pressureUnits");
-        const char *format = units == 0 ? "%.2f inches" : units == 1 ? "%.1f hPa" : units == 2 ? "%.1f kPa" : "%.0f mb";
-        return QString::asprintf(OVLocalizedString(format).toUtf8().constData(), pressureInUnits(point.y, units));
+        const OVPressureUnit unit = OVUnits::pressureSetting();
+        const char *format = unit == OVPressureUnit::InchesOfMercury ? "%.2f inches"
+                             : unit == OVPressureUnit::Hectopascals  ? "%.1f hPa"
+                             : unit == OVPressureUnit::Kilopascals   ? "%.1f kPa"
+                                                                     : "%.0f mb";
+        return QString::asprintf(OVLocalizedString(format).toUtf8().constData(), OVUnits::fromMillibars(point.y, unit));
     }
 };
 
@@ -414,7 +422,8 @@ public:
 
     void updateScale(NBMultiGraphPart &part) override
     {
-        const bool metric = unitCode("heightUnits") == 1;
+        const OVHeightUnit unit = OVUnits::heightSetting();
+        const bool metric = unit == OVHeightUnit::Metric;
         const double top = windowScale(part, false).max;
         const double legendTop = metric && top != OVGraphNoDataRange.max ? metersFromFeet(float(top)) : top;
         setRanges(part, OVGraphRangeMake(0.0, top), OVGraphRangeMake(0.0, legendTop));
@@ -427,8 +436,7 @@ public:
         else
             part.setLeftText(
                 QString::asprintf(OVLocalizedString("Biggest Set: %.0f ft").toUtf8().constData(), range.max));
-        const int units = unitCode("heightUnits");
-        if (units == 0 || units == 1) {
+        if (OVUnits::isNamed(unit)) {
             setLegendUnits(part);
             part.graph()->setHoverUnits(part.legend()->units());
         }
@@ -436,7 +444,7 @@ public:
 
     QString hoverText(NBMultiGraphPart &, const OVGraphDataPoint &point) override
     {
-        if (unitCode("heightUnits") == 1)
+        if (OVUnits::heightSetting() == OVHeightUnit::Metric)
             return QString::asprintf("%.1f m", double(metersFromFeet(float(point.y))));
         return QString::asprintf("%.1f ft", point.y);
     }
@@ -444,10 +452,10 @@ public:
 private:
     static void setLegendUnits(NBMultiGraphPart &part)
     {
-        const int units = unitCode("heightUnits");
-        if (units == 0)
+        const OVHeightUnit unit = OVUnits::heightSetting();
+        if (unit == OVHeightUnit::InchesAndFeet)
             part.legend()->setUnits(QStringLiteral("ft"));
-        else if (units == 1)
+        else if (unit == OVHeightUnit::Metric)
             part.legend()->setUnits(QStringLiteral("m"));
     }
 };

@@ -18,40 +18,9 @@ QColor settingColor(const char *key)
     return NBPrefController::settingForKey(QLatin1String(key)).value<QColor>();
 }
 
-int unitCode(const char *key)
-{
-    return int(NBPrefController::integerForKey(QLatin1String(key)));
-}
-
 bool isValid(const OVGraphRange &range)
 {
     return !OVGraphRangeIsNoData(range);
-}
-
-double temperatureInUnits(double celsius, int temperatureUnits)
-{
-    switch (temperatureUnits) {
-    case 0:
-        return fahrenheitFromCelsius(float(celsius));
-    case 2:
-        return kelvinFromCelsius(float(celsius));
-    default:
-        return celsius;
-    }
-}
-
-double pressureInUnits(double millibars, int pressureUnits)
-{
-    switch (pressureUnits) {
-    case 0:
-        return inchesOfMercuryFromMillibars(float(millibars));
-    case 1:
-        return float(millibars);
-    case 2:
-        return kilopascalsFromMillibars(float(millibars));
-    default:
-        return millibars;
-    }
 }
 
 std::vector<OVGraphDataPoint> pastLinePoints(const QList<OVWeatherConditions> &records,

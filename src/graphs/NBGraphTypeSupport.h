@@ -22,19 +22,12 @@ namespace NBGraphTypeSupport {
 
 /// A colour of the settings store ("viewBackgroundColor", "OVNimbrelColorBlue" ...).
 QColor settingColor(const char *key);
-/// The integer unit codes: "temperatureUnits", "windSpeedUnits", "pressureUnits", "heightUnits".
-int unitCode(const char *key);
 
 /// The inch mark of lengths in inches.
 inline const QString kInchMark = QStringLiteral("\"");
 
 /// Whether a scale or range measured anything.
 bool isValid(const OVGraphRange &range);
-
-/// A Celsius value in the user's temperature unit (code 0 Fahrenheit, 1 Celsius, 2 Kelvin).
-double temperatureInUnits(double celsius, int temperatureUnits);
-/// A millibar value in the user's pressure unit (0 inHg, 1 hPa, 2 kPa, others mb).
-double pressureInUnits(double millibars, int pressureUnits);
 
 /// One line point per record whose `value` is not missing: y and display value the same.
 std::vector<OVGraphDataPoint> pastLinePoints(const QList<OVWeatherConditions> &records,

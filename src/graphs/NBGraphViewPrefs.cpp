@@ -3,6 +3,7 @@
 
 #include "core/NBControllerSettings.h"
 #include "core/NBPrefController.h"
+#include "core/NBRegisteredDefaults.h"
 #include "graphs/NBMultiGraphContainerView.h"
 #include "platform/OVLocalize.h"
 
@@ -19,13 +20,6 @@ namespace {
 
 constexpr int kMinimumGraphHeight = 80;
 constexpr int kMaximumGraphHeight = 400;
-
-// The check box texts, by graph type: the names the panels carry on their right.
-const char *const kBoxTitles[] = {
-    "Temperature",   "Wind Speed",           "Wind Direction",       "Cylindrical Wind Direction",
-    "Pressure",      "Humidity",             "Precipitation Amount", "Cloud Cover",
-    "Snowfall Amount", "Wave Height",        "Probability of Precipitation",
-};
 
 QSlider *makeSlider(int minimum, int maximum, QWidget *parent)
 {
@@ -61,10 +55,10 @@ NBGraphViewPrefs::NBGraphViewPrefs(QWidget *parent)
     // Check boxes in the order of the stack.
     auto *boxes = new QGridLayout;
     int row = 0;
-    for (int type : NBMultiGraphContainerView::kStackOrder) {
-        auto *box = new QCheckBox(OVLocalizedString(kBoxTitles[type]), this);
-        box->setObjectName(NBMultiGraphContainerView::visibilityKey(type));
-        mCheckBoxes[size_t(type)] = box;
+    for (const NBGraphTypeRow &graphType : NBGraphTypeTable) {
+        auto *box = new QCheckBox(OVLocalizedString(graphType.panelTitle), this);
+        box->setObjectName(QLatin1String(graphType.visibilityKey));
+        mCheckBoxes[size_t(graphType.type)] = box;
         boxes->addWidget(box, row / 2, row % 2);
         ++row;
         connect(box, &QCheckBox::clicked, this, [this, box] { setGraphEnabled(box); });
@@ -101,7 +95,7 @@ void NBGraphViewPrefs::readSettings()
     const QSignalBlocker timeBlocker(mTimeSlider);
     const QSignalBlocker heightBlocker(mGraphHeightSlider);
     mTimeSlider->setValue(NBControllerSettings::sliderValueForDays(
-        int(NBPrefController::integerForKey(QStringLiteral("graphWidthDays")))));
+        int(NBPrefController::integerForKey(NBSettingKey::graphWidthDays))));
     mGraphHeightSlider->setValue(int(NBPrefController::integerForKey(QStringLiteral("graphHeight"))));
     for (size_t type = 0; type < mCheckBoxes.size(); ++type) {
         const QString key = NBMultiGraphContainerView::visibilityKey(int(type));
@@ -112,9 +106,9 @@ void NBGraphViewPrefs::readSettings()
 void NBGraphViewPrefs::setGraphDays(int sliderPosition)
 {
     const int days = NBControllerSettings::daysForSliderValue(sliderPosition);
-    if (days == int(NBPrefController::integerForKey(QStringLiteral("graphWidthDays"))))
+    if (days == int(NBPrefController::integerForKey(NBSettingKey::graphWidthDays)))
         return;
-    NBPrefController::setSetting(days, QStringLiteral("graphWidthDays"));
+    NBPrefController::setSetting(days, NBSettingKey::graphWidthDays);
     if (!mGraphContainer)
         return;
     mGraphContainer->updateGraphIntervalWhileHoldingRightSide(double(days) * 86400.0);

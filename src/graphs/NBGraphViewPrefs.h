@@ -8,6 +8,8 @@
 // popover with `readSettings` each time. Main thread.
 #pragma once
 
+#include "core/NBGraphTypeTable.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -60,5 +62,5 @@ private:
     QSlider *mGraphHeightSlider = nullptr;
     QPushButton *mNowButton = nullptr;
     QPushButton *mCloseButton = nullptr;
-    std::array<QCheckBox *, 11> mCheckBoxes{}; // by graph type
+    std::array<QCheckBox *, NBGraphTypeCount> mCheckBoxes{}; // by graph type
 };

@@ -3,6 +3,7 @@
 
 #include "core/NBControllerSettings.h"
 #include "core/NBPrefController.h"
+#include "core/NBRegisteredDefaults.h"
 #include "core/OVDateFormattingTool.h"
 #include "core/OVDisplayNotifications.h"
 #include "platform/OVLocalize.h"
@@ -136,7 +137,7 @@ NBMultiGraphContainerView::NBMultiGraphContainerView(QWidget *parent)
     mGraphHeight = int(NBPrefController::integerForKey(QStringLiteral("graphHeight")));
     if (mGraphHeight <= 0)
         mGraphHeight = 155;
-    mTimeWindow.setInterval(double(NBPrefController::integerForKey(QStringLiteral("graphWidthDays"))) * 86400.0);
+    mTimeWindow.setInterval(double(NBPrefController::integerForKey(NBSettingKey::graphWidthDays)) * 86400.0);
     mTimeWindow.setPanOffset(NBPrefController::floatForKey(QStringLiteral("graphOffset")));
 
     layoutChrome();
@@ -178,15 +179,8 @@ NBMultiGraphContainerView::~NBMultiGraphContainerView()
 
 QString NBMultiGraphContainerView::visibilityKey(int type)
 {
-    static const char *const keys[] = {
-        "showTemperatureGraph",  "showWindSpeedGraph",    "showWindDirectionGraph",
-        "showCylindricalWindDirectionGraph", "showPressureGraph", "showHumidityGraph",
-        "showPrecipitationGraph", "showCloudCoverGraph",  "showSnowfallGraph",
-        "showWaveHeightGraph",   "showProbabilityOfPrecipitationGraph",
-    };
-    if (type < 0 || type > 10)
-        return {};
-    return QLatin1String(keys[type]);
+    const NBGraphTypeRow *row = NBGraphTypeRowFor(type);
+    return row ? QString(QLatin1String(row->visibilityKey)) : QString();
 }
 
 // --- The time window ------------------------------------------------------------------------
@@ -405,7 +399,7 @@ void NBMultiGraphContainerView::relayoutGraphs(QObject *, bool animate)
     setScrollDistanceFromTop(distance);
 
     updateGraphIntervalWhileHoldingRightSide(
-        double(NBPrefController::integerForKey(QStringLiteral("graphWidthDays"))) * 86400.0);
+        double(NBPrefController::integerForKey(NBSettingKey::graphWidthDays)) * 86400.0);
 
     double slotY = contentHeight - slotHeight;
     for (NBMultiGraphPart *part : std::as_const(mParts)) {
@@ -599,7 +593,8 @@ void NBMultiGraphContainerView::updateHover()
     mHover->setGeometry(mHover->frameForGraphView(*graph));
     auto *cylinder = qobject_cast<OVCylindricalGraphView *>(graph);
     mHover->setLineBulgeAmount(cylinder ? cylinder->cylinderWidth() / 2.0 : 0.0);
-    mHover->setDrawYPoint(!cylinder && graph->graphYMode() != 1 && graph->closestDataToX(mHover->x()).has_value());
+    mHover->setDrawYPoint(!cylinder && graph->graphYMode() != OVGraphYMode::Bars
+                          && graph->closestDataToX(mHover->x()).has_value());
     mHover->update();
 }
 
@@ -701,11 +696,11 @@ void NBMultiGraphContainerView::magnify(QEvent *event)
         else if (mPinchMagnification < -0.5)
             step = -1;
         if (step != 0) {
-            const int current = int(NBPrefController::integerForKey(QStringLiteral("graphWidthDays")));
+            const int current = int(NBPrefController::integerForKey(NBSettingKey::graphWidthDays));
             // The slider's ends stay put: past them the mapping would wrap to one day.
             const int position = std::clamp(NBControllerSettings::sliderValueForDays(current) + step, 1, 14);
             const int days = NBControllerSettings::daysForSliderValue(position);
-            NBPrefController::setSetting(days, QStringLiteral("graphWidthDays"));
+            NBPrefController::setSetting(days, NBSettingKey::graphWidthDays);
             updateGraphIntervalWhileHoldingRightSide(double(days) * 86400.0);
             refreshDisplay();
         }

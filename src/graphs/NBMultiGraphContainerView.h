@@ -41,7 +41,7 @@ class NBMultiGraphContainerView : public NBParentView, public OVGraphContainer, 
 
 public:
     /// Graph types from the top of the stack to its bottom.
-    static constexpr std::array<int, 11> kStackOrder = {0, 1, 2, 3, 4, 10, 6, 8, 7, 5, 9};
+    static constexpr std::array<int, NBGraphTypeCount> kStackOrder = NBGraphTypeStackOrder();
     /// Where "now" lies in the window, as a fraction of its width from the start.
     static constexpr double kCenterRatio = NBGraphTimeWindow::kCenterRatio;
     /// How far ahead of now the window may reach, and how far back without a location.

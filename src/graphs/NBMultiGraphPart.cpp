@@ -149,7 +149,7 @@ void NBMultiGraphPart::setup()
     const QDateTime now = this->now();
     mLegend->setDrawYLegend(true);
     mLegend->setMinYLegendWidth(kMinLabelBandWidth);
-    mLegend->setGraphXMode(1);
+    mLegend->setGraphXMode(OVGraphXMode::Dates);
     mLegend->setMinDate(now.addSecs(-kSecondsBeforeNowAtStart));
     mLegend->setMaxDate(now);
     mLegend->setDrawXLegend(true);
@@ -166,7 +166,7 @@ void NBMultiGraphPart::applySharedGraphSettings(OVGraphView &graph, OVGraphLegen
     graph.setSmoothed(true);
     graph.setPlot(false);
     graph.setExtendTheData(false);
-    graph.setGraphXMode(1);
+    graph.setGraphXMode(OVGraphXMode::Dates);
     graph.setAutoScale(false);
     graph.setInverted(false);
     graph.setDrawForegroundWhenNoData(false);

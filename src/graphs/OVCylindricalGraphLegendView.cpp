@@ -42,7 +42,7 @@ void OVCylindricalGraphLegendView::setVerticalOffset(double degrees)
 
 double OVCylindricalGraphLegendView::xForDate(const QDateTime &date, const QRectF &) const
 {
-    if (graphXMode() != 1 || !minDate().isValid() || !maxDate().isValid() || !date.isValid())
+    if (graphXMode() != OVGraphXMode::Dates || !minDate().isValid() || !maxDate().isValid() || !date.isValid())
         return 0.0;
     const double window = double(minDate().msecsTo(maxDate()));
     return mGeometry.faceX(double(minDate().msecsTo(date)) / window);
@@ -90,7 +90,7 @@ void OVCylindricalGraphLegendView::renderXLegend(QPainter &painter)
         painter.fillRect(QRectF(xr.x() + yr.width(), yr.y() + yr.height() - borderWidth(), w, borderWidth()),
                          xBorderColor());
     }
-    if (graphXMode() != 1 || !minDate().isValid() || !maxDate().isValid())
+    if (graphXMode() != OVGraphXMode::Dates || !minDate().isValid() || !maxDate().isValid())
         return;
     const QRectF g = viewableGraphRect();
 

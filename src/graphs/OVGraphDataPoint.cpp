@@ -128,14 +128,14 @@ OVGraphDataPoint OVGraphDataPoint::averagePointOfPoints(std::span<const OVGraphD
 void OVGraphDataPoint::calculateXValuesForGraph(const OVGraphView &graph)
 {
     switch (graph.graphXMode()) {
-    case 1:
+    case OVGraphXMode::Dates:
         if (minDate.isValid())
             graphAdjustedXMin = graph.xForDate(minDate);
         if (maxDate.isValid())
             graphAdjustedXMax = graph.xForDate(maxDate);
         graphAdjustedX = date.isValid() ? graph.xForDate(date) : (graphAdjustedXMin + graphAdjustedXMax) * 0.5;
         break;
-    case 0:
+    case OVGraphXMode::Values:
         graphAdjustedX = graph.xForValue(x);
         graphAdjustedXMin = graph.xForValue(xMin);
         graphAdjustedXMax = graph.xForValue(xMax);

@@ -69,7 +69,7 @@ std::optional<OVGraphLegendContent> OVGraphLegendView::placeLevel(const QDateTim
 
 std::optional<OVGraphLegendContent> OVGraphLegendView::xLegendContent() const
 {
-    if (mGraphXMode != 1 || !mMinDate.isValid() || !mMaxDate.isValid())
+    if (mGraphXMode != OVGraphXMode::Dates || !mMinDate.isValid() || !mMaxDate.isValid())
         return std::nullopt;
     const QRectF xr = xLegendRect();
     const QRectF yr = yLegendRect();

@@ -71,7 +71,7 @@ void OVGraphLegendView::setClock(const OVClock *clock)
         member = value;                                                                                     \
         setNeedsDisplay();                                                                                  \
     }
-OV_LEGEND_SETTER(setGraphXMode, int, mGraphXMode)
+OV_LEGEND_SETTER(setGraphXMode, OVGraphXMode, mGraphXMode)
 OV_LEGEND_SETTER(setXRange, const OVGraphRange &, mXRange)
 OV_LEGEND_SETTER(setMaxDate, const QDateTime &, mMaxDate)
 OV_LEGEND_SETTER(setTimeZone, const QTimeZone &, mTimeZone)
@@ -259,7 +259,7 @@ double OVGraphLegendView::yInterval() const
 
 double OVGraphLegendView::xForDate(const QDateTime &date, const QRectF &yr) const
 {
-    if (mGraphXMode != 1 || !mMinDate.isValid() || !mMaxDate.isValid() || !date.isValid())
+    if (mGraphXMode != OVGraphXMode::Dates || !mMinDate.isValid() || !mMaxDate.isValid() || !date.isValid())
         return 0.0;
     const double seconds = double(mMinDate.msecsTo(date)) / 1000.0;
     const double window = double(mMinDate.msecsTo(mMaxDate)) / 1000.0;
@@ -474,7 +474,7 @@ void OVGraphLegendView::renderXLegend(QPainter &painter)
                  mXBorderColor);
     }
 
-    if (mGraphXMode == 1 && mMinDate.isValid() && mMaxDate.isValid() && mXGridColor.isValid()) {
+    if (mGraphXMode == OVGraphXMode::Dates && mMinDate.isValid() && mMaxDate.isValid() && mXGridColor.isValid()) {
         const double nowX = xForDate(mClock->now(), yr);
         if (yr.x() + yr.width() - 2.0 <= nowX && nowX <= double(width()) + 2.0) {
             QPainterPath line;

@@ -13,6 +13,7 @@
 
 #include "core/views/OVAttributedString.h"
 #include "core/views/OVGradient.h"
+#include "graphs/OVGraphModes.h"
 #include "graphs/OVGraphRange.h"
 #include "graphs/OVKeptRenderingView.h"
 #include "platform/OVClock.h"
@@ -64,8 +65,8 @@ public:
     void setClock(const OVClock *clock);
     const OVClock &clock() const { return *mClock; }
 
-    int graphXMode() const { return mGraphXMode; }
-    void setGraphXMode(int mode);
+    OVGraphXMode graphXMode() const { return mGraphXMode; }
+    void setGraphXMode(OVGraphXMode mode);
     OVGraphRange xRange() const { return mXRange; }
     void setXRange(const OVGraphRange &range);
     QDateTime minDate() const { return mMinDate; }
@@ -200,7 +201,7 @@ private:
     QDateTime addDays(const QDateTime &date, int days) const;
 
     const OVClock *mClock = &OVClock::system();
-    int mGraphXMode = 0;
+    OVGraphXMode mGraphXMode = OVGraphXMode::Values;
     OVGraphRange mXRange;
     QDateTime mMinDate;
     QDateTime mMaxDate;

@@ -114,9 +114,9 @@ OVGraphView::OVGraphView(QWidget *parent)
         member = value;                                                                                     \
         setNeedsDisplay();                                                                                  \
     }
-OV_GRAPH_SETTER(setGraphXMode, int, mGraphXMode)
-OV_GRAPH_SETTER(setGraphYMode, int, mGraphYMode)
-OV_GRAPH_SETTER(setGraphSecondaryYMode, int, mGraphSecondaryYMode)
+OV_GRAPH_SETTER(setGraphXMode, OVGraphXMode, mGraphXMode)
+OV_GRAPH_SETTER(setGraphYMode, OVGraphYMode, mGraphYMode)
+OV_GRAPH_SETTER(setGraphSecondaryYMode, OVGraphSecondaryYMode, mGraphSecondaryYMode)
 OV_GRAPH_SETTER(setMinDate, const QDateTime &, mMinDate)
 OV_GRAPH_SETTER(setMaxDate, const QDateTime &, mMaxDate)
 OV_GRAPH_SETTER(setYRange, const OVGraphRange &, mYRange)
@@ -180,11 +180,11 @@ void OVGraphView::setHoverOverX(double x)
 
 void OVGraphView::setDataPoints(std::vector<OVGraphDataPoint> points)
 {
-    if (mGraphXMode == 1)
+    if (mGraphXMode == OVGraphXMode::Dates)
         std::stable_sort(points.begin(), points.end(), earlierInTime);
     mDataPoints = std::move(points);
     if (mAutoScale)
-        mYRange = graphScaleForData(mDataPoints, mGraphSecondaryYMode != 0);
+        mYRange = graphScaleForData(mDataPoints, mGraphSecondaryYMode != OVGraphSecondaryYMode::None);
     mXPointsDirty = true;
     setNeedsDisplay();
 }
@@ -268,7 +268,7 @@ OVGraphRange OVGraphView::rangeForData(const std::vector<OVGraphDataPoint> &poin
 
 double OVGraphView::xForDate(const QDateTime &date) const
 {
-    if (mGraphXMode != 1 || !mMinDate.isValid() || !mMaxDate.isValid() || !date.isValid())
+    if (mGraphXMode != OVGraphXMode::Dates || !mMinDate.isValid() || !mMaxDate.isValid() || !date.isValid())
         return 0.0;
     return secondsBetween(mMinDate, date) / secondsBetween(mMinDate, mMaxDate) * width_();
 }
@@ -318,7 +318,7 @@ double OVGraphView::interpolatedYForX(double x) const
     if (w > 0.0 && n > w)
         step = std::lround(n / w);
 
-    if (mGraphXMode == 0 || mGraphXMode == 1) {
+    if (mGraphXMode == OVGraphXMode::Values || mGraphXMode == OVGraphXMode::Dates) {
         if (left->graphAdjustedX > x)
             return yForValue(left->y);
         if (x > right->graphAdjustedX)

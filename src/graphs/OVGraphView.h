@@ -14,6 +14,7 @@
 
 #include "core/views/OVGradient.h"
 #include "graphs/OVGraphDataPoint.h"
+#include "graphs/OVGraphModes.h"
 #include "graphs/OVGraphRange.h"
 #include "graphs/OVKeptRenderingView.h"
 
@@ -51,14 +52,12 @@ class OVGraphView : public OVKeptRenderingView
 public:
     explicit OVGraphView(QWidget *parent = nullptr);
 
-    // Modes: x 0 values, 1 dates; y 0 line and area, 1 bars, 2 band; secondary 0 none,
-    // 1 stroked over the main series, 2 filled under it.
-    int graphXMode() const { return mGraphXMode; }
-    void setGraphXMode(int mode);
-    int graphYMode() const { return mGraphYMode; }
-    void setGraphYMode(int mode);
-    int graphSecondaryYMode() const { return mGraphSecondaryYMode; }
-    void setGraphSecondaryYMode(int mode);
+    OVGraphXMode graphXMode() const { return mGraphXMode; }
+    void setGraphXMode(OVGraphXMode mode);
+    OVGraphYMode graphYMode() const { return mGraphYMode; }
+    void setGraphYMode(OVGraphYMode mode);
+    OVGraphSecondaryYMode graphSecondaryYMode() const { return mGraphSecondaryYMode; }
+    void setGraphSecondaryYMode(OVGraphSecondaryYMode mode);
 
     OVGraphRange xRange() const { return mXRange; }
     /// Also marks the point positions dirty.
@@ -214,9 +213,9 @@ private:
     int hoverPointIndex() const;
     double width_() const { return double(width()); }
 
-    int mGraphXMode = 0;
-    int mGraphYMode = 0;
-    int mGraphSecondaryYMode = 0;
+    OVGraphXMode mGraphXMode = OVGraphXMode::Values;
+    OVGraphYMode mGraphYMode = OVGraphYMode::Line;
+    OVGraphSecondaryYMode mGraphSecondaryYMode = OVGraphSecondaryYMode::None;
     OVGraphRange mXRange;
     QDateTime mMinDate;
     QDateTime mMaxDate;

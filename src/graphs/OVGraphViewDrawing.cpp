@@ -129,7 +129,7 @@ void OVGraphView::drawGraphForXRange(QPainter &painter, const OVGraphRange &xRan
         return;
     }
 
-    if (mGraphSecondaryYMode == 2 && mSecondaryYColor.isValid()) {
+    if (mGraphSecondaryYMode == OVGraphSecondaryYMode::FilledUnder && mSecondaryYColor.isValid()) {
         const QPainterPath below = secondaryFilledPathForXRange(xRange);
         if (!below.isEmpty())
             painter.fillPath(below, mSecondaryYColor);
@@ -137,9 +137,9 @@ void OVGraphView::drawGraphForXRange(QPainter &painter, const OVGraphRange &xRan
 
     QPainterPath main;
     if (mForegroundColor.isValid() || mForegroundGradient) {
-        if (mGraphYMode == 1)
+        if (mGraphYMode == OVGraphYMode::Bars)
             main = barChartPathForXRange(xRange);
-        else if (mGraphYMode == 2)
+        else if (mGraphYMode == OVGraphYMode::Band)
             main = rangeChartPathForXRange(xRange);
         else
             main = filledPathForXRange(xRange);
@@ -147,7 +147,7 @@ void OVGraphView::drawGraphForXRange(QPainter &painter, const OVGraphRange &xRan
             return;
         if (mForegroundGradient) {
             mForegroundGradient->drawInPath(painter, main, -90.0);
-        } else if (mGraphYMode == 1) {
+        } else if (mGraphYMode == OVGraphYMode::Bars) {
             // Bars one by one: a rectangle fill is far cheaper than the fill of a path of many.
             // Without smoothing, neighbours meet on whole pixels and show no seam between them.
             painter.save();
@@ -162,9 +162,9 @@ void OVGraphView::drawGraphForXRange(QPainter &painter, const OVGraphRange &xRan
 
     if (mStroke) {
         const QPen pen = graphPen(mStrokeColor, mStrokeWidth);
-        if (mGraphYMode == 0) {
+        if (mGraphYMode == OVGraphYMode::Line) {
             painter.strokePath(strokePathForXRange(xRange), pen);
-        } else if (mGraphYMode == 1 && !main.isEmpty()) {
+        } else if (mGraphYMode == OVGraphYMode::Bars && !main.isEmpty()) {
             // Bar by bar: one stroke of the whole bar path costs the rasteriser many times
             // more, above all at a device pixel ratio of 2.
             const std::vector<QRectF> bars = barRectsForXRange(xRange);
@@ -177,29 +177,29 @@ void OVGraphView::drawGraphForXRange(QPainter &painter, const OVGraphRange &xRan
     }
 
     if (mPlot) {
-        const double h = mGraphYMode == 1 ? 1.0 : 3.5;
-        const double s = mGraphYMode == 1 ? 2.0 : 7.0;
+        const double h = mGraphYMode == OVGraphYMode::Bars ? 1.0 : 3.5;
+        const double s = mGraphYMode == OVGraphYMode::Bars ? 2.0 : 7.0;
         QPainterPath markers;
         for (const OVGraphDataPoint &p : mDataPoints) {
             if (!OVGraphDataPoint::isDrawable(p.y))
                 continue;
             const double markerTop = yForValue(p.y) - h;
-            if (mGraphXMode == 1 && p.date.isValid()) {
+            if (mGraphXMode == OVGraphXMode::Dates && p.date.isValid()) {
                 const double x = xForDate(p.date);
                 if (x0 < x && x < x1)
                     markers.addEllipse(QRectF(p.graphAdjustedX - h, markerTop, s, s));
-            } else if (mGraphXMode == 1) {
+            } else if (mGraphXMode == OVGraphXMode::Dates) {
                 if (double(height()) > markerTop + s)
                     markers.addRect(QRectF(p.graphAdjustedXMin, markerTop,
                                            p.graphAdjustedXMax - p.graphAdjustedXMin, s));
-            } else if (mGraphXMode == 0 && x0 < p.graphAdjustedX && p.graphAdjustedX < x1) {
+            } else if (mGraphXMode == OVGraphXMode::Values && x0 < p.graphAdjustedX && p.graphAdjustedX < x1) {
                 markers.addEllipse(QRectF(p.graphAdjustedX - h, markerTop, s, s));
             }
         }
         painter.fillPath(markers, mPlotColor);
     }
 
-    if (mGraphSecondaryYMode == 1 && mSecondaryYColor.isValid()) {
+    if (mGraphSecondaryYMode == OVGraphSecondaryYMode::Line && mSecondaryYColor.isValid()) {
         const QPainterPath line = secondaryStrokePathForXRange(xRange);
         if (!line.isEmpty())
             painter.strokePath(line, graphPen(mSecondaryYColor, mStrokeWidth));
@@ -228,8 +228,8 @@ QString OVGraphView::minMaxText() const
     for (const OVGraphDataPoint &p : mDataPoints) {
         if (!(0.0 <= p.graphAdjustedX && p.graphAdjustedX <= width_()))
             continue;
-        const double low = mGraphYMode == 2 ? p.minDisplayValue : p.displayValue;
-        const double high = mGraphYMode == 2 ? p.maxDisplayValue : p.displayValue;
+        const double low = mGraphYMode == OVGraphYMode::Band ? p.minDisplayValue : p.displayValue;
+        const double high = mGraphYMode == OVGraphYMode::Band ? p.maxDisplayValue : p.displayValue;
         // A point without a number has nothing to contribute to the range.
         if (!OVGraphDataPoint::isDrawable(low) || !OVGraphDataPoint::isDrawable(high))
             continue;
@@ -263,11 +263,11 @@ QString OVGraphView::hoverText(const OVGraphDataPoint &point)
     const QString units = mHoverUnits.isNull() ? QString() : mHoverUnits;
     const double v = point.displayValue;
     const char *number = nearZero(v) ? "%.2f" : "%.1f";
-    if (mGraphYMode == 1) {
+    if (mGraphYMode == OVGraphYMode::Bars) {
         const QString when = tool.combinedStringFromStartDate(point.minDate, point.maxDate, mTimeZone);
         return QString::asprintf(number, v) + units + QStringLiteral(" from ") + when;
     }
-    if (mGraphYMode == 2) {
+    if (mGraphYMode == OVGraphYMode::Band) {
         const auto end = [](double e) {
             return nearZero(e) ? QString::asprintf("%.2f", e) : QString::asprintf("%.0f", e);
         };
@@ -304,7 +304,7 @@ void OVGraphView::drawHover(QPainter &painter)
         return;
     const OVGraphDataPoint &p = mDataPoints[size_t(index)];
     const double x = p.graphAdjustedX;
-    const double markerY = yForValue(mGraphYMode == 2 ? (p.yMin + p.yMax) * 0.5 : p.y);
+    const double markerY = yForValue(mGraphYMode == OVGraphYMode::Band ? (p.yMin + p.yMax) * 0.5 : p.y);
     QPainterPath marker;
     marker.addEllipse(QRectF(x - 3.5, markerY - 3.5, 7.0, 7.0));
     painter.fillPath(marker, mPlotColor);
@@ -335,7 +335,7 @@ std::optional<OVGraphDataPoint> OVGraphView::closestDataToX(double x)
         return std::nullopt;
     const OVGraphDataPoint &first = mDataPoints.front();
     const OVGraphDataPoint &last = mDataPoints.back();
-    const bool bars = mGraphYMode == 1;
+    const bool bars = mGraphYMode == OVGraphYMode::Bars;
     if (bars ? (first.graphAdjustedXMin > x || x > last.graphAdjustedXMax)
              : (first.graphAdjustedX > x || x > last.graphAdjustedX))
         return std::nullopt;

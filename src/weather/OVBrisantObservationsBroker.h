@@ -15,6 +15,7 @@
 // while a reply is in flight drops the reply's results.
 #pragma once
 
+#include "core/NBRegisteredDefaults.h"
 #include "platform/OVClock.h"
 
 #include <QDateTime>
@@ -60,7 +61,7 @@ public:
 
     static inline const QString EndpointPath = QStringLiteral("/cgi-bin/observation_broker.cgi");
     static inline const QString ServerURLKey = QStringLiteral("OVBrisantObservationsServerURL");
-    static inline const QString ServerKeyKey = QStringLiteral("OVBrisantServerKey");
+    static inline const QString ServerKeyKey = NBSettingKey::brisantServerKey;
 
     /// The process's client, made on first use (main thread) and never released.
     static OVBrisantObservationsBroker &sharedClient();

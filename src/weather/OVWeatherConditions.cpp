@@ -363,69 +363,84 @@ double OVWeatherConditions::feelsLikeK() const
 
 // --- Values by unit code -----------------------------------------------------------------------
 
-double OVWeatherConditions::temperatureWithUnits(int32_t units) const
-{
-    return units == 0 ? temperatureF() : units == 1 ? temperatureC() : temperatureK();
-}
+namespace {
 
-double OVWeatherConditions::dewpointWithUnits(int32_t units) const
+/// The reading of a temperature record in `unit`: °F, °C, and Kelvin for any other code.
+double inTemperatureUnit(OVTemperatureUnit unit, double fahrenheit, double celsius, double kelvin)
 {
-    return units == 0 ? dewpointF() : units == 1 ? dewpointC() : dewpointK();
-}
-
-double OVWeatherConditions::windChillWithUnits(int32_t units) const
-{
-    return units == 0 ? windChillF() : units == 1 ? windChillC() : windChillK();
-}
-
-double OVWeatherConditions::heatIndexWithUnits(int32_t units) const
-{
-    return units == 0 ? heatIndexF() : units == 1 ? heatIndexC() : heatIndexK();
-}
-
-double OVWeatherConditions::feelsLikeWithUnits(int32_t units) const
-{
-    return units == 0 ? feelsLikeF() : units == 1 ? feelsLikeC() : feelsLikeK();
-}
-
-double OVWeatherConditions::windSpeedWithUnits(int32_t units) const
-{
-    switch (units) {
-    case 0: return windSpeedMPH();
-    case 1: return windSpeedKPH();
-    case 2: return windSpeedKnots();
-    default: return windSpeedMPS();
+    switch (unit) {
+    case OVTemperatureUnit::Fahrenheit: return fahrenheit;
+    case OVTemperatureUnit::Celsius: return celsius;
+    default: return kelvin;
     }
 }
 
-double OVWeatherConditions::gustSpeedWithUnits(int32_t units) const
+/// The reading of a speed record in `unit`: m/s for any code not named.
+double inWindSpeedUnit(OVWindSpeedUnit unit, double mph, double kph, double knots, double mps)
 {
-    switch (units) {
-    case 0: return gustSpeedMPH();
-    case 1: return gustSpeedKPH();
-    case 2: return gustSpeedKnots();
-    default: return gustSpeedMPS();
+    switch (unit) {
+    case OVWindSpeedUnit::MilesPerHour: return mph;
+    case OVWindSpeedUnit::KilometersPerHour: return kph;
+    case OVWindSpeedUnit::Knots: return knots;
+    default: return mps;
     }
 }
 
-double OVWeatherConditions::pressureWithUnits(int32_t units) const
+} // namespace
+
+double OVWeatherConditions::temperatureWithUnits(OVTemperatureUnit unit) const
 {
-    switch (units) {
-    case 0: return pressureIn();
-    case 1: return pressureHPA();
-    case 3: return pressureMB();
+    return inTemperatureUnit(unit, temperatureF(), temperatureC(), temperatureK());
+}
+
+double OVWeatherConditions::dewpointWithUnits(OVTemperatureUnit unit) const
+{
+    return inTemperatureUnit(unit, dewpointF(), dewpointC(), dewpointK());
+}
+
+double OVWeatherConditions::windChillWithUnits(OVTemperatureUnit unit) const
+{
+    return inTemperatureUnit(unit, windChillF(), windChillC(), windChillK());
+}
+
+double OVWeatherConditions::heatIndexWithUnits(OVTemperatureUnit unit) const
+{
+    return inTemperatureUnit(unit, heatIndexF(), heatIndexC(), heatIndexK());
+}
+
+double OVWeatherConditions::feelsLikeWithUnits(OVTemperatureUnit unit) const
+{
+    return inTemperatureUnit(unit, feelsLikeF(), feelsLikeC(), feelsLikeK());
+}
+
+double OVWeatherConditions::windSpeedWithUnits(OVWindSpeedUnit unit) const
+{
+    return inWindSpeedUnit(unit, windSpeedMPH(), windSpeedKPH(), windSpeedKnots(), windSpeedMPS());
+}
+
+double OVWeatherConditions::gustSpeedWithUnits(OVWindSpeedUnit unit) const
+{
+    return inWindSpeedUnit(unit, gustSpeedMPH(), gustSpeedKPH(), gustSpeedKnots(), gustSpeedMPS());
+}
+
+double OVWeatherConditions::pressureWithUnits(OVPressureUnit unit) const
+{
+    switch (unit) {
+    case OVPressureUnit::InchesOfMercury: return pressureIn();
+    case OVPressureUnit::Hectopascals: return pressureHPA();
+    case OVPressureUnit::Millibars: return pressureMB();
     default: return pressureKPA();
     }
 }
 
-double OVWeatherConditions::visibilityWithUnits(int32_t units) const
+double OVWeatherConditions::visibilityWithUnits(OVDistanceUnit unit) const
 {
-    return units == 0 ? visibilityMiles() : visibilityKilometers();
+    return unit == OVDistanceUnit::Miles ? visibilityMiles() : visibilityKilometers();
 }
 
-double OVWeatherConditions::h1PrecipitationWithUnits(int32_t units) const
+double OVWeatherConditions::h1PrecipitationWithUnits(OVHeightUnit unit) const
 {
-    return units == 0 ? mH1PrecipitationInches : h1PrecipitationMeters();
+    return unit == OVHeightUnit::InchesAndFeet ? mH1PrecipitationInches : h1PrecipitationMeters();
 }
 
 // --- Sky, day and order ------------------------------------------------------------------------

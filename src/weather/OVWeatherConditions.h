@@ -13,8 +13,10 @@
 // formatting tool and so belong to the main thread.
 #pragma once
 
+#include "core/OVConstants.h"
 #include "core/OVKeyValue.h"
 #include "platform/OVClock.h"
+#include "weather/OVUnits.h"
 
 #include <QDateTime>
 #include <QString>
@@ -191,46 +193,46 @@ public:
     double heatIndexK() const;
     double feelsLikeK() const;
 
-    // --- Values in the user's units (the unit codes of the settings) ------------------------
+    // --- Values in the user's units (an unnamed code reads as the last unit named below) -------
 
-    /// 0 °F, 1 °C, other K.
-    double temperatureWithUnits(int32_t units) const;
-    double dewpointWithUnits(int32_t units) const;
-    double windChillWithUnits(int32_t units) const;
-    double heatIndexWithUnits(int32_t units) const;
-    double feelsLikeWithUnits(int32_t units) const;
-    /// 0 mph, 1 km/h, 2 knots, other m/s.
-    double windSpeedWithUnits(int32_t units) const;
-    double gustSpeedWithUnits(int32_t units) const;
-    /// 0 inHg, 1 hPa, 2 kPa, 3 mb, other kPa.
-    double pressureWithUnits(int32_t units) const;
-    /// 0 miles, other km.
-    double visibilityWithUnits(int32_t units) const;
-    /// 0 inches, other metres.
-    double h1PrecipitationWithUnits(int32_t units) const;
+    /// °F, °C, other K.
+    double temperatureWithUnits(OVTemperatureUnit unit) const;
+    double dewpointWithUnits(OVTemperatureUnit unit) const;
+    double windChillWithUnits(OVTemperatureUnit unit) const;
+    double heatIndexWithUnits(OVTemperatureUnit unit) const;
+    double feelsLikeWithUnits(OVTemperatureUnit unit) const;
+    /// mph, km/h, knots, other m/s.
+    double windSpeedWithUnits(OVWindSpeedUnit unit) const;
+    double gustSpeedWithUnits(OVWindSpeedUnit unit) const;
+    /// inHg, hPa, kPa, mb, other kPa.
+    double pressureWithUnits(OVPressureUnit unit) const;
+    /// miles, other km.
+    double visibilityWithUnits(OVDistanceUnit unit) const;
+    /// inches, other metres.
+    double h1PrecipitationWithUnits(OVHeightUnit unit) const;
 
     // --- Texts for the views (OVWeatherConditionsText.cpp) ---------------------------------
 
-    QString temperatureStringWithUnits(int32_t units) const;
-    QString integerTemperatureStringWithUnits(int32_t units) const;
-    QString dewpointStringWithUnits(int32_t units) const;
-    QString feelsLikeTemperatureStringWithUnits(int32_t units) const;
-    QString integerFeelsLikeTemperatureStringWithUnits(int32_t units) const;
-    QString windChillStringWithUnits(int32_t units) const;
-    QString heatIndexStringWithUnits(int32_t units) const;
+    QString temperatureStringWithUnits(OVTemperatureUnit unit) const;
+    QString integerTemperatureStringWithUnits(OVTemperatureUnit unit) const;
+    QString dewpointStringWithUnits(OVTemperatureUnit unit) const;
+    QString feelsLikeTemperatureStringWithUnits(OVTemperatureUnit unit) const;
+    QString integerFeelsLikeTemperatureStringWithUnits(OVTemperatureUnit unit) const;
+    QString windChillStringWithUnits(OVTemperatureUnit unit) const;
+    QString heatIndexStringWithUnits(OVTemperatureUnit unit) const;
     QString humidityString() const;
     QString skyCoverPercentageString() const;
-    QString visibilityStringWithUnits(int32_t units) const;
-    QString shortPressureStringWithUnits(int32_t units) const;
-    QString pressureStringWithUnits(int32_t units) const;
+    QString visibilityStringWithUnits(OVDistanceUnit unit) const;
+    QString shortPressureStringWithUnits(OVPressureUnit unit) const;
+    QString pressureStringWithUnits(OVPressureUnit unit) const;
     /// "N" ... "NW", "Variable" or "—".
     QString windDirectionString() const;
-    QString windSpeedStringWithUnits(int32_t units) const;
-    QString gustSpeedStringWithUnits(int32_t units) const;
-    QString windStringWithUnits(int32_t units) const;
-    QString shortCombinedSpeedStringWithUnits(int32_t units, bool showUnitsString = true) const;
-    QString conditionsStringWithTemperatureUnits(int32_t temperatureUnits,
-                                                 int32_t windUnits) const;
+    QString windSpeedStringWithUnits(OVWindSpeedUnit unit) const;
+    QString gustSpeedStringWithUnits(OVWindSpeedUnit unit) const;
+    QString windStringWithUnits(OVWindSpeedUnit unit) const;
+    QString shortCombinedSpeedStringWithUnits(OVWindSpeedUnit unit, bool showUnitsString = true) const;
+    QString conditionsStringWithTemperatureUnits(OVTemperatureUnit temperatureUnit,
+                                                 OVWindSpeedUnit windUnit) const;
     /// Main thread only (shared date formatters).
     QString dateStringUsingTimeZone(const QTimeZone &zone, bool timeOnly) const;
     QString description() const;
@@ -312,21 +314,21 @@ private:
 
     QString chooseIconName() const;
 
-    double mWindDirection = -1000.0;
-    double mWindSpeedKnots = -1000.0;
-    double mGustSpeedKnots = -1000.0;
-    double mVisibilityMiles = -1000.0;
-    double mTemperatureC = -1000.0;
-    double mMinTemperatureC = -1000.0;
-    double mMaxTemperatureC = -1000.0;
-    double mDewpointC = -1000.0;
-    double mPressureMB = -1000.0;
-    double mH1PrecipitationInches = -1000.0;
-    double mH3PrecipitationInches = -1000.0;
-    double mH6PrecipitationInches = -1000.0;
-    double mH24PrecipitationInches = -1000.0;
-    double mProbabilityOfPrecipitation = -1000.0;
-    double mSolarRadiation = -1000.0;
+    double mWindDirection = OVNoValue;
+    double mWindSpeedKnots = OVNoValue;
+    double mGustSpeedKnots = OVNoValue;
+    double mVisibilityMiles = OVNoValue;
+    double mTemperatureC = OVNoValue;
+    double mMinTemperatureC = OVNoValue;
+    double mMaxTemperatureC = OVNoValue;
+    double mDewpointC = OVNoValue;
+    double mPressureMB = OVNoValue;
+    double mH1PrecipitationInches = OVNoValue;
+    double mH3PrecipitationInches = OVNoValue;
+    double mH6PrecipitationInches = OVNoValue;
+    double mH24PrecipitationInches = OVNoValue;
+    double mProbabilityOfPrecipitation = OVNoValue;
+    double mSolarRadiation = OVNoValue;
     QString mPrecipitationIntensity;
     QString mPrecipitationDescriptor;
     QString mPrecipitationType;
@@ -337,10 +339,10 @@ private:
     QString mOtherPhenomenaDescriptor;
     QString mOtherPhenomenaType;
     QString mSkyCover;
-    double mCloudCoverPercent = -1000.0;
-    double mSnowPrecipitationInches = -1000.0;
-    double mSnowDepthInches = -1000.0;
-    double mWaveHeightFeet = -1000.0;
+    double mCloudCoverPercent = OVNoValue;
+    double mSnowPrecipitationInches = OVNoValue;
+    double mSnowDepthInches = OVNoValue;
+    double mWaveHeightFeet = OVNoValue;
     /// Chosen on first read when none was set.
     mutable QString mIconName;
     QString mLongDescription;

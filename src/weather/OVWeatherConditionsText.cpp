@@ -53,28 +53,45 @@ QString formatted(const char *englishFormat, ...)
     return text;
 }
 
-QString temperatureText(double value, int32_t units)
+bool isDegrees(OVTemperatureUnit unit)
+{
+    return unit == OVTemperatureUnit::Fahrenheit || unit == OVTemperatureUnit::Celsius;
+}
+
+QString temperatureText(double value, OVTemperatureUnit unit)
 {
     if (isMissing(value))
         return missingText();
-    return units == 0 || units == 1 ? formatted("%.1f%C", value) : formatted("%.1fK", value);
+    return isDegrees(unit) ? formatted("%.1f%C", value) : formatted("%.1fK", value);
 }
 
-QString integerTemperatureText(double value, int32_t units)
+QString integerTemperatureText(double value, OVTemperatureUnit unit)
 {
     if (isMissing(value))
         return missingText();
     // Half away from zero, except that values just below zero show as 0, not "-0".
     const int whole = value >= -0.5 && value < 0.0 ? 0 : truncatedInt(std::round(value));
-    return units == 0 || units == 1 ? formatted("%d%C", whole) : formatted("%dK", whole);
+    return isDegrees(unit) ? formatted("%d%C", whole) : formatted("%dK", whole);
 }
 
-QString speedText(double value, int32_t units)
+/// A temperature with its scale's letter: "%3.1f°F", "%3.1f°C", else Kelvin.
+QString labelledTemperatureText(double value, OVTemperatureUnit unit)
 {
-    switch (units) {
-    case 0: return formatted("%.0f mph", value);
-    case 1: return formatted("%.0f km/h", value);
-    case 2: return formatted("%.0f knots", value);
+    if (isMissing(value))
+        return missingText();
+    switch (unit) {
+    case OVTemperatureUnit::Fahrenheit: return formatted("%3.1f%CF", value);
+    case OVTemperatureUnit::Celsius: return formatted("%3.1f%CC", value);
+    default: return formatted("%3.1fK", value);
+    }
+}
+
+QString speedText(double value, OVWindSpeedUnit unit)
+{
+    switch (unit) {
+    case OVWindSpeedUnit::MilesPerHour: return formatted("%.0f mph", value);
+    case OVWindSpeedUnit::KilometersPerHour: return formatted("%.0f km/h", value);
+    case OVWindSpeedUnit::Knots: return formatted("%.0f knots", value);
     default: return formatted("%.0f m/s", value);
     }
 }
@@ -86,49 +103,39 @@ QByteArray utf8(const QString &text)
 
 } // namespace
 
-QString OVWeatherConditions::temperatureStringWithUnits(int32_t units) const
+QString OVWeatherConditions::temperatureStringWithUnits(OVTemperatureUnit unit) const
 {
-    return temperatureText(temperatureWithUnits(units), units);
+    return temperatureText(temperatureWithUnits(unit), unit);
 }
 
-QString OVWeatherConditions::integerTemperatureStringWithUnits(int32_t units) const
+QString OVWeatherConditions::integerTemperatureStringWithUnits(OVTemperatureUnit unit) const
 {
-    return integerTemperatureText(temperatureWithUnits(units), units);
+    return integerTemperatureText(temperatureWithUnits(unit), unit);
 }
 
-QString OVWeatherConditions::dewpointStringWithUnits(int32_t units) const
+QString OVWeatherConditions::dewpointStringWithUnits(OVTemperatureUnit unit) const
 {
-    return temperatureText(dewpointWithUnits(units), units);
+    return temperatureText(dewpointWithUnits(unit), unit);
 }
 
-QString OVWeatherConditions::feelsLikeTemperatureStringWithUnits(int32_t units) const
+QString OVWeatherConditions::feelsLikeTemperatureStringWithUnits(OVTemperatureUnit unit) const
 {
-    return temperatureText(feelsLikeWithUnits(units), units);
+    return temperatureText(feelsLikeWithUnits(unit), unit);
 }
 
-QString OVWeatherConditions::integerFeelsLikeTemperatureStringWithUnits(int32_t units) const
+QString OVWeatherConditions::integerFeelsLikeTemperatureStringWithUnits(OVTemperatureUnit unit) const
 {
-    return integerTemperatureText(feelsLikeWithUnits(units), units);
+    return integerTemperatureText(feelsLikeWithUnits(unit), unit);
 }
 
-QString OVWeatherConditions::windChillStringWithUnits(int32_t units) const
+QString OVWeatherConditions::windChillStringWithUnits(OVTemperatureUnit unit) const
 {
-    const double value = windChillWithUnits(units);
-    if (isMissing(value))
-        return missingText();
-    return units == 0 ? formatted("%3.1f%CF", value)
-           : units == 1 ? formatted("%3.1f%CC", value)
-                        : formatted("%3.1fK", value);
+    return labelledTemperatureText(windChillWithUnits(unit), unit);
 }
 
-QString OVWeatherConditions::heatIndexStringWithUnits(int32_t units) const
+QString OVWeatherConditions::heatIndexStringWithUnits(OVTemperatureUnit unit) const
 {
-    const double value = heatIndexWithUnits(units);
-    if (isMissing(value))
-        return missingText();
-    return units == 0 ? formatted("%3.1f%CF", value)
-           : units == 1 ? formatted("%3.1f%CC", value)
-                        : formatted("%3.1fK", value);
+    return labelledTemperatureText(heatIndexWithUnits(unit), unit);
 }
 
 QString OVWeatherConditions::humidityString() const
@@ -147,38 +154,38 @@ QString OVWeatherConditions::skyCoverPercentageString() const
     return formatted("%d%%", truncatedInt(percent));
 }
 
-QString OVWeatherConditions::visibilityStringWithUnits(int32_t units) const
+QString OVWeatherConditions::visibilityStringWithUnits(OVDistanceUnit unit) const
 {
-    const double value = visibilityWithUnits(units);
+    const double value = visibilityWithUnits(unit);
     if (isMissing(value))
         return missingText();
-    if (units != 0)
+    if (unit != OVDistanceUnit::Miles)
         return formatted("%1.0f km", value);
     return value == 1.0 ? formatted("%1.0f mile", value) : formatted("%1.0f miles", value);
 }
 
-QString OVWeatherConditions::shortPressureStringWithUnits(int32_t units) const
+QString OVWeatherConditions::shortPressureStringWithUnits(OVPressureUnit unit) const
 {
-    const double value = pressureWithUnits(units);
+    const double value = pressureWithUnits(unit);
     if (isMissing(value))
         return missingText();
-    switch (units) {
-    case 0: return formatted("%.2f in", value);
-    case 1: return formatted("%.0f hPa", value);
-    case 3: return formatted("%.0f mb", value);
+    switch (unit) {
+    case OVPressureUnit::InchesOfMercury: return formatted("%.2f in", value);
+    case OVPressureUnit::Hectopascals: return formatted("%.0f hPa", value);
+    case OVPressureUnit::Millibars: return formatted("%.0f mb", value);
     default: return formatted("%.1f kPa", value);
     }
 }
 
-QString OVWeatherConditions::pressureStringWithUnits(int32_t units) const
+QString OVWeatherConditions::pressureStringWithUnits(OVPressureUnit unit) const
 {
-    const double value = pressureWithUnits(units);
+    const double value = pressureWithUnits(unit);
     if (isMissing(value))
         return missingText();
-    switch (units) {
-    case 0: return formatted("%.2f inches", value);
-    case 1: return formatted("%.0f hectopascals", value);
-    case 3: return formatted("%.0f millibars", value);
+    switch (unit) {
+    case OVPressureUnit::InchesOfMercury: return formatted("%.2f inches", value);
+    case OVPressureUnit::Hectopascals: return formatted("%.0f hectopascals", value);
+    case OVPressureUnit::Millibars: return formatted("%.0f millibars", value);
     default: return formatted("%.1f kilopascals", value);
     }
 }
@@ -200,21 +207,21 @@ QString OVWeatherConditions::windDirectionString() const
     return OVLocalizedString(kWords[nearest]);
 }
 
-QString OVWeatherConditions::windSpeedStringWithUnits(int32_t units) const
+QString OVWeatherConditions::windSpeedStringWithUnits(OVWindSpeedUnit unit) const
 {
     if (windSpeedMPH() < 1.0)
         return OVLocalizedString("Calm");
-    return speedText(windSpeedWithUnits(units), units);
+    return speedText(windSpeedWithUnits(unit), unit);
 }
 
-QString OVWeatherConditions::gustSpeedStringWithUnits(int32_t units) const
+QString OVWeatherConditions::gustSpeedStringWithUnits(OVWindSpeedUnit unit) const
 {
     if (gustSpeedMPH() < 1.0)
         return QString(QLatin1String(""));
-    return speedText(gustSpeedWithUnits(units), units);
+    return speedText(gustSpeedWithUnits(unit), unit);
 }
 
-QString OVWeatherConditions::windStringWithUnits(int32_t units) const
+QString OVWeatherConditions::windStringWithUnits(OVWindSpeedUnit unit) const
 {
     if (windSpeedMPH() < 1.0)
         return OVLocalizedString("Calm");
@@ -222,38 +229,39 @@ QString OVWeatherConditions::windStringWithUnits(int32_t units) const
     if (direction == OVLocalizedString("Not Available") || isMissing(windSpeedKnots()))
         return missingText();
     const QByteArray dir = utf8(direction);
-    const double speed = windSpeedWithUnits(units);
+    const double speed = windSpeedWithUnits(unit);
     if (direction != OVLocalizedString("Variable") && gustSpeedMPH() > 0.0) {
-        const double gust = gustSpeedWithUnits(units);
-        switch (units) {
-        case 0: return formatted("%@\n%.0f mph,\n%.0f mph gusts", dir.constData(), speed, gust);
-        case 1: return formatted("%@\n%.0f km/h,\n%.0f km/h gusts", dir.constData(), speed, gust);
-        case 2: return formatted("%@\n%.0f knots,\n%.0f knot gusts", dir.constData(), speed, gust);
+        const double gust = gustSpeedWithUnits(unit);
+        switch (unit) {
+        case OVWindSpeedUnit::MilesPerHour:
+            return formatted("%@\n%.0f mph,\n%.0f mph gusts", dir.constData(), speed, gust);
+        case OVWindSpeedUnit::KilometersPerHour:
+            return formatted("%@\n%.0f km/h,\n%.0f km/h gusts", dir.constData(), speed, gust);
+        case OVWindSpeedUnit::Knots:
+            return formatted("%@\n%.0f knots,\n%.0f knot gusts", dir.constData(), speed, gust);
         default: return formatted("%@\n%.0f m/s,\n%.0f m/s gusts", dir.constData(), speed, gust);
         }
     }
-    switch (units) {
-    case 0: return formatted("%@\n%.0f mph", dir.constData(), speed);
-    case 1: return formatted("%@\n%.0f km/h", dir.constData(), speed);
-    case 2: return formatted("%@\n%.0f knots", dir.constData(), speed);
+    switch (unit) {
+    case OVWindSpeedUnit::MilesPerHour: return formatted("%@\n%.0f mph", dir.constData(), speed);
+    case OVWindSpeedUnit::KilometersPerHour: return formatted("%@\n%.0f km/h", dir.constData(), speed);
+    case OVWindSpeedUnit::Knots: return formatted("%@\n%.0f knots", dir.constData(), speed);
     default: return formatted("%@\n%.0f m/s", dir.constData(), speed);
     }
 }
 
-QString OVWeatherConditions::shortCombinedSpeedStringWithUnits(int32_t units,
+QString OVWeatherConditions::shortCombinedSpeedStringWithUnits(OVWindSpeedUnit unit,
                                                                bool showUnitsString) const
 {
     if (windSpeedMPH() < 1.0)
         return OVLocalizedString("Calm");
-    const QString speed = QString::asprintf("%.0f", windSpeedWithUnits(units));
+    const QString speed = QString::asprintf("%.0f", windSpeedWithUnits(unit));
     QString gust;
     if (gustSpeedMPH() > windSpeedMPH())
-        gust = QString::asprintf("%.0f", gustSpeedWithUnits(units));
+        gust = QString::asprintf("%.0f", gustSpeedWithUnits(unit));
     QString word;
-    if (showUnitsString) {
-        static const char *const kWords[] = {"mph", "km/h", "kts", "m/s"};
-        word = OVLocalizedString(kWords[units >= 0 && units <= 2 ? units : 3]);
-    }
+    if (showUnitsString)
+        word = OVLocalizedString(OVUnits::windSpeedAbbreviation(unit));
     const QByteArray s = utf8(speed), g = utf8(gust), w = utf8(word);
     if (!gust.isEmpty() && !word.isEmpty())
         return formatted("%@-%@\n%@", s.constData(), g.constData(), w.constData());
@@ -264,14 +272,14 @@ QString OVWeatherConditions::shortCombinedSpeedStringWithUnits(int32_t units,
     return speed;
 }
 
-QString OVWeatherConditions::conditionsStringWithTemperatureUnits(int32_t temperatureUnits,
-                                                                  int32_t windUnits) const
+QString OVWeatherConditions::conditionsStringWithTemperatureUnits(OVTemperatureUnit temperatureUnit,
+                                                                  OVWindSpeedUnit windUnit) const
 {
-    QString text = temperatureStringWithUnits(temperatureUnits);
+    QString text = temperatureStringWithUnits(temperatureUnit);
     if (windSpeedMPH() == 0.0)
         return text + OVLocalizedString(" with calm conditions.");
     if (windDirectionString() != missingText() && !isMissing(windSpeedKnots()))
-        text += formatted(" with wind from the %@.", utf8(windStringWithUnits(windUnits)).constData());
+        text += formatted(" with wind from the %@.", utf8(windStringWithUnits(windUnit)).constData());
     return text;
 }
 

@@ -311,8 +311,8 @@ TEST_F(JournalTest, HeaderShowsTheDenverDay)
     high.setTemperatureC(10.0);
     OVWeatherConditions low;
     low.setTemperatureC(-5.0);
-    EXPECT_EQ(window()->highTemperatureValue()->text(), high.temperatureStringWithUnits(0));
-    EXPECT_EQ(window()->lowTemperatureValue()->text(), low.temperatureStringWithUnits(0));
+    EXPECT_EQ(window()->highTemperatureValue()->text(), high.temperatureStringWithUnits(OVTemperatureUnit::Fahrenheit));
+    EXPECT_EQ(window()->lowTemperatureValue()->text(), low.temperatureStringWithUnits(OVTemperatureUnit::Fahrenheit));
 
     const QTimeZone zone("America/Denver");
     const QDateTime start = QDate(2024, 3, 5).startOfDay(zone);

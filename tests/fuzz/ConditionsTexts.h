@@ -10,22 +10,25 @@ namespace FuzzSupport {
 
 inline void readEveryText(const OVWeatherConditions &record)
 {
-    for (int32_t units = 0; units <= 3; ++units) {
-        (void)record.temperatureStringWithUnits(units);
-        (void)record.integerTemperatureStringWithUnits(units);
-        (void)record.dewpointStringWithUnits(units);
-        (void)record.feelsLikeTemperatureStringWithUnits(units);
-        (void)record.integerFeelsLikeTemperatureStringWithUnits(units);
-        (void)record.windChillStringWithUnits(units);
-        (void)record.heatIndexStringWithUnits(units);
-        (void)record.visibilityStringWithUnits(units);
-        (void)record.shortPressureStringWithUnits(units);
-        (void)record.pressureStringWithUnits(units);
-        (void)record.windSpeedStringWithUnits(units);
-        (void)record.gustSpeedStringWithUnits(units);
-        (void)record.windStringWithUnits(units);
-        (void)record.shortCombinedSpeedStringWithUnits(units);
-        (void)record.conditionsStringWithTemperatureUnits(units, units);
+    for (int32_t code = 0; code <= 3; ++code) {
+        const auto temperature = OVUnits::fromCode<OVTemperatureUnit>(code);
+        const auto speed = OVUnits::fromCode<OVWindSpeedUnit>(code);
+        const auto pressure = OVUnits::fromCode<OVPressureUnit>(code);
+        (void)record.temperatureStringWithUnits(temperature);
+        (void)record.integerTemperatureStringWithUnits(temperature);
+        (void)record.dewpointStringWithUnits(temperature);
+        (void)record.feelsLikeTemperatureStringWithUnits(temperature);
+        (void)record.integerFeelsLikeTemperatureStringWithUnits(temperature);
+        (void)record.windChillStringWithUnits(temperature);
+        (void)record.heatIndexStringWithUnits(temperature);
+        (void)record.visibilityStringWithUnits(OVUnits::fromCode<OVDistanceUnit>(code));
+        (void)record.shortPressureStringWithUnits(pressure);
+        (void)record.pressureStringWithUnits(pressure);
+        (void)record.windSpeedStringWithUnits(speed);
+        (void)record.gustSpeedStringWithUnits(speed);
+        (void)record.windStringWithUnits(speed);
+        (void)record.shortCombinedSpeedStringWithUnits(speed);
+        (void)record.conditionsStringWithTemperatureUnits(temperature, speed);
     }
     (void)record.humidityString();
     (void)record.skyCoverPercentageString();

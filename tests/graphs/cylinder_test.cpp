@@ -69,7 +69,7 @@ const QDateTime kStart = utcAt(10, 0);
 void showDirection(OVCylindricalGraphView &view, double degrees, double offset)
 {
     view.resize(600, 155);
-    view.setGraphXMode(1);
+    view.setGraphXMode(OVGraphXMode::Dates);
     view.setAutoScale(false);
     view.setExtendTheData(false);
     view.setSmoothed(true);

@@ -101,7 +101,7 @@ TEST(OVGraphDataPoint, DateOrderFallsBackToMinDatesAndAnswersSameWhenMissing)
 TEST(OVGraphDataPoint, DateModeSortsByDateElseMinDateWithUndatedLast)
 {
     OVGraphView view;
-    view.setGraphXMode(1);
+    view.setGraphXMode(OVGraphXMode::Dates);
     OVGraphDataPoint bar;
     bar.minDate = at(2);
     bar.maxDate = at(3);
@@ -132,7 +132,7 @@ TEST(OVGraphDataPoint, BarWithoutDateIsCentredBetweenItsEnds)
 {
     OVGraphView view;
     view.resize(100, 50);
-    view.setGraphXMode(1);
+    view.setGraphXMode(OVGraphXMode::Dates);
     view.setMinDate(at(1), at(11));
     OVGraphDataPoint bar;
     bar.minDate = at(2);

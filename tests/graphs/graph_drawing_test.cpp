@@ -40,7 +40,7 @@ void showSeries(OVGraphView &view, int width, int height, int count, int stepHou
 {
     view.resize(width, height);
     view.setTimeZone(QTimeZone::utc());
-    view.setGraphXMode(1);
+    view.setGraphXMode(OVGraphXMode::Dates);
     view.setMinDate(kStart, kStart.addSecs(qint64(count - 1) * stepHours * 3600));
     std::vector<OVGraphDataPoint> points;
     for (int i = 0; i < count; ++i)
@@ -106,7 +106,7 @@ TEST(OVGraphViewDrawing, InvertedAreaShowsTheTemperatureColourOfEachRowBelowTheC
 TEST(OVGraphViewDrawing, BarsFillFromTheBottomAndNeedAForegroundForTheirOutline)
 {
     OVGraphView view;
-    view.setGraphYMode(1);
+    view.setGraphYMode(OVGraphYMode::Bars);
     view.setBackgroundColor(QColor(40, 40, 60));
     view.setForegroundColor(QColor(90, 160, 255));
     view.setStroke(true);
@@ -140,7 +140,7 @@ TEST(OVGraphViewDrawing, BandBetweenLowAndHighAndItsInverse)
     for (bool inverted : {false, true}) {
         SCOPED_TRACE(inverted);
         OVGraphView view;
-        view.setGraphYMode(2);
+        view.setGraphYMode(OVGraphYMode::Band);
         view.setSmoothed(true);
         view.setInverted(inverted);
         view.setBackgroundColor(QColor(30, 30, 30));
@@ -227,7 +227,7 @@ TEST(OVGraphViewDrawing, GapInTheSecondSeriesDrawsNothingThere)
 {
     OVGraphView view;
     view.setSmoothed(true);
-    view.setGraphSecondaryYMode(1);
+    view.setGraphSecondaryYMode(OVGraphSecondaryYMode::Line);
     view.setSecondaryYColor(Qt::cyan);
     view.setStrokeWidth(2.0);
     showSeries(view, 300, 100, 31, 1, [](int i, const QDateTime &d) {
@@ -261,17 +261,17 @@ TEST(OVGraphViewReadOuts, TextsByModeAndMagnitude)
     bar.displayValue = 0.25;
     struct Case
     {
-        int mode;
+        OVGraphYMode mode;
         QString units;
         OVGraphDataPoint point;
         QString expected;
     };
     const std::vector<Case> cases{
-        {0, "\u00B0", OVGraphDataPoint::dataPointWithX(0, 0.456, when), "0.46\u00B0 at " + combined},
-        {0, "\u00B0", OVGraphDataPoint::dataPointWithX(0, 12.34, when), "12.3\u00B0 at " + combined},
-        {0, "\u00B0", OVGraphDataPoint::dataPointWithX(0, -1.0, when), "-1.0\u00B0 at " + combined},
-        {2, "%", band, "3% \u279C 17% on " + tool.dateStringFromDate(when, QTimeZone::utc())},
-        {1, "in", bar, "0.25in from " + tool.combinedStringFromStartDate(bar.minDate, bar.maxDate, QTimeZone::utc())},
+        {OVGraphYMode::Line, "\u00B0", OVGraphDataPoint::dataPointWithX(0, 0.456, when), "0.46\u00B0 at " + combined},
+        {OVGraphYMode::Line, "\u00B0", OVGraphDataPoint::dataPointWithX(0, 12.34, when), "12.3\u00B0 at " + combined},
+        {OVGraphYMode::Line, "\u00B0", OVGraphDataPoint::dataPointWithX(0, -1.0, when), "-1.0\u00B0 at " + combined},
+        {OVGraphYMode::Band, "%", band, "3% \u279C 17% on " + tool.dateStringFromDate(when, QTimeZone::utc())},
+        {OVGraphYMode::Bars, "in", bar, "0.25in from " + tool.combinedStringFromStartDate(bar.minDate, bar.maxDate, QTimeZone::utc())},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.expected.toStdString());
@@ -281,10 +281,10 @@ TEST(OVGraphViewReadOuts, TextsByModeAndMagnitude)
     }
 
     view.resize(100, 50);
-    view.setGraphYMode(0);
+    view.setGraphYMode(OVGraphYMode::Line);
     view.setHoverUnits(QStringLiteral("\u00B0"));
     view.setXRange(OVGraphRangeMake(0, 1));
-    view.setGraphXMode(0);
+    view.setGraphXMode(OVGraphXMode::Values);
     view.setDataPoints({OVGraphDataPoint::dataPointWithX(0, -0.5, QDateTime()),
                         OVGraphDataPoint::dataPointWithX(1, 23, QDateTime()),
                         OVGraphDataPoint::dataPointWithX(5, 99, QDateTime())});
@@ -336,7 +336,7 @@ TEST(OVGraphViewDrawing, LineStartingInsideTheWindowDrawsNoPostUpToItsFirstPoint
         view.setStrokeColor(Qt::white);
         view.resize(400, 150);
         view.setTimeZone(QTimeZone::utc());
-        view.setGraphXMode(1);
+        view.setGraphXMode(OVGraphXMode::Dates);
         view.setAutoScale(false);
         view.setMinDate(kStart, kStart.addSecs(47 * 3600));
         view.setYRange(OVGraphRangeMake(0, 100));

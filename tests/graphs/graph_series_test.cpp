@@ -169,7 +169,7 @@ TEST(NBGraphSeries, WindReadoutShowsTheGustOnlyWhenItExceedsTheSpeed)
                           Case{0, 5, 90, 2, "Calm"}, Case{6, 6, 30, 0, "NE 7 mph"},
                           Case{10, 20, 180, 1, "S 19-37 km/h"}, Case{10, 10, 270, 3, "W 5 m/s"},
                           Case{10, 10, OVNoValue, 2, "Not Available 10 knots"}, Case{10, 10, 0, 7, ""}}) {
-        EXPECT_EQ(NBGraphSeries::windReadout(c.speed, c.gust, c.direction, c.units), QString::fromLatin1(c.text))
+        EXPECT_EQ(NBGraphSeries::windReadout(c.speed, c.gust, c.direction, OVUnits::fromCode<OVWindSpeedUnit>(c.units)), QString::fromLatin1(c.text))
             << c.text;
     }
 }

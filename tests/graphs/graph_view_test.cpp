@@ -100,7 +100,7 @@ TEST(OVGraphViewMapping, DateAndXRoundTrip)
 {
     OVGraphView view;
     view.resize(600, 100);
-    view.setGraphXMode(1);
+    view.setGraphXMode(OVGraphXMode::Dates);
     view.setMinDate(day(1), day(11));
     for (double x : {0.0, 1.0, 123.4, 599.0, 600.0}) {
         SCOPED_TRACE(x);
@@ -109,7 +109,7 @@ TEST(OVGraphViewMapping, DateAndXRoundTrip)
     EXPECT_DOUBLE_EQ(view.xForDate(day(6)), 300.0);
     view.resize(0, 100);
     EXPECT_FALSE(view.dateForX(10).isValid());
-    view.setGraphXMode(0);
+    view.setGraphXMode(OVGraphXMode::Values);
     EXPECT_EQ(view.xForDate(day(6)), 0.0);
 }
 
@@ -149,8 +149,8 @@ TEST(OVGraphViewMapping, ClosestPointPrefersTheEarlierOfTwoAndBarsUseTheirInterv
     EXPECT_FALSE(view.closestDataToX(-1).has_value());
     EXPECT_FALSE(view.closestDataToX(101).has_value());
 
-    view.setGraphXMode(1);
-    view.setGraphYMode(1);
+    view.setGraphXMode(OVGraphXMode::Dates);
+    view.setGraphYMode(OVGraphYMode::Bars);
     view.setMinDate(day(1), day(11));
     std::vector<OVGraphDataPoint> bars;
     for (int d : {1, 4}) {

@@ -150,7 +150,7 @@ TEST(OVGraphLegendDateAxis, ThreeDaysLabelMidnightsAndWholeHourLevels)
         OVGraphLegendView legend;
         legend.setClock(&clock);
         legend.resize(1200, 155);
-        legend.setGraphXMode(1);
+        legend.setGraphXMode(OVGraphXMode::Dates);
         legend.setMinDate(start);
         legend.setMaxDate(midnight(2024, c.month, c.day + 3, "America/New_York"));
         const auto content = legend.xLegendContent();
@@ -192,7 +192,7 @@ TEST(OVGraphLegendDateAxis, AnotherZoneLabelsItsOwnMidnightsWithItsOwnDayNumbers
 {
     OVGraphLegendView legend;
     legend.resize(600, 155);
-    legend.setGraphXMode(1);
+    legend.setGraphXMode(OVGraphXMode::Dates);
     legend.setTimeZone(QTimeZone("Asia/Tokyo"));
     legend.setMinDate(midnight(2024, 5, 1, "Asia/Tokyo"));
     legend.setMaxDate(midnight(2024, 6, 1, "Asia/Tokyo"));
@@ -216,7 +216,7 @@ TEST(OVGraphLegendDateAxis, WeeklyLabelsStayOnMidnightsAcrossTwoChanges)
 {
     OVGraphLegendView legend;
     legend.resize(2000, 155);
-    legend.setGraphXMode(1);
+    legend.setGraphXMode(OVGraphXMode::Dates);
     const QTimeZone sydney("Australia/Sydney");
     legend.setTimeZone(sydney);
     legend.setMinDate(midnight(2024, 3, 30, "Australia/Sydney"));
@@ -241,7 +241,7 @@ TEST(OVGraphLegendDateAxis, NothingOutsideDateModeOrWithoutAWindow)
     legend.setMinDate(midnight(2024, 5, 1, "UTC"));
     legend.setMaxDate(midnight(2024, 5, 2, "UTC"));
     EXPECT_FALSE(legend.xLegendContent().has_value());
-    legend.setGraphXMode(1);
+    legend.setGraphXMode(OVGraphXMode::Dates);
     legend.setMaxDate(QDateTime());
     EXPECT_FALSE(legend.xLegendContent().has_value());
 }
@@ -252,7 +252,7 @@ namespace {
 void dress(OVGraphLegendView &legend, const QDateTime &start, int days, const char *zone)
 {
     legend.resize(600, 155);
-    legend.setGraphXMode(1);
+    legend.setGraphXMode(OVGraphXMode::Dates);
     legend.setTimeZone(QTimeZone(zone));
     legend.setXGradient(OVGradient(QColor(70, 80, 90), QColor(40, 45, 50)));
     legend.setYGradient(OVGradient(QColor(40, 45, 50), QColor(70, 80, 90)));

@@ -25,6 +25,13 @@ const QString kDash = QString(QChar(0x2014));
 
 using Fill = std::function<void(OVWeatherConditions &)>;
 
+// The unit a text member takes, from the code stored in the settings.
+template <typename Unit>
+Unit unitFor(QString (OVWeatherConditions::*)(Unit) const, int code)
+{
+    return OVUnits::fromCode<Unit>(code);
+}
+
 // The dew point (°C) at which the record's own humidity formula gives `humidity` percent at
 // `temperatureC`: es(d) = humidity / 100 * es(t), solved for d.
 double dewpointForHumidity(double temperatureC, double humidity)
@@ -56,18 +63,21 @@ TEST(WeatherConditions, NewRecordIsMissingEverythingAndSaysSo)
     EXPECT_TRUE(c.isDay());
     for (int units : {0, 1, 2, 3}) {
         SCOPED_TRACE(units);
-        EXPECT_EQ(c.temperatureStringWithUnits(units), kDash);
-        EXPECT_EQ(c.integerTemperatureStringWithUnits(units), kDash);
-        EXPECT_EQ(c.dewpointStringWithUnits(units), kDash);
-        EXPECT_EQ(c.feelsLikeTemperatureStringWithUnits(units), kDash);
-        EXPECT_EQ(c.windChillStringWithUnits(units), kDash);
-        EXPECT_EQ(c.heatIndexStringWithUnits(units), kDash);
-        EXPECT_EQ(c.visibilityStringWithUnits(units), kDash);
-        EXPECT_EQ(c.shortPressureStringWithUnits(units), kDash);
-        EXPECT_EQ(c.pressureStringWithUnits(units), kDash);
-        EXPECT_EQ(c.windSpeedStringWithUnits(units), QStringLiteral("Calm"));
-        EXPECT_EQ(c.windStringWithUnits(units), QStringLiteral("Calm"));
-        EXPECT_EQ(c.gustSpeedStringWithUnits(units), QString());
+        const auto temperatureUnit = OVUnits::fromCode<OVTemperatureUnit>(units);
+        const auto windUnit = OVUnits::fromCode<OVWindSpeedUnit>(units);
+        const auto pressureUnit = OVUnits::fromCode<OVPressureUnit>(units);
+        EXPECT_EQ(c.temperatureStringWithUnits(temperatureUnit), kDash);
+        EXPECT_EQ(c.integerTemperatureStringWithUnits(temperatureUnit), kDash);
+        EXPECT_EQ(c.dewpointStringWithUnits(temperatureUnit), kDash);
+        EXPECT_EQ(c.feelsLikeTemperatureStringWithUnits(temperatureUnit), kDash);
+        EXPECT_EQ(c.windChillStringWithUnits(temperatureUnit), kDash);
+        EXPECT_EQ(c.heatIndexStringWithUnits(temperatureUnit), kDash);
+        EXPECT_EQ(c.visibilityStringWithUnits(OVUnits::fromCode<OVDistanceUnit>(units)), kDash);
+        EXPECT_EQ(c.shortPressureStringWithUnits(pressureUnit), kDash);
+        EXPECT_EQ(c.pressureStringWithUnits(pressureUnit), kDash);
+        EXPECT_EQ(c.windSpeedStringWithUnits(windUnit), QStringLiteral("Calm"));
+        EXPECT_EQ(c.windStringWithUnits(windUnit), QStringLiteral("Calm"));
+        EXPECT_EQ(c.gustSpeedStringWithUnits(windUnit), QString());
     }
     EXPECT_EQ(c.humidityString(), kDash);
     EXPECT_EQ(c.skyCoverPercentageString(), QStringLiteral("Clear"));
@@ -227,7 +237,7 @@ TEST(WeatherConditions, TextsInEveryUnit)
     const auto pressure = [](double mb) { return [mb](OVWeatherConditions &r) { r.setPressureMB(mb); }; };
     const auto visibility = [](double mi) { return [mi](OVWeatherConditions &r) { r.setVisibilityMiles(mi); }; };
     const auto text = [](auto member, int units) {
-        return [=](const OVWeatherConditions &r) { return (r.*member)(units); };
+        return [=](const OVWeatherConditions &r) { return (r.*member)(unitFor(member, units)); };
     };
     using C = OVWeatherConditions;
     const QString deg(QChar(0x00B0));
@@ -265,9 +275,9 @@ TEST(WeatherConditions, TextsInEveryUnit)
         {"wind with gusts", wind(270, 10, 20), text(&C::windStringWithUnits, 2), "W\n10 knots,\n20 knot gusts"},
         {"wind variable", wind(-1, 10, 20), text(&C::windStringWithUnits, 0), "Variable\n12 mph"},
         {"wind m/s", wind(90, 10, -1000), text(&C::windStringWithUnits, 3), "E\n5 m/s"},
-        {"compact", wind(270, 10, 20), [](const C &r) { return r.shortCombinedSpeedStringWithUnits(2); }, "10-20\nkts"},
-        {"compact no word", wind(270, 10, 20), [](const C &r) { return r.shortCombinedSpeedStringWithUnits(2, false); }, "10-20"},
-        {"compact no gust", wind(270, 10, -1000), [](const C &r) { return r.shortCombinedSpeedStringWithUnits(1); }, "19 km/h"},
+        {"compact", wind(270, 10, 20), [](const C &r) { return r.shortCombinedSpeedStringWithUnits(OVWindSpeedUnit::Knots); }, "10-20\nkts"},
+        {"compact no word", wind(270, 10, 20), [](const C &r) { return r.shortCombinedSpeedStringWithUnits(OVWindSpeedUnit::Knots, false); }, "10-20"},
+        {"compact no gust", wind(270, 10, -1000), [](const C &r) { return r.shortCombinedSpeedStringWithUnits(OVWindSpeedUnit::KilometersPerHour); }, "19 km/h"},
         {"pressure in", pressure(1013.25), text(&C::shortPressureStringWithUnits, 0), "29.92 in"},
         {"pressure hPa", pressure(1013.25), text(&C::shortPressureStringWithUnits, 1), "1013 hPa"},
         {"pressure kPa", pressure(1013.25), text(&C::shortPressureStringWithUnits, 2), "101.3 kPa"},
@@ -282,11 +292,11 @@ TEST(WeatherConditions, TextsInEveryUnit)
         {"sky", [](C &r) { r.setSkyCover(QStringLiteral("FEW008 SCT250")); },
          [](const C &r) { return r.skyCoverPercentageString(); }, "50%"},
         {"conditions calm", [](C &r) { r.setTemperatureC(20); r.setWindSpeedKnots(0); r.setWindDirection(0); },
-         [](const C &r) { return r.conditionsStringWithTemperatureUnits(1, 0); }, "20.0" + deg + " with calm conditions."},
+         [](const C &r) { return r.conditionsStringWithTemperatureUnits(OVTemperatureUnit::Celsius, OVWindSpeedUnit::MilesPerHour); }, "20.0" + deg + " with calm conditions."},
         {"conditions wind", [](C &r) { r.setTemperatureC(20); r.setWindSpeedKnots(10); r.setWindDirection(180); },
-         [](const C &r) { return r.conditionsStringWithTemperatureUnits(1, 2); }, "20.0" + deg + " with wind from the S\n10 knots."},
+         [](const C &r) { return r.conditionsStringWithTemperatureUnits(OVTemperatureUnit::Celsius, OVWindSpeedUnit::Knots); }, "20.0" + deg + " with wind from the S\n10 knots."},
         {"conditions no direction", [](C &r) { r.setTemperatureC(20); r.setWindSpeedKnots(10); },
-         [](const C &r) { return r.conditionsStringWithTemperatureUnits(1, 2); }, "20.0" + deg},
+         [](const C &r) { return r.conditionsStringWithTemperatureUnits(OVTemperatureUnit::Celsius, OVWindSpeedUnit::Knots); }, "20.0" + deg},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

@@ -22,10 +22,7 @@ bool present(double value)
 QList<QPair<QString, QString>> NBJournalConditionsTable::rows(const OVWeatherConditions &conditions,
                                                               const QTimeZone &zone)
 {
-    const auto units = [](const char *key) {
-        return int32_t(NBPrefController::integerForKey(QString::fromLatin1(key)));
-    };
-    const int32_t temperatureUnits = units("temperatureUnits");
+    const OVTemperatureUnit temperatureUnits = OVUnits::temperatureSetting();
     const double temperature = conditions.temperatureF();
 
     QList<QPair<QString, QString>> rows;
@@ -39,9 +36,9 @@ QList<QPair<QString, QString>> NBJournalConditionsTable::rows(const OVWeatherCon
         rows.append({OVLocalizedString("Heat Index:"), conditions.heatIndexStringWithUnits(temperatureUnits)});
     rows.append({OVLocalizedString("Dewpoint:"), conditions.dewpointStringWithUnits(temperatureUnits)});
     rows.append({OVLocalizedString("Relative Humidity:"), conditions.humidityString()});
-    rows.append({OVLocalizedString("Wind:"), conditions.windStringWithUnits(units("windSpeedUnits"))});
-    rows.append({OVLocalizedString("Visibility:"), conditions.visibilityStringWithUnits(units("distanceUnits"))});
-    rows.append({OVLocalizedString("Pressure:"), conditions.pressureStringWithUnits(units("pressureUnits"))});
+    rows.append({OVLocalizedString("Wind:"), conditions.windStringWithUnits(OVUnits::windSpeedSetting())});
+    rows.append({OVLocalizedString("Visibility:"), conditions.visibilityStringWithUnits(OVUnits::distanceSetting())});
+    rows.append({OVLocalizedString("Pressure:"), conditions.pressureStringWithUnits(OVUnits::pressureSetting())});
     rows.append({OVLocalizedString("Notes:\n\n\n"), QString()});
     return rows;
 }

@@ -35,7 +35,7 @@ NBJournalDaySummary NBJournalDaySummary::forDay(const OVWeatherLocation *locatio
     const QDateTime start = day.startOfDay(zone);
     const QDateTime end = day.endOfDay(zone);
     if (OVObservationsDB *database = OVObservationsDB::sharedDatabase()) {
-        const int32_t units = int32_t(NBPrefController::integerForKey(QStringLiteral("temperatureUnits")));
+        const OVTemperatureUnit units = OVUnits::temperatureSetting();
         if (const auto high = database->maxConditionsForICAO(location->icao(), start, end))
             summary.highTemperature = high->temperatureStringWithUnits(units);
         if (const auto low = database->minConditionsForICAO(location->icao(), start, end))

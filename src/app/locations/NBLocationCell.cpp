@@ -67,7 +67,7 @@ void NBLocationCell::drawInteriorWithFrame(QPainter &painter, const QRectF &fram
     if (!location)
         return;
     const std::optional<OVWeatherConditions> conditions = location->getCurrentData();
-    const int32_t units = int32_t(NBPrefController::integerForKey(NBSettingKey::temperatureUnits));
+    const OVTemperatureUnit units = OVUnits::temperatureSetting();
     const QString temperature = conditions ? conditions->integerTemperatureStringWithUnits(units) : QString();
     const QString icon = conditions ? conditions->displayIconName() : QString();
     const double inset = kInteriorInset;

@@ -1,5 +1,6 @@
 #include "map/layers/OVMapParticleModeLayer.h"
 
+#include "core/OVConstants.h"
 #include "core/OVGrid.h"
 #include "core/OVReloadNotifications.h"
 #include "core/views/OVColorUtil.h"
@@ -26,8 +27,6 @@ namespace {
 constexpr int32_t kSetStartAges[OVMapParticleModeLayer::kSetCount] = {-50, 0, 50};
 constexpr int32_t kReseedAge = 100;
 constexpr int64_t kBackgroundSteps = 20;
-/// The value that marks a missing grid point.
-constexpr double kNoValue = -1000.0;
 
 /// The nine key colours of the temperature ramp, cold to warm.
 QList<QColor> rampKeyColors()
@@ -524,8 +523,8 @@ void OVMapParticleModeLayer::moveParticlesByTimeInterval(double f)
                 auto east = float(uValues[index]);
                 auto north = float(vValues[index]);
                 // A missing or broken wind value is calm for this step, never a jump or a hang.
-                if (!std::isfinite(east) || !std::isfinite(north) || uValues[index] == kNoValue ||
-                    vValues[index] == kNoValue) {
+                if (!std::isfinite(east) || !std::isfinite(north) || uValues[index] == OVNoValue ||
+                    vValues[index] == OVNoValue) {
                     east = 0.0f;
                     north = 0.0f;
                 }

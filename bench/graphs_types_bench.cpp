@@ -118,7 +118,7 @@ struct PanelScene
         g.foreground = QColor(90, 160, 255);
         g.stroke = Qt::white;
         g.strokeWidth = 2.0;
-        g.bars = graph.graphYMode() == 1;
+        g.bars = graph.graphYMode() == OVGraphYMode::Bars;
         const double bottom = at.y() + graph.height();
         bool started = false;
         for (const OVGraphDataPoint &p : graph.dataPoints()) {

@@ -197,7 +197,7 @@ std::vector<QRectF> OVCylindricalGraphLegendView::drawnLabelRects() const
                 rects.push_back(label.rect);
         }
     }
-    if (!drawXLegend() || graphXMode() != 1 || !minDate().isValid() || !maxDate().isValid())
+    if (!drawXLegend() || graphXMode() != OVGraphXMode::Dates || !minDate().isValid() || !maxDate().isValid())
         return rects;
     const std::optional<OVGraphLegendContent> content = xLegendContent();
     if (!content)

@@ -163,6 +163,13 @@ void NBController::launchSetupMenus()
     });
 
     mDockTile = new NBDockTile([this](QSystemTrayIcon *tray) { return applicationDockMenu(tray); }, this);
+    connect(mDockTile, &NBDockTile::showMainWindowRequested, this, [this] {
+        if (mWindow->isMinimized() || !mWindow->isVisible())
+            mWindow->showNormal();
+        mWindow->raise();
+        mWindow->activateWindow();
+    });
+    connect(mDockTile, &NBDockTile::quitRequested, qApp, &QCoreApplication::quit);
     menuNeedsUpdate();
 }
 

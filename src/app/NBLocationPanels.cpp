@@ -56,6 +56,18 @@ QLineEdit *addField(QFormLayout *form, const char *name, const QString &label)
     return field;
 }
 
+// Return presses `button` wherever the focus is in the sheet. The button must already be in
+// its dialog when it is made the default, or the dialog never learns of it; the sheet's other
+// buttons must not take the default over when they get the focus.
+void makeOnlyDefault(QPushButton *button, QDialogButtonBox *buttons)
+{
+    for (QAbstractButton *other : buttons->buttons()) {
+        if (auto *push = qobject_cast<QPushButton *>(other); push && push != button)
+            push->setAutoDefault(false);
+    }
+    button->setDefault(true);
+}
+
 } // namespace
 
 // --- Search panel -------------------------------------------------------------------------------
@@ -92,14 +104,14 @@ void NBLocationController::makeAddPanel()
     mAddLocationTable->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(mAddLocationTable, 1);
 
-    auto *buttons = new QDialogButtonBox();
+    auto *buttons = new QDialogButtonBox(mAddPanel);
     QPushButton *custom = buttons->addButton(OVLocalizedString("Custom Location..."), QDialogButtonBox::ResetRole);
     custom->setObjectName(QStringLiteral("customLocationButton"));
     buttons->addButton(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancelAddPanelButton"));
     mAddLocationButton = buttons->addButton(OVLocalizedString("Add"), QDialogButtonBox::AcceptRole);
     mAddLocationButton->setObjectName(QStringLiteral("addLocationButton"));
-    mAddLocationButton->setDefault(true);
     layout->addWidget(buttons);
+    makeOnlyDefault(mAddLocationButton, buttons);
     mAddPanel->resize(620, 380);
 
     connect(mSearchBox, &QLineEdit::textEdited, this, &NBLocationController::search);
@@ -239,12 +251,12 @@ void NBLocationController::makeAddCustomPanel()
     mLatitudeField = addField(form, "latitudeField", OVLocalizedString("Latitude:"));
     mLongitudeField = addField(form, "longitudeField", OVLocalizedString("Longitude:"));
 
-    auto *buttons = new QDialogButtonBox();
+    auto *buttons = new QDialogButtonBox(mAddCustomPanel);
     buttons->addButton(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancelCustomAddPanelButton"));
     QPushButton *add = buttons->addButton(OVLocalizedString("Add"), QDialogButtonBox::AcceptRole);
     add->setObjectName(QStringLiteral("addCustomLocationButton"));
-    add->setDefault(true);
     layout->addWidget(buttons);
+    makeOnlyDefault(add, buttons);
 
     connect(mIcaoField, &QLineEdit::textEdited, this, &NBLocationController::icaoFieldEdited);
     connect(buttons, &QDialogButtonBox::rejected, this, &NBLocationController::cancelCustomAddPanel);

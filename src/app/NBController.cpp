@@ -220,6 +220,8 @@ void NBController::launchSetupNotifications()
     connect(&OVUserDefaults::standard(), &OVUserDefaults::valueChanged, this, [this](const QString &key) {
         if (key == QLatin1String("NBShowTemperatureInDock") || key == NBSettingKey::temperatureUnits)
             updateDockTile();
+        if (key == NBSettingKey::updateFrequency)
+            restartUpdateTimer();
     });
 }
 
@@ -404,6 +406,16 @@ void NBController::tick()
             mLocationController->reloadData();
         OVNotificationCenter::defaultCenter().post(OVNotifyRedisplayEverything);
     }
+}
+
+void NBController::restartUpdateTimer()
+{
+    if (!mTicker)
+        return;
+    // A new frequency counts from now: an update already due under it runs at once.
+    mEnvironment.scheduler->cancel(mTicker);
+    mTicker = mEnvironment.scheduler->callEvery(kTickerInterval, this, [this] { tick(); });
+    tick();
 }
 
 void NBController::updateWeather()
@@ -623,8 +635,11 @@ std::optional<double> NBController::splitViewFirstPaneWidth() const
 
 void NBController::redisplayMainWindow()
 {
-    if (mWindow)
-        mWindow->update();
+    if (!mWindow)
+        return;
+    // The list's rows and the menus show values in the user's units too.
+    refreshLocationTable();
+    mWindow->update();
 }
 
 void NBController::updateJournalValues()

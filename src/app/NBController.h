@@ -79,6 +79,9 @@ public:
     /// Starts one update pass with its progress display; `lastUpdateTime` stays. The
     /// last-updated label moves only when a reply arrives (`updateResult`).
     void updateWeather();
+    /// The update frequency changed: the 60-second timer starts again and an update due under
+    /// the new frequency runs now.
+    void restartUpdateTimer();
     /// A data client's request ended: a good reply moves the last-updated label to now; the
     /// label's tooltip names each service whose last request failed, and why.
     void updateResult(const OVNotification &notification);

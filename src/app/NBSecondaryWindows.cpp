@@ -49,7 +49,8 @@ NBSecondaryWindows::NBSecondaryWindows(JournalSource journalSource, QObject *par
 NBSecondaryWindows::~NBSecondaryWindows()
 {
     // The journal window is left to its source's owner.
-    for (QWidget *window : {mActivityPanel.data(), mPrefsWindow.data(), mAboutBox.data(), mHelpWindow.data()})
+    // The preferences window goes with its controller, a child of this object.
+    for (QWidget *window : {mActivityPanel.data(), mAboutBox.data(), mHelpWindow.data()})
         delete window;
 }
 
@@ -118,9 +119,14 @@ void NBSecondaryWindows::setActivityStatus(const QString &text)
 
 void NBSecondaryWindows::openPrefsWindow()
 {
-    if (!mPrefsWindow) {
-        mPrefsWindow = new NBPreferencesWindow();
+    if (!mPrefController) {
+        mPrefController = new NBPrefController(this);
+        mPrefsWindow = mPrefController->window();
+        mPrefsWindow->setObjectName(QStringLiteral("prefsWindow"));
         mPrefsWindow->setAttribute(Qt::WA_QuitOnClose, false);
+    } else if (!mPrefsWindow->isVisible()) {
+        // Settings may have changed elsewhere (a menu, the map) since it was last open.
+        mPrefController->setupPrefs();
     }
     centre(mPrefsWindow);
     bringToFront(mPrefsWindow);

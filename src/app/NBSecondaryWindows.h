@@ -16,6 +16,7 @@
 
 #include <functional>
 
+class NBPrefController;
 class QLabel;
 class QListWidget;
 class QTextBrowser;
@@ -51,6 +52,8 @@ public:
     QListWidget *activityList() const { return mActivityList; }
     QLabel *activityPanelStatusText() const { return mActivityStatus; }
     QWidget *prefsWindow() const { return mPrefsWindow; }
+    /// The preferences window's controller; null until the window is first opened.
+    NBPrefController *prefController() const { return mPrefController; }
     QWidget *aboutBox() const { return mAboutBox; }
     QLabel *aboutBoxTitle() const { return mAboutBoxTitle; }
     QWidget *weatherJournalWindow() const { return mJournalWindow; }
@@ -68,6 +71,7 @@ private:
     QListWidget *mActivityList = nullptr;
     QLabel *mActivityStatus = nullptr;
     QPointer<QWidget> mPrefsWindow;
+    NBPrefController *mPrefController = nullptr; // owns the preferences window
     QPointer<QWidget> mAboutBox;
     QLabel *mAboutBoxTitle = nullptr;
     QPointer<QWidget> mJournalWindow;

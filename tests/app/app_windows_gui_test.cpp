@@ -9,9 +9,13 @@
 #include "app/NBSecondaryWindows.h"
 #include "core/NBPrefController.h"
 #include "core/OVApplicationHooks.h"
+#include "core/OVDisplayNotifications.h"
+#include "core/views/NBPreferencesWindow.h"
+#include "platform/OVNotificationCenter.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QCheckBox>
 #include <QLabel>
 #include <QSplitter>
 #include <QTextFrame>
@@ -125,6 +129,62 @@ TEST_F(WindowsTest, TheJournalOpensFromItsMenuAndStoresItsEntryOnPreferencesClos
     controller->applicationWillTerminate();
     EXPECT_TRUE(readTestFile(entry).contains("at quit"));
     controller.reset(); // the journal window goes exactly once (ASan would tell)
+}
+
+TEST_F(WindowsTest, PreferencesShowTheStoredValuesAndEveryChoiceAppliesAtOnce)
+{
+    NBPrefController::setSetting(qint64(3600), QStringLiteral("updateFrequency"));
+    NBPrefController::setSetting(QStringLiteral("1"), QStringLiteral("showDewpoint"));
+    NBPrefController::setSetting(QStringLiteral("1"), QStringLiteral("checkForUpdates"));
+    NBPrefController::setSetting(qint64(3), QStringLiteral("pressureUnits"));
+    launch();
+    env.scheduler->advance(120); // the launch's first update pass
+    const QDateTime firstPass = controller->lastUpdateTime();
+    ASSERT_TRUE(firstPass.isValid());
+    int redisplays = 0;
+    OVNotificationCenter::defaultCenter().addObserver(this, OVNotifyRedisplayEverything,
+                                                      [&](const OVNotification &) { ++redisplays; });
+
+    controller->menuAction(QStringLiteral("menuPreferences"))->trigger();
+    auto *window = qobject_cast<NBPreferencesWindow *>(controller->secondaryWindows()->prefsWindow());
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    EXPECT_EQ(window->updateFrequency()->currentText(), QStringLiteral("Every Hour"));
+    EXPECT_TRUE(window->showDewpoint()->isChecked());
+    EXPECT_TRUE(window->checkForUpdates()->isChecked());
+    EXPECT_EQ(window->temperatureUnits()->currentText(), QStringLiteral("Fahrenheit"));
+    EXPECT_EQ(window->pressureUnits()->currentText(), QStringLiteral("mb"));
+    grabAndSave(window, "preferences_window.png");
+
+    // Celsius by the keyboard: stored, and everything showing a temperature is told at once.
+    window->temperatureUnits()->setFocus();
+    QTest::keyClick(window->temperatureUnits(), Qt::Key_Down);
+    EXPECT_EQ(setting("temperatureUnits"), 1);
+    EXPECT_EQ(redisplays, 1);
+    window->windSpeedUnits()->setFocus();
+    QTest::keyClick(window->windSpeedUnits(), Qt::Key_Down);
+    EXPECT_EQ(setting("windSpeedUnits"), 1);
+
+    QTest::mouseClick(window->showDewpoint(), Qt::LeftButton, {}, QPoint(8, window->showDewpoint()->height() / 2));
+    EXPECT_FALSE(NBPrefController::boolForKey(QStringLiteral("showDewpoint")));
+    EXPECT_EQ(redisplays, 3);
+
+    // Forty minutes after the last pass, "Every 30 Minutes" makes an update due now.
+    env.scheduler->advance(40 * 60);
+    EXPECT_EQ(controller->lastUpdateTime(), firstPass) << "not due under Every Hour";
+    window->updateFrequency()->setFocus();
+    QTest::keyClick(window->updateFrequency(), Qt::Key_Up);
+    EXPECT_EQ(setting("updateFrequency"), 1800);
+    EXPECT_EQ(controller->lastUpdateTime(), env.scheduler->now());
+
+    // Closing writes the settings and redraws once more; opened again it shows what is stored.
+    const int beforeClose = redisplays;
+    window->close();
+    EXPECT_EQ(redisplays, beforeClose + 1);
+    NBPrefController::setSetting(qint64(2), QStringLiteral("temperatureUnits"));
+    controller->openPrefsWindow();
+    EXPECT_EQ(window->temperatureUnits()->currentText(), QStringLiteral("Kelvin"));
+    OVNotificationCenter::defaultCenter().removeObserver(this);
 }
 
 TEST_F(WindowsTest, AboutHelpAndTheDiscontinuedSheet)

@@ -159,6 +159,8 @@ public:
     NBJournalController *journalController() const { return mJournal.get(); }
     /// `menuJournalTable`: the conditions table goes into the journal while its window is open.
     void insertJournalTable();
+    /// The journal window is shown and not minimised.
+    bool journalIsOpen() const;
 
     // Printing (NBControllerPrint.cpp).
     /// Asks for a printer, then prints the content view on one page.

@@ -131,6 +131,8 @@ void NBController::launchSetupMenus()
     cities->setCheckable(true);
     cities->setChecked(NBPrefController::boolForKey(QStringLiteral("showCities")));
     menuAction(QStringLiteral("menuNimbrelQuit"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    // Quitting works from every window of the program, not only the one with the menu bar.
+    menuAction(QStringLiteral("menuNimbrelQuit"))->setShortcutContext(Qt::ApplicationShortcut);
     menuAction(QStringLiteral("menuNimbrelQuit"))->setMenuRole(QAction::NoRole);
     menuAction(QStringLiteral("menuRemoveLocation"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Backspace));
     menuAction(QStringLiteral("menuPrint"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
@@ -280,6 +282,8 @@ void NBController::validateMenuItems()
         expand->setEnabled(days != kWidestGraphDays);
     if (QAction *contract = menuAction(QStringLiteral("menuViewContractGraph")))
         contract->setEnabled(days != kNarrowestGraphDays);
+    if (QAction *table = menuAction(QStringLiteral("menuJournalTable")))
+        table->setEnabled(journalIsOpen());
 }
 
 void NBController::removeLocation()

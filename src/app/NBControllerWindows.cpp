@@ -116,11 +116,16 @@ NBJournalController *NBController::journalMade()
     return mJournal.get();
 }
 
+bool NBController::journalIsOpen() const
+{
+    return mJournal && mJournal->window()->isVisible() && !mJournal->window()->isMinimized();
+}
+
 void NBController::insertJournalTable()
 {
     // The menu bar sits on the main window, so choosing the item activates that window: an
     // open journal (shown, not minimised) is the one the user means.
-    if (mJournal && mJournal->window()->isVisible() && !mJournal->window()->isMinimized())
+    if (journalIsOpen())
         mJournal->insertCurrentConditions();
 }
 

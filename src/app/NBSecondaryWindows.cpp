@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QScreen>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -19,6 +20,12 @@ namespace {
 
 const QString kShowActivityWindow = QStringLiteral("showActivityWindow");
 const QString kShowJournalWindow = QStringLiteral("showJournalWindow");
+
+const char *const kAboutBoxCredits =
+    "Place names: GeoNames (geonames.org), licensed under CC BY 4.0.\n"
+    "Weather icons: Bas Milius, MIT License.\n"
+    "Map data: Natural Earth (public domain) and US Census Bureau boundaries; "
+    "see \"Data sources and licences\" in the README.";
 
 QWidget *makeWindow(const char *name, const QString &title)
 {
@@ -141,8 +148,18 @@ void NBSecondaryWindows::openAboutBox()
         mAboutBoxTitle->setObjectName(QStringLiteral("aboutBoxTitle"));
         mAboutBoxTitle->setAlignment(Qt::AlignCenter);
         layout->addWidget(mAboutBoxTitle);
+        // The place names are GeoNames data under CC BY 4.0, which asks for credit where they
+        // are shown; the icons and the map data carry notices of their own.
+        mAboutBoxCredits = new QLabel(OVLocalizedString(kAboutBoxCredits), mAboutBox);
+        mAboutBoxCredits->setObjectName(QStringLiteral("aboutBoxCredits"));
+        mAboutBoxCredits->setAlignment(Qt::AlignCenter);
+        mAboutBoxCredits->setWordWrap(true);
+        mAboutBoxCredits->setTextFormat(Qt::PlainText);
+        layout->addWidget(mAboutBoxCredits);
         mAboutBox->setWindowFlag(Qt::WindowStaysOnTopHint);
-        mAboutBox->resize(320, 120);
+        mAboutBox->resize(420, 220);
+        auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), mAboutBox);
+        connect(escape, &QShortcut::activated, mAboutBox, &QWidget::close);
     }
     mAboutBoxTitle->setText(QStringLiteral("Nimbrel Core %1").arg(QCoreApplication::applicationVersion()));
     centre(mAboutBox);

@@ -56,6 +56,7 @@ public:
     NBPrefController *prefController() const { return mPrefController; }
     QWidget *aboutBox() const { return mAboutBox; }
     QLabel *aboutBoxTitle() const { return mAboutBoxTitle; }
+    QLabel *aboutBoxCredits() const { return mAboutBoxCredits; }
     QWidget *weatherJournalWindow() const { return mJournalWindow; }
     QWidget *helpWindow() const { return mHelpWindow; }
     QTextBrowser *helpWebView() const { return mHelpWebView; }
@@ -74,6 +75,7 @@ private:
     NBPrefController *mPrefController = nullptr; // owns the preferences window
     QPointer<QWidget> mAboutBox;
     QLabel *mAboutBoxTitle = nullptr;
+    QLabel *mAboutBoxCredits = nullptr;
     QPointer<QWidget> mJournalWindow;
     JournalSource mJournalSource;
     QPointer<QWidget> mHelpWindow;

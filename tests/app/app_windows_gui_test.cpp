@@ -17,6 +17,9 @@
 #include <QComboBox>
 #include <QCheckBox>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QTextFrame>
 #include <QTextBrowser>
@@ -185,6 +188,50 @@ TEST_F(WindowsTest, PreferencesShowTheStoredValuesAndEveryChoiceAppliesAtOnce)
     controller->openPrefsWindow();
     EXPECT_EQ(window->temperatureUnits()->currentText(), QStringLiteral("Kelvin"));
     OVNotificationCenter::defaultCenter().removeObserver(this);
+}
+
+TEST_F(WindowsTest, KeysReachTheirItemsFromEveryWindowAndTheAboutBoxCreditsItsSources)
+{
+    saveLocations({denverDictionary()});
+    launch();
+    QAction *quit = controller->menuAction(QStringLiteral("menuNimbrelQuit"));
+    QAction *table = controller->menuAction(QStringLiteral("menuJournalTable"));
+    ASSERT_TRUE(quit && table);
+    QMenu *windowMenu = nullptr;
+    for (QAction *top : controller->window()->menuBar()->actions())
+        if (top->text() == QStringLiteral("Window"))
+            windowMenu = top->menu();
+    ASSERT_TRUE(windowMenu);
+    const auto tableEnabledWhenShown = [&] {
+        windowMenu->popup(controller->window()->geometry().center());
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(windowMenu));
+        const bool enabled = table->isEnabled();
+        windowMenu->hide();
+        return enabled;
+    };
+    EXPECT_FALSE(tableEnabledWhenShown()) << "no journal open";
+
+    // Ctrl+Q with the journal in front.
+    controller->openWeatherJournal();
+    QWidget *journal = controller->secondaryWindows()->weatherJournalWindow();
+    journal->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(journal));
+    EXPECT_TRUE(tableEnabledWhenShown()) << "the journal is open";
+    journal->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(journal));
+    QSignalSpy quitting(quit, &QAction::triggered);
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : journal, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(quitting.count(), 1);
+
+    // Escape closes the About box, which names where its data come from.
+    controller->menuAction(QStringLiteral("menuNimbrelAbout"))->trigger();
+    QWidget *about = controller->secondaryWindows()->aboutBox();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(about));
+    const QString credits = controller->secondaryWindows()->aboutBoxCredits() ? controller->secondaryWindows()->aboutBoxCredits()->text() : QString();
+    for (const char *credit : {"GeoNames", "CC BY 4.0", "MIT", "Natural Earth", "Data sources and licences"})
+        EXPECT_TRUE(credits.contains(QLatin1String(credit))) << credit;
+    QTest::keyClick(about, Qt::Key_Escape);
+    EXPECT_FALSE(about->isVisible());
 }
 
 TEST_F(WindowsTest, AboutHelpAndTheDiscontinuedSheet)

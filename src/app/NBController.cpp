@@ -1,6 +1,7 @@
 #include "app/NBController.h"
 
 #include "app/NBJournalController.h"
+#include "app/NBLastUpdatedTextField.h"
 #include "app/NBLocationController.h"
 #include "app/NBMainWindow.h"
 #include "app/NBNotifications.h"
@@ -453,6 +454,8 @@ void NBController::updateResult(const OVNotification &notification)
     for (auto it = mUpdateFailures.cbegin(); it != mUpdateFailures.cend(); ++it)
         failures << OVLocalizedString("%1 could not be updated: %2").arg(it.key(), it.value());
     label->setToolTip(failures.join(QLatin1Char('\n')));
+    if (auto *field = qobject_cast<NBLastUpdatedTextField *>(label))
+        field->setUpdateFailed(!mUpdateFailures.isEmpty());
 }
 
 void NBController::updateProgressBar()

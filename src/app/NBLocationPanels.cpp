@@ -318,26 +318,27 @@ void NBLocationController::closeCustomAddPanel()
 
     // A coordinate must be wholly a number: "N40" or "12.5abc" would otherwise put a place at
     // a position nobody typed. None comes back once the alert has named what is wrong.
-    const auto coordinate = [&](QLineEdit *field, float limit, const QString &missingText,
+    using Check = std::optional<float> (*)(const QString &, const QLocale &);
+    const auto coordinate = [&](QLineEdit *field, Check check, const QString &missingText,
                                 const QString &rangeText) -> std::optional<float> {
         if (field->text().isEmpty()) {
             openCustomPanelError(missing, missingText);
             return std::nullopt;
         }
-        const std::optional<float> value = NBCoordinateText::wholeNumber(field->text());
-        if (!value || std::fabs(*value) > limit) {
+        const std::optional<float> value = check(field->text(), QLocale::c());
+        if (!value) {
             openCustomPanelError(invalid, rangeText);
             return std::nullopt;
         }
         return value;
     };
     const std::optional<float> latitude =
-        coordinate(mLatitudeField, 90.0f, OVLocalizedString("Please enter a latitude between -90 and 90 degrees."),
+        coordinate(mLatitudeField, &NBCoordinateText::latitude, OVLocalizedString("Please enter a latitude between -90 and 90 degrees."),
                    OVLocalizedString("Latitude must be a decimal between -90 and 90 degrees."));
     if (!latitude)
         return;
     const std::optional<float> longitude =
-        coordinate(mLongitudeField, 180.0f, OVLocalizedString("Please enter a longitude between -180 and 180 degrees."),
+        coordinate(mLongitudeField, &NBCoordinateText::longitude, OVLocalizedString("Please enter a longitude between -180 and 180 degrees."),
                    OVLocalizedString("Longitude must be a decimal between -180 and 180 degrees."));
     if (!longitude)
         return;

@@ -188,6 +188,9 @@ void NBController::awakeFromNib()
         return;
     mWindow = std::make_unique<NBMainWindow>();
     OVUserDefaults &defaults = OVUserDefaults::standard();
+    const QByteArray savedGeometry = QByteArray::fromBase64(defaults.stringForKey(NBSettingKey::mainWindowGeometry).toLatin1());
+    if (!savedGeometry.isEmpty() && !mWindow->restoreGeometry(savedGeometry))
+        OVLog(QStringLiteral("[NBController awakeFromNib] The saved window geometry is unreadable; the default is used."));
     if (!defaults.boolForKey(kFirstLaunchWindow)) {
         if (const QScreen *screen = QGuiApplication::primaryScreen()) {
             QRect frame = mWindow->frameGeometry();
@@ -333,10 +336,15 @@ void NBController::launchSetupLocations()
         else
             mUnrestoredLocationEntries.append(entry); // written back at quit, never dropped
     }
-    if (!restored.isEmpty())
+    if (!restored.isEmpty()) {
         setMonitoredLocations(restored);
-    else
+        // The place selected at quit is selected again (a row that is gone is ignored).
+        const QVariant row = NBPrefController::settingForKey(NBSettingKey::selectedLocationRow);
+        if (row.isValid())
+            selectLocationRow(int(OVUserDefaults::variantToInteger(row)));
+    } else {
         checkCoreLocation();
+    }
 
     // The forecast clients start from their saved caches.
     const QString cache = NBPrefController::nimbrelCoreCachePath() + QLatin1Char('/');
@@ -386,8 +394,10 @@ void NBController::applicationWillTerminate()
         mJournal->applicationWillTerminate();
     if (OVObservationsDB *database = OVObservationsDB::sharedDatabase())
         database->prepareForShutdown();
-    if (mAppDidFinishLaunching)
+    if (mAppDidFinishLaunching) {
+        rememberWindows();
         NBControllerSettings::writeSettingsToDisk();
+    }
 }
 
 // --- Update cycle -------------------------------------------------------------------------------

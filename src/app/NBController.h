@@ -217,6 +217,9 @@ private:
     void launchSetupMenus();
     void launchSetupSplitView();
     void launchShowSecondaryWindowsIfNeeded();
+    /// Stores the main window's geometry, the selected row and where the open secondary
+    /// windows are, for the next launch.
+    void rememberWindows();
     void openLocationInfo();
     void saveSplitViewState();
     NBSecondaryWindows *secondaryWindowsMade();

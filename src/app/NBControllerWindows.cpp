@@ -9,6 +9,7 @@
 #include "app/NBProductLinks.h"
 #include "app/NBSecondaryWindows.h"
 #include "core/NBPrefController.h"
+#include "core/NBRegisteredDefaults.h"
 #include "platform/OVLog.h"
 #include "platform/OVUserDefaults.h"
 
@@ -85,6 +86,16 @@ void NBController::saveSplitViewState()
                                          kSplitViewAutosaveName);
 }
 
+void NBController::rememberWindows()
+{
+    if (!mWindow)
+        return;
+    NBSecondaryWindows::rememberWindow(mWindow.get(), NBSettingKey::mainWindowGeometry);
+    NBPrefController::setSetting(qint64(selectedRow()), NBSettingKey::selectedLocationRow);
+    if (mSecondaryWindows)
+        mSecondaryWindows->rememberOpenWindows();
+}
+
 void NBController::launchShowSecondaryWindowsIfNeeded()
 {
     if (NBPrefController::integerForKey(QStringLiteral("showActivityWindow")) == 1)
@@ -97,8 +108,10 @@ void NBController::launchShowSecondaryWindowsIfNeeded()
 
 NBSecondaryWindows *NBController::secondaryWindowsMade()
 {
-    if (!mSecondaryWindows)
+    if (!mSecondaryWindows) {
         mSecondaryWindows = new NBSecondaryWindows([this] { return journalMade()->window(); }, this);
+        mSecondaryWindows->setMainWindow(mWindow.get());
+    }
     return mSecondaryWindows;
 }
 

@@ -33,6 +33,18 @@ public:
     explicit NBSecondaryWindows(JournalSource journalSource, QObject *parent = nullptr);
     ~NBSecondaryWindows() override;
 
+    /// The window the others first open centred over.
+    void setMainWindow(QWidget *mainWindow) { mMainWindow = mainWindow; }
+    /// Puts `window` where it was last (the geometry stored under `key`, when a key is given and
+    /// a geometry is stored), else centred over `over`, else on the primary screen.
+    static void placeWindow(QWidget *window, const QWidget *over, const QString &key = {});
+    /// Stores the window's geometry under `key`.
+    static void rememberWindow(const QWidget *window, const QString &key);
+    /// From now on `window`'s geometry is stored under `key` whenever it closes.
+    void trackWindow(QWidget *window, const QString &key);
+    /// Stores where the open tracked windows are (at quit).
+    void rememberOpenWindows() const;
+
     /// Closes the activity panel when visible (stores 0), else brings it to the front (stores 1).
     void openActivityPanel();
     void openPrefsWindow();
@@ -66,6 +78,13 @@ protected:
 
 private:
     void makeActivityPanel();
+    void rememberWindowOf(QObject *watched) const;
+
+    struct TrackedWindow
+    {
+        QPointer<QWidget> window;
+        QString key;
+    };
     static void bringToFront(QWidget *window);
 
     QPointer<QWidget> mActivityPanel;
@@ -81,4 +100,7 @@ private:
     QPointer<QWidget> mHelpWindow;
     QTextBrowser *mHelpWebView = nullptr;
     QList<QVariantMap> mUrls;
+    QPointer<QWidget> mMainWindow;
+    QList<TrackedWindow> mTracked;
+    bool mQuitting = false;
 };

@@ -4,6 +4,7 @@
 #include "BrowserRecorder.h"
 #include "ViewTestSupport.h"
 #include "app/NBJournalController.h"
+#include "app/NBLocationInfoController.h"
 #include "app/NBJournalTextView.h"
 #include "app/NBJournalWindow.h"
 #include "app/NBSecondaryWindows.h"
@@ -17,6 +18,7 @@
 #include <QComboBox>
 #include <QCheckBox>
 #include <QLabel>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
@@ -232,6 +234,58 @@ TEST_F(WindowsTest, KeysReachTheirItemsFromEveryWindowAndTheAboutBoxCreditsItsSo
         EXPECT_TRUE(credits.contains(QLatin1String(credit))) << credit;
     QTest::keyClick(about, Qt::Key_Escape);
     EXPECT_FALSE(about->isVisible());
+}
+
+TEST_F(WindowsTest, SecondaryWindowsFirstOpenOverTheMainWindowAndALaunchPutsEverythingBack)
+{
+    saveLocations({denverDictionary(), portlandDictionary()});
+    launch();
+    QWidget *main = controller->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+    main->move(150, 120);
+    ASSERT_TRUE(waitUntil([&] { return main->frameGeometry().topLeft() == QPoint(150, 120); }));
+    const auto overMain = [&](QWidget *window) {
+        const QPoint offset = window->frameGeometry().center() - main->frameGeometry().center();
+        return offset.manhattanLength() <= 4;
+    };
+
+    controller->openActivityPanel();
+    QWidget *panel = controller->secondaryWindows()->activityPanel();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
+    EXPECT_TRUE(waitUntil([&] { return overMain(panel); })) << "activity panel at " << panel->frameGeometry().x() << "," << panel->frameGeometry().y();
+    controller->openWeatherJournal();
+    QWidget *journal = controller->secondaryWindows()->weatherJournalWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(journal));
+    EXPECT_TRUE(waitUntil([&] { return overMain(journal); }));
+    controller->toggleInfo();
+    QWidget *info = controller->locationInfoController()->infoWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(info));
+    EXPECT_TRUE(waitUntil([&] { return overMain(info); }));
+
+    // Moved and resized, Portland selected; then the program quits.
+    panel->move(40, 60);
+    main->resize(1000, 700);
+    controller->selectLocationRow(1);
+    ASSERT_TRUE(waitUntil([&] { return panel->frameGeometry().topLeft() == QPoint(40, 60) && main->width() == 1000; }));
+    const QRect mainGeometry = main->geometry();
+    // Quitting as the event loop does it: every window is closed, then the controller is told.
+    QEvent quit(QEvent::Quit);
+    QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+    panel->close();
+    controller->applicationWillTerminate();
+    EXPECT_EQ(setting("showActivityWindow"), 1) << "the panel open at quit reopens";
+    controller.reset();
+
+    launch();
+    main = controller->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+    EXPECT_TRUE(waitUntil([&] { return main->geometry() == mainGeometry; }))
+        << main->geometry().x() << "," << main->geometry().y() << " " << main->width() << "x" << main->height();
+    EXPECT_EQ(controller->window()->locationTable()->selectionModel()->selectedRows().value(0).row(), 1);
+    EXPECT_EQ(OVWeatherController::sharedWeatherController().currentLocation()->city(), QStringLiteral("Portland"));
+    panel = controller->secondaryWindows() ? controller->secondaryWindows()->activityPanel() : nullptr;
+    ASSERT_TRUE(panel && panel->isVisible());
+    EXPECT_TRUE(waitUntil([&] { return panel->frameGeometry().topLeft() == QPoint(40, 60); }));
 }
 
 TEST_F(WindowsTest, AboutHelpAndTheDiscontinuedSheet)

@@ -215,6 +215,9 @@ void NBController::awakeFromNib()
         return;
     mWindow = std::make_unique<NBMainWindow>();
     OVUserDefaults &defaults = OVUserDefaults::standard();
+    const QByteArray savedGeometry = QByteArray::fromBase64(defaults.stringForKey(NBSettingKey::mainWindowGeometry).toLatin1());
+    if (!savedGeometry.isEmpty() && !mWindow->restoreGeometry(savedGeometry))
+        OVLog(QStringLiteral("[NBController awakeFromNib] The saved window geometry is unreadable; the default is used."));
     if (!defaults.boolForKey(kFirstLaunchWindow)) {
         if (const QScreen *screen = QGuiApplication::primaryScreen()) {
             QRect frame = mWindow->frameGeometry();
@@ -248,6 +251,8 @@ void NBController::launchSetupNotifications()
     connect(&OVUserDefaults::standard(), &OVUserDefaults::valueChanged, this, [this](const QString &key) {
         if (key == QLatin1String("NBShowTemperatureInDock") || key == NBSettingKey::temperatureUnits)
             updateDockTile();
+        if (key == NBSettingKey::updateFrequency)
+            restartUpdateTimer();
     });
 }
 
@@ -336,10 +341,15 @@ void NBController::launchSetupLocations()
         else
             mUnrestoredLocationEntries.append(entry); // written back at quit, never dropped
     }
-    if (!restored.isEmpty())
+    if (!restored.isEmpty()) {
         setMonitoredLocations(restored);
-    else
+        // The place selected at quit is selected again (a row that is gone is ignored).
+        const QVariant row = NBPrefController::settingForKey(NBSettingKey::selectedLocationRow);
+        if (row.isValid())
+            selectLocationRow(int(OVUserDefaults::variantToInteger(row)));
+    } else {
         checkCoreLocation();
+    }
 
     // The forecast clients start from their saved caches.
     const QString cache = NBPrefController::nimbrelCoreCachePath() + QLatin1Char('/');
@@ -389,8 +399,10 @@ void NBController::applicationWillTerminate()
         mJournal->applicationWillTerminate();
     if (OVObservationsDB *database = OVObservationsDB::sharedDatabase())
         database->prepareForShutdown();
-    if (mAppDidFinishLaunching)
+    if (mAppDidFinishLaunching) {
+        rememberWindows();
         NBControllerSettings::writeSettingsToDisk();
+    }
 }
 
 // --- Update cycle -------------------------------------------------------------------------------
@@ -398,6 +410,11 @@ void NBController::applicationWillTerminate()
 void NBController::tick()
 {
     mUpdateCycle->tick();
+}
+
+void NBController::restartUpdateTimer()
+{
+    mUpdateCycle->restartTicker();
 }
 
 void NBController::updateWeather()
@@ -625,8 +642,11 @@ std::optional<double> NBController::splitViewFirstPaneWidth() const
 
 void NBController::redisplayMainWindow()
 {
-    if (mWindow)
-        mWindow->update();
+    if (!mWindow)
+        return;
+    // The list's rows and the menus show values in the user's units too.
+    refreshLocationTable();
+    mWindow->update();
 }
 
 void NBController::updateJournalValues()

@@ -85,6 +85,9 @@ public:
     // The update cycle's work, as NBUpdateCycle describes it.
     void tick();
     void updateWeather();
+    /// The update frequency changed: the ticker starts again and an update due under the new
+    /// frequency runs now.
+    void restartUpdateTimer();
     void updateResult(const OVNotification &notification);
     void updateProgressBar();
     /// The last-updated label's click: an update pass now.
@@ -149,6 +152,8 @@ public:
     NBJournalController *journalController() const { return mJournal.get(); }
     /// `menuJournalTable`: the conditions table goes into the journal while its window is open.
     void insertJournalTable();
+    /// The journal window is shown and not minimised.
+    bool journalIsOpen() const;
 
     // Printing (NBControllerPrint.cpp).
     /// Asks for a printer, then prints the content view on one page.
@@ -208,6 +213,9 @@ private:
     void launchSetupNotifications();
     void launchSetupSplitView();
     void launchShowSecondaryWindowsIfNeeded();
+    /// Stores the main window's geometry, the selected row and where the open secondary
+    /// windows are, for the next launch.
+    void rememberWindows();
     void openLocationInfo();
     void saveSplitViewState();
     NBSecondaryWindows *secondaryWindowsMade();

@@ -3,7 +3,9 @@
 #include "app/NBController.h"
 #include "app/locations/NBLocationInfoController.h"
 #include "app/NBMainWindow.h"
+#include "app/NBSecondaryWindows.h"
 #include "core/NBPrefController.h"
+#include "core/NBRegisteredDefaults.h"
 
 namespace {
 
@@ -14,6 +16,8 @@ const QString kShowInfoPanel = QStringLiteral("showInfoPanel");
 void NBController::toggleInfo()
 {
     if (NBPrefController::boolForKey(kShowInfoPanel)) {
+        if (mLocationInfoController)
+            NBSecondaryWindows::rememberWindow(mLocationInfoController->infoWindow(), NBSettingKey::infoWindowGeometry);
         delete mLocationInfoController; // closes its window
         mLocationInfoController = nullptr;
         NBPrefController::setSetting(0, kShowInfoPanel);
@@ -25,8 +29,12 @@ void NBController::toggleInfo()
 
 void NBController::openLocationInfo()
 {
-    if (!mLocationInfoController)
+    if (!mLocationInfoController) {
         mLocationInfoController = new NBLocationInfoController(locationDatabase(), mWindow.get(), this);
+        QWidget *window = mLocationInfoController->infoWindow();
+        NBSecondaryWindows::placeWindow(window, mWindow.get(), NBSettingKey::infoWindowGeometry);
+        secondaryWindowsMade()->trackWindow(window, NBSettingKey::infoWindowGeometry);
+    }
     mLocationInfoController->setupFields();
     mLocationInfoController->openWindow();
 }

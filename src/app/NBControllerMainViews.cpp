@@ -29,6 +29,7 @@ void NBController::launchSetupMainViews()
         table->setDropIndicatorShown(true);
         table->setVerticalScrollBar(new NBScroller(table));
         connect(table, &NBTableView::reloadLocationAtIndex, this, &NBController::reloadLocationAtRow);
+        connect(table, &NBTableView::removeLocationAtIndex, this, [this](int row) { removeLocationAtIndex(row); });
         connect(table, &NBTableView::addLocationRequested, mLocationController, &NBLocationController::openAddPanel);
     }
     if (auto *label = qobject_cast<NBLastUpdatedTextField *>(mWindow->lastUpdatedLabel()))

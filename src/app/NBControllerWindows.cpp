@@ -9,6 +9,7 @@
 #include "app/NBProductLinks.h"
 #include "app/NBSecondaryWindows.h"
 #include "core/NBPrefController.h"
+#include "core/NBRegisteredDefaults.h"
 #include "platform/OVLog.h"
 #include "platform/OVUserDefaults.h"
 
@@ -85,6 +86,16 @@ void NBController::saveSplitViewState()
                                          kSplitViewAutosaveName);
 }
 
+void NBController::rememberWindows()
+{
+    if (!mWindow)
+        return;
+    NBSecondaryWindows::rememberWindow(mWindow.get(), NBSettingKey::mainWindowGeometry);
+    NBPrefController::setSetting(qint64(selectedRow()), NBSettingKey::selectedLocationRow);
+    if (mSecondaryWindows)
+        mSecondaryWindows->rememberOpenWindows();
+}
+
 void NBController::launchShowSecondaryWindowsIfNeeded()
 {
     if (NBPrefController::integerForKey(QStringLiteral("showActivityWindow")) == 1)
@@ -97,8 +108,10 @@ void NBController::launchShowSecondaryWindowsIfNeeded()
 
 NBSecondaryWindows *NBController::secondaryWindowsMade()
 {
-    if (!mSecondaryWindows)
+    if (!mSecondaryWindows) {
         mSecondaryWindows = new NBSecondaryWindows([this] { return journalMade()->window(); }, this);
+        mSecondaryWindows->setMainWindow(mWindow.get());
+    }
     return mSecondaryWindows;
 }
 
@@ -116,11 +129,16 @@ NBJournalController *NBController::journalMade()
     return mJournal.get();
 }
 
+bool NBController::journalIsOpen() const
+{
+    return mJournal && mJournal->window()->isVisible() && !mJournal->window()->isMinimized();
+}
+
 void NBController::insertJournalTable()
 {
     // The menu bar sits on the main window, so choosing the item activates that window: an
     // open journal (shown, not minimised) is the one the user means.
-    if (mJournal && mJournal->window()->isVisible() && !mJournal->window()->isMinimized())
+    if (journalIsOpen())
         mJournal->insertCurrentConditions();
 }
 

@@ -1,5 +1,7 @@
 #include "app/NBDockTile.h"
 
+#include "platform/OVLocalize.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QFontMetricsF>
@@ -18,25 +20,36 @@ NBDockTile::NBDockTile(std::function<QMenu *(QSystemTrayIcon *tray)> dockMenu, Q
     : QObject(parent)
     , mDockMenu(std::move(dockMenu))
 {
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        mTray = new QSystemTrayIcon(this);
-        mTrayMenu = new QMenu();
-        mTray->setContextMenu(mTrayMenu);
-        // The dock menu lists the places as they are when it opens.
-        connect(mTrayMenu, &QMenu::aboutToShow, this, [this] {
-            mTrayMenu->clear();
-            if (!mDockMenu)
-                return;
-            QMenu *made = mDockMenu(mTray);
-            for (QAction *action : made->actions()) {
-                action->setParent(mTrayMenu);
-                mTrayMenu->addAction(action);
-            }
-            delete made;
-        });
+    mTray = new QSystemTrayIcon(this);
+    mTrayMenu = new QMenu();
+    mTray->setContextMenu(mTrayMenu);
+    // The dock menu lists the places as they are when it opens.
+    connect(mTrayMenu, &QMenu::aboutToShow, this, &NBDockTile::fillTrayMenu);
+    connect(mTray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+            emit showMainWindowRequested();
+    });
+    if (QSystemTrayIcon::isSystemTrayAvailable())
         mTray->show();
-    }
     redraw();
+}
+
+void NBDockTile::fillTrayMenu()
+{
+    mTrayMenu->clear();
+    if (mDockMenu) {
+        QMenu *made = mDockMenu(mTray);
+        for (QAction *action : made->actions()) {
+            action->setParent(mTrayMenu);
+            mTrayMenu->addAction(action);
+        }
+        delete made;
+    }
+    // What a dock menu always has: a way back to the window, even after it was hidden, and out.
+    mTrayMenu->addSeparator();
+    connect(mTrayMenu->addAction(OVLocalizedString("Show Nimbrel Core")), &QAction::triggered, this,
+            &NBDockTile::showMainWindowRequested);
+    connect(mTrayMenu->addAction(OVLocalizedString("Quit")), &QAction::triggered, this, &NBDockTile::quitRequested);
 }
 
 NBDockTile::~NBDockTile()
@@ -76,7 +89,7 @@ QImage NBDockTile::applicationIcon(int size)
 QImage NBDockTile::badgedIcon(int size, const QString &label)
 {
     QImage image = applicationIcon(size);
-    if (label.isEmpty())
+    if (label.isEmpty() || size < kSmallestBadgedSize)
         return image;
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -2,6 +2,7 @@
 #include "app/NBLastUpdatedTextField.h"
 
 #include <QMouseEvent>
+#include <QPalette>
 
 NBLastUpdatedTextField::NBLastUpdatedTextField(QWidget *parent)
     : QLabel(parent)
@@ -22,4 +23,16 @@ void NBLastUpdatedTextField::mousePressEvent(QMouseEvent *event)
     if (!isOnText(event->position()))
         return;
     emit textClicked();
+}
+
+void NBLastUpdatedTextField::setUpdateFailed(bool failed)
+{
+    if (failed == mUpdateFailed)
+        return;
+    mUpdateFailed = failed;
+    QPalette colours = palette();
+    if (failed)
+        mNormalColor = colours.color(QPalette::WindowText);
+    colours.setColor(QPalette::WindowText, failed ? warningColor() : mNormalColor);
+    setPalette(colours);
 }

@@ -16,9 +16,19 @@ public:
     /// only the horizontal position counts.
     bool isOnText(const QPointF &point) const;
 
+    /// Shows the text in the warning colour while the last request of some service failed
+    /// (the tooltip says which), in the normal colour again once none has.
+    void setUpdateFailed(bool failed);
+    bool updateFailed() const { return mUpdateFailed; }
+    static QColor warningColor() { return QColor(214, 40, 40); }
+
 signals:
     void textClicked();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    bool mUpdateFailed = false;
+    QColor mNormalColor;
 };

@@ -118,6 +118,8 @@ void NBMenuBar::build()
     cities->setCheckable(true);
     cities->setChecked(NBPrefController::boolForKey(QStringLiteral("showCities")));
     menuAction(QStringLiteral("menuNimbrelQuit"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    // Quitting works from every window of the program, not only the one with the menu bar.
+    menuAction(QStringLiteral("menuNimbrelQuit"))->setShortcutContext(Qt::ApplicationShortcut);
     menuAction(QStringLiteral("menuNimbrelQuit"))->setMenuRole(QAction::NoRole);
     menuAction(QStringLiteral("menuRemoveLocation"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Backspace));
     menuAction(QStringLiteral("menuPrint"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
@@ -148,6 +150,13 @@ void NBMenuBar::build()
     });
 
     mDockTile = new NBDockTile([this](QSystemTrayIcon *tray) { return applicationDockMenu(tray); }, this);
+    connect(mDockTile, &NBDockTile::showMainWindowRequested, this, [this] {
+        if (mWindow->isMinimized() || !mWindow->isVisible())
+            mWindow->showNormal();
+        mWindow->raise();
+        mWindow->activateWindow();
+    });
+    connect(mDockTile, &NBDockTile::quitRequested, qApp, &QCoreApplication::quit);
     menuNeedsUpdate();
 }
 
@@ -260,6 +269,8 @@ void NBMenuBar::validateMenuItems()
         expand->setEnabled(days != kWidestGraphDays);
     if (QAction *contract = menuAction(QStringLiteral("menuViewContractGraph")))
         contract->setEnabled(days != kNarrowestGraphDays);
+    if (QAction *table = menuAction(QStringLiteral("menuJournalTable")))
+        table->setEnabled(journalIsOpen());
 }
 
 void NBMenuBar::updateDockTile()

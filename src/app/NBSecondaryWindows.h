@@ -16,6 +16,7 @@
 
 #include <functional>
 
+class NBPrefController;
 class QLabel;
 class QListWidget;
 class QTextBrowser;
@@ -31,6 +32,18 @@ public:
 
     explicit NBSecondaryWindows(JournalSource journalSource, QObject *parent = nullptr);
     ~NBSecondaryWindows() override;
+
+    /// The window the others first open centred over.
+    void setMainWindow(QWidget *mainWindow) { mMainWindow = mainWindow; }
+    /// Puts `window` where it was last (the geometry stored under `key`, when a key is given and
+    /// a geometry is stored), else centred over `over`, else on the primary screen.
+    static void placeWindow(QWidget *window, const QWidget *over, const QString &key = {});
+    /// Stores the window's geometry under `key`.
+    static void rememberWindow(const QWidget *window, const QString &key);
+    /// From now on `window`'s geometry is stored under `key` whenever it closes.
+    void trackWindow(QWidget *window, const QString &key);
+    /// Stores where the open tracked windows are (at quit).
+    void rememberOpenWindows() const;
 
     /// Closes the activity panel when visible (stores 0), else brings it to the front (stores 1).
     void openActivityPanel();
@@ -51,8 +64,11 @@ public:
     QListWidget *activityList() const { return mActivityList; }
     QLabel *activityPanelStatusText() const { return mActivityStatus; }
     QWidget *prefsWindow() const { return mPrefsWindow; }
+    /// The preferences window's controller; null until the window is first opened.
+    NBPrefController *prefController() const { return mPrefController; }
     QWidget *aboutBox() const { return mAboutBox; }
     QLabel *aboutBoxTitle() const { return mAboutBoxTitle; }
+    QLabel *aboutBoxCredits() const { return mAboutBoxCredits; }
     QWidget *weatherJournalWindow() const { return mJournalWindow; }
     QWidget *helpWindow() const { return mHelpWindow; }
     QTextBrowser *helpWebView() const { return mHelpWebView; }
@@ -62,17 +78,29 @@ protected:
 
 private:
     void makeActivityPanel();
+    void rememberWindowOf(QObject *watched) const;
+
+    struct TrackedWindow
+    {
+        QPointer<QWidget> window;
+        QString key;
+    };
     static void bringToFront(QWidget *window);
 
     QPointer<QWidget> mActivityPanel;
     QListWidget *mActivityList = nullptr;
     QLabel *mActivityStatus = nullptr;
     QPointer<QWidget> mPrefsWindow;
+    NBPrefController *mPrefController = nullptr; // owns the preferences window
     QPointer<QWidget> mAboutBox;
     QLabel *mAboutBoxTitle = nullptr;
+    QLabel *mAboutBoxCredits = nullptr;
     QPointer<QWidget> mJournalWindow;
     JournalSource mJournalSource;
     QPointer<QWidget> mHelpWindow;
     QTextBrowser *mHelpWebView = nullptr;
     QList<QVariantMap> mUrls;
+    QPointer<QWidget> mMainWindow;
+    QList<TrackedWindow> mTracked;
+    bool mQuitting = false;
 };

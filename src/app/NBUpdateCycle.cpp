@@ -1,5 +1,6 @@
 #include "app/NBUpdateCycle.h"
 
+#include "app/NBLastUpdatedTextField.h"
 #include "app/NBScheduler.h"
 #include "core/NBPrefController.h"
 #include "core/NBRegisteredDefaults.h"
@@ -67,6 +68,16 @@ void NBUpdateCycle::start()
     mScheduler->callAfter(kFirstTickDelay, this, [this] { tick(); });
 }
 
+void NBUpdateCycle::restartTicker()
+{
+    if (!mTicker)
+        return;
+    // A new frequency counts from now: an update already due under it runs at once.
+    mScheduler->cancel(mTicker);
+    mTicker = mScheduler->callEvery(kTickerInterval, this, [this] { tick(); });
+    tick();
+}
+
 void NBUpdateCycle::tick()
 {
     if (!mDatabasesReady())
@@ -117,6 +128,8 @@ void NBUpdateCycle::updateResult(const OVNotification &notification)
     for (auto it = mUpdateFailures.cbegin(); it != mUpdateFailures.cend(); ++it)
         failures << OVLocalizedString("%1 could not be updated: %2").arg(it.key(), it.value());
     label->setToolTip(failures.join(QLatin1Char('\n')));
+    if (auto *field = qobject_cast<NBLastUpdatedTextField *>(label))
+        field->setUpdateFailed(!mUpdateFailures.isEmpty());
 }
 
 void NBUpdateCycle::updateProgressBar()

@@ -46,6 +46,9 @@ public:
 
     /// Forgets the last update and redisplay and starts the ticker (a first tick after 2 s).
     void start();
+    /// The update frequency changed: the ticker starts again from now and an update due under
+    /// the new frequency runs at once. Nothing before `start`.
+    void restartTicker();
     /// Nothing before the databases are ready; an update when `updateInterval` seconds have
     /// passed since the last one (a clock set back counts as due); the list reload and
     /// "OVNotifyRedisplayEverything" at most once every 60 s.

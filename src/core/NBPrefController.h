@@ -89,6 +89,9 @@ public:
 
 private:
     void connectControls();
+    /// A choice applies at once: the main window and journal redraw and everything that shows
+    /// a unit or a setting hears "OVNotifyRedisplayEverything".
+    void redisplayEverything();
     /// The unit pop-ups and the settings they hold (the item index is the unit code).
     std::array<std::pair<QComboBox *, QLatin1String>, 4> unitPopUps() const;
 

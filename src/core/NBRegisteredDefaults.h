@@ -45,6 +45,13 @@ inline constexpr QLatin1String productWebURL{"NBProductWebURL"};
 inline constexpr QLatin1String productSocialURL{"NBProductSocialURL"};
 /// The support mail address; empty: none.
 inline constexpr QLatin1String supportEmail{"NBSupportEmail"};
+/// Where the windows were at quit (saved window geometry, base64) and the selected row of the
+/// location list; none is registered.
+inline constexpr QLatin1String mainWindowGeometry{"NBMainWindowGeometry"};
+inline constexpr QLatin1String selectedLocationRow{"NBSelectedLocationRow"};
+inline constexpr QLatin1String activityWindowGeometry{"NBActivityWindowGeometry"};
+inline constexpr QLatin1String journalWindowGeometry{"NBJournalWindowGeometry"};
+inline constexpr QLatin1String infoWindowGeometry{"NBInfoWindowGeometry"};
 } // namespace NBSettingKey
 
 namespace NBRegisteredDefaults {

@@ -1,6 +1,7 @@
 #include "platform/OVLog.h"
 
 #include <QDebug>
+#include <QRegularExpression>
 
 #include <atomic>
 #include <mutex>
@@ -21,6 +22,22 @@ OVLogSink &sink()
     return s;
 }
 
+// A secret in a form body, a query or a header is masked wherever a line comes from: access keys,
+// passwords and tokens end up in request bodies and addresses that debug lines print whole.
+QString maskedSecrets(const QString &line)
+{
+    static const QRegularExpression field(
+        QStringLiteral("\\b([A-Za-z_-]*(?:key|password|passwd|pwd|token|secret))(=|\":\\s*\")([^&\\s\",;]+)"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression bearer(QStringLiteral("\\b(Bearer\\s+)\\S+"));
+    static const QRegularExpression userInfo(QStringLiteral("(://[^/\\s:@]+:)[^/\\s@]+@"));
+    QString masked = line;
+    masked.replace(field, QStringLiteral("\\1\\2***"));
+    masked.replace(userInfo, QStringLiteral("\\1***@"));
+    masked.replace(bearer, QStringLiteral("\\1***"));
+    return masked;
+}
+
 } // namespace
 
 int32_t OVDebugLoggingEnabled()
@@ -33,8 +50,9 @@ void OVSetDebugLoggingEnabled(int32_t enabled)
     gDebugLogging.store(enabled, std::memory_order_relaxed);
 }
 
-void OVLog(const QString &line)
+void OVLog(const QString &text)
 {
+    const QString line = maskedSecrets(text);
     qInfo().noquote() << line;
     std::lock_guard lock(sinkMutex());
     if (sink())

@@ -203,7 +203,7 @@ TEST_F(JournalTest, TypedTextAndIconAreStoredWhenTheDayChangesAndComeBack)
     const QString typed = QStringLiteral("Clear, 20\u00b0F \u2014 caf\u00e9 ") + kEmoji;
     type(typed);
     EXPECT_EQ(textView()->toPlainText(), typed);
-    chooseIcon(QStringLiteral("Party Cloudy"));
+    chooseIcon(QStringLiteral("Partly Cloudy"));
     clickDay(6);
     EXPECT_EQ(controller->currentDate(), (CalendarDate{2024, 3, 6}));
     EXPECT_TRUE(textView()->toPlainText().isEmpty());

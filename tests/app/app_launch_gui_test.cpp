@@ -213,3 +213,33 @@ TEST(AppLaunch, TheMapShowsBordersTheGridAndTheSavedPlacesNames)
     EXPECT_GT(gridRows, (frame.height() - 40) * 8 / 10) << "the grid's meridian at x " << meridian;
     EXPECT_TRUE(app.terminate());
 }
+
+TEST(AppLaunch, TheActivityPanelOpenAtQuitAndTheWindowsSizeComeBackNextTime)
+{
+    FixtureHttpServer hosts;
+    ASSERT_TRUE(hosts.start());
+    storeServiceHosts(hosts.baseUrl());
+    OVUserDefaults &defaults = OVUserDefaults::standard();
+    defaults.setObject(QVariantList{denverDictionary(), portlandDictionary()}, QStringLiteral("locations"));
+    defaults.setObject(1, QStringLiteral("showActivityWindow"));
+    ASSERT_TRUE(defaults.synchronize());
+
+    const QSize size(1000, 700);
+    {
+        RunningProgram app;
+        ASSERT_TRUE(app.start(QStringLiteral(NIMBREL_APP_EXECUTABLE)));
+        ASSERT_FALSE(app.waitForWindow("Nimbrel Core").isEmpty());
+        EXPECT_FALSE(app.waitForOtherWindow(QStringLiteral("Activity"), 20000).isEmpty());
+        app.resizeWindow(size);
+        EXPECT_TRUE(waitUntil([&] { return app.windowSize() == size; }, 10000));
+        EXPECT_TRUE(app.terminate()); // quitting closes every window, the panel too
+    }
+    RunningProgram again;
+    ASSERT_TRUE(again.start(QStringLiteral(NIMBREL_APP_EXECUTABLE)));
+    ASSERT_FALSE(again.waitForWindow("Nimbrel Core").isEmpty());
+    EXPECT_FALSE(again.waitForOtherWindow(QStringLiteral("Activity"), 20000).isEmpty())
+        << "the activity panel open at quit is not reopened";
+    EXPECT_TRUE(waitUntil([&] { return again.windowSize() == size; }, 10000))
+        << again.windowSize().width() << "x" << again.windowSize().height();
+    EXPECT_TRUE(again.terminate());
+}

@@ -116,19 +116,70 @@ TEST_F(LocationInfoWindowTest, CoordinateEditsReloadThePlaceFromEveryClientAndNa
     OVNotificationCenter::defaultCenter().removeObserver(this);
 
     LogCapture log;
+    const double longitude = denver()->longitude();
     typeAndReturn(infoController()->longitudeField(), QStringLiteral("abc"));
-    EXPECT_EQ(denver()->longitude(), 0.0);
+    EXPECT_EQ(denver()->longitude(), longitude) << "refused: the place keeps its longitude";
     EXPECT_TRUE(log.contains(QStringLiteral("\"abc\" is not a number")));
 }
 
-TEST_F(LocationInfoWindowTest, AStationTypedInLowerCaseKeepsItsCaseAndItsStationsData)
+TEST_F(LocationInfoWindowTest, TypedCoordinatesPassTheOneCheckAndNothingIsAskedForARefusedOne)
+{
+    launchWithDenverAndPortland();
+    controller->toggleInfo();
+    quietHosts();
+    const double latitude = denver()->latitude();
+    const double longitude = denver()->longitude();
+    const QString latitudeText = infoController()->latitudeField()->text();
+    struct Case
+    {
+        bool isLatitude;
+        const char *typed;
+    };
+    const Case refused[] = {{true, "nan"}, {true, "inf"}, {true, "95"}, {true, "-90.5"}, {true, "N40"},
+                            {false, "200"}, {false, "-inf"}, {false, "12.5abc"}, {false, "1,5"}};
+    for (const Case &c : refused) {
+        SCOPED_TRACE(c.typed);
+        LogCapture log;
+        QLineEdit *field = c.isLatitude ? infoController()->latitudeField() : infoController()->longitudeField();
+        typeAndReturn(field, QString::fromLatin1(c.typed));
+        EXPECT_EQ(denver()->latitude(), latitude);
+        EXPECT_EQ(denver()->longitude(), longitude);
+        EXPECT_TRUE(log.contains(QStringLiteral("is not a number between")));
+        if (c.isLatitude)
+            EXPECT_EQ(field->text(), latitudeText);
+    }
+
+    // A station typed in lower case is stored and asked for in upper case; the requests that go
+    // out then are the first since the refusals, and they carry the place's own coordinates.
+    typeAndReturn(infoController()->icaoField(), QStringLiteral("kden"));
+    EXPECT_EQ(denver()->icao(), QStringLiteral("KDEN"));
+    EXPECT_EQ(infoController()->icaoField()->text(), QStringLiteral("KDEN"));
+    const QString observations = OVBrisantObservationsBroker::EndpointPath;
+    ASSERT_TRUE(waitUntil([&] {
+        for (const FixtureRequest &request : hosts.requests())
+            if (request.path == observations && QUrl::fromPercentEncoding(request.body).contains(QStringLiteral("ICAO,KDEN")))
+                return true;
+        return false;
+    }, 10000));
+    for (const FixtureRequest &request : hosts.requests()) {
+        const QString asked = QUrl::fromPercentEncoding(request.query.toLatin1() + request.body);
+        for (const char *refusedValue : {"95.00", "90.50", "200.00", "12.50", "nan", "inf"})
+            EXPECT_FALSE(asked.contains(QLatin1String(refusedValue))) << asked.toStdString();
+    }
+
+    // The end of the range passes.
+    typeAndReturn(infoController()->latitudeField(), QStringLiteral("-90"));
+    EXPECT_EQ(denver()->latitude(), -90.0);
+}
+
+TEST_F(LocationInfoWindowTest, AStationTypedInLowerCaseIsStoredUpperCaseWithItsStationsData)
 {
     launchWithDenverAndPortland();
     OVObservationsDB::sharedDatabase()->insertWeatherConditions({observation(72.0)}, QStringLiteral("KDEN"));
     controller->toggleInfo();
     typeAndReturn(infoController()->icaoField(), QStringLiteral("kden"));
-    EXPECT_EQ(denver()->icao(), QStringLiteral("kden"));
-    EXPECT_EQ(denver()->locationDictionary().value(QStringLiteral("icao")).toString(), QStringLiteral("kden"));
+    EXPECT_EQ(denver()->icao(), QStringLiteral("KDEN"));
+    EXPECT_EQ(denver()->locationDictionary().value(QStringLiteral("icao")).toString(), QStringLiteral("KDEN"));
     const std::optional<OVWeatherConditions> now = denver()->getCurrentData();
     ASSERT_TRUE(now);
     EXPECT_NEAR(now->temperatureF(), 72.0, 0.01);

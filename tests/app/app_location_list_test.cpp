@@ -127,11 +127,13 @@ TEST_F(LocationListTest, ContextMenuOffersReloadAndRemoveOnARowAndAddBelow)
         EXPECT_EQ(titles, c.titles);
     }
 
-    // The menu's actions reach the controller's stand-ins.
+    // The menu's actions reach the controller's stand-ins (the removal asks first; kept here).
     QSignalSpy removal(table, &NBTableView::removeLocationAtIndex);
+    env.alerts->answers = {QStringLiteral("Cancel")};
     table->menuForEvent(rowCentre(2))->actions().at(1)->trigger();
     EXPECT_EQ(removal.count(), 1);
     EXPECT_EQ(removal.first().first().toInt(), 2);
+    EXPECT_EQ(env.alerts->alerts.size(), 1u);
     QSignalSpy add(controller->locationController(), &NBLocationController::addPanelRequested);
     table->menuForEvent(belowTheRows())->actions().at(0)->trigger();
     EXPECT_EQ(add.count(), 1);

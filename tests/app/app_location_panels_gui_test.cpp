@@ -227,3 +227,36 @@ TEST(CoordinateText, WholeNumbersOnlyAndTheShortestFloatText)
     EXPECT_EQ(NBCoordinateText::shortestText(float(45.58869934)), QStringLiteral("45.5887"));
     EXPECT_EQ(NBCoordinateText::shortestText(-104.65f, QLocale(QLocale::German)), QStringLiteral("-104,65"));
 }
+
+TEST_F(LocationPanelsTest, ReturnInEitherPanelAddsWhatWasTypedOrChosen)
+{
+    launchWith({denverDictionary()});
+
+    // The search panel: the first result is selected; Return adds it, and no other panel opens.
+    panels->openAddPanel();
+    QDialog *sheet = panels->addPanel();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet));
+    auto *searchBox = outlet<QLineEdit>(sheet, "searchBox");
+    searchBox->setFocus();
+    QTest::keyClicks(searchBox, QStringLiteral("Portland"));
+    ASSERT_FALSE(panels->locationSearch().isEmpty());
+    const QString first = panels->locationSearch().first().value(QStringLiteral("city")).toString();
+    QTest::keyClick(searchBox, Qt::Key_Return);
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_FALSE(custom() && custom()->isVisible()) << "Return opened the custom panel";
+    EXPECT_EQ(cities(), (QStringList{QStringLiteral("Denver"), first}));
+
+    // The custom panel: Return in the last field adds the place, it does not cancel.
+    panels->openCustomAddPanel();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(custom()));
+    type("icaoField", QStringLiteral("kbos"));
+    type("cityField", QStringLiteral("Boston"));
+    auto *country = outlet<QComboBox>(custom(), "countryListController");
+    country->setCurrentIndex(country->findText(QStringLiteral("United States")));
+    type("latitudeField", QStringLiteral("42.36"));
+    type("longitudeField", QStringLiteral("-71.06"));
+    QTest::keyClick(field("longitudeField"), Qt::Key_Return);
+    EXPECT_TRUE(alerts().empty());
+    EXPECT_FALSE(custom()->isVisible());
+    EXPECT_EQ(cities(), (QStringList{QStringLiteral("Denver"), first, QStringLiteral("Boston")}));
+}

@@ -13,8 +13,11 @@
 #include "map/views/NBMapPrefsPopover.h"
 #include "map/views/NBMapView.h"
 #include "map/views/NBMapViewController.h"
+#include "map/OVMapSettings.h"
 #include "support/MapViewRig.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QScreen>
 #include <QTest>
 #include <QToolButton>
@@ -122,6 +125,20 @@ TEST_F(AppControllerTest, TheMapsControlsInTheMainWindow)
     const QString bubblePath = testOutputPath("map_settings_bubble.png");
     EXPECT_TRUE(withBubble.save(bubblePath));
     std::cout << "screenshot: " << bubblePath.toStdString() << std::endl;
+
+    // A choice from the density pop-up is a click inside the bubble: it stays open and keeps it.
+    auto *density = map->prefsPopover()->window()->findChild<QComboBox *>(QString(OVMapSettingKey::particleDensity));
+    ASSERT_TRUE(density);
+    QTest::mouseClick(density, Qt::LeftButton);
+    QAbstractItemView *list = density->view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list->window()));
+    QTest::keyClick(list, Qt::Key_End);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_TRUE(waitUntil([&] { return !list->window()->isVisible(); }));
+    EXPECT_TRUE(map->prefsPopover()->isOpen());
+    EXPECT_TRUE(waitUntil([] { return OVUserDefaults::standard().integerForKey(QString(OVMapSettingKey::particleDensity)) == 3; }));
+    EXPECT_EQ(density->currentIndex(), 3);
+
     QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(50, view->height() - 50));
     EXPECT_FALSE(map->prefsPopover()->isOpen());
 

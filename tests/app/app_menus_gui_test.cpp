@@ -4,6 +4,7 @@
 #include "BrowserRecorder.h"
 #include "ViewTestSupport.h"
 #include "app/NBDockTile.h"
+#include "app/NBTableView.h"
 #include "core/NBPrefController.h"
 #include "platform/OVNotificationCenter.h"
 #include "weather/OVObservationsDB.h"
@@ -14,6 +15,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSystemTrayIcon>
 #include <QTest>
 
 namespace {
@@ -96,7 +98,55 @@ TEST_F(MenusTest, TrayItemsCarryNothingAndDoNothing)
         item->trigger();
     }
     EXPECT_EQ(OVWeatherController::sharedWeatherController().currentLocation()->city(), QStringLiteral("Denver"));
-    EXPECT_EQ(controller->dockTile()->tray(), nullptr) << "no tray under Xvfb";
+    EXPECT_FALSE(controller->dockTile()->tray()->isVisible()) << "no tray under Xvfb";
+}
+
+TEST_F(MenusTest, TheTrayBringsTheHiddenWindowBackAndItsMenuEndsWithShowAndQuit)
+{
+    launchWith(2);
+    QWidget *window = controller->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    NBDockTile *tile = controller->dockTile();
+
+    // Hidden (without a window manager a minimised window does not stay so; a hidden one does),
+    // then a click on the icon: the window comes back in front.
+    window->hide();
+    emit tile->tray()->activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(waitUntil([&] { return !window->isMinimized() && window->isVisible(); }));
+    EXPECT_TRUE(waitUntil([&] { return window->isActiveWindow(); }));
+
+    // The menu: the places, then the two items of every dock menu.
+    QMenu *menu = tile->trayMenu();
+    menu->popup(window->geometry().center());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    QStringList texts;
+    for (QAction *item : menu->actions())
+        texts << (item->isSeparator() ? QStringLiteral("-") : item->text());
+    EXPECT_EQ(texts, (QStringList{"Denver: Not Available", "Boulder: Not Available", "-", "Show Nimbrel Core", "Quit"}));
+    grabAndSave(menu, "tray_menu.png");
+    menu->hide();
+
+    window->hide();
+    menu->actions().at(3)->trigger();
+    EXPECT_TRUE(waitUntil([&] { return !window->isMinimized() && window->isVisible(); }));
+
+    // Quitting outside a running event loop does nothing; the request is what is watched.
+    bool quit = false;
+    QMetaObject::Connection watch = QObject::connect(tile, &NBDockTile::quitRequested, [&] { quit = true; });
+    menu->actions().at(4)->trigger();
+    EXPECT_TRUE(quit);
+    QObject::disconnect(watch);
+
+    // The badge is left out where its text could not be read, kept where it can.
+    const auto hasRed = [](const QImage &image) {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y).rgb() == NBDockTile::badgeColor().rgb())
+                    return true;
+        return false;
+    };
+    EXPECT_FALSE(hasRed(NBDockTile::badgedIcon(22, QStringLiteral("72°"))));
+    EXPECT_TRUE(hasRed(NBDockTile::badgedIcon(64, QStringLiteral("72°"))));
 }
 
 TEST_F(MenusTest, GraphSpanExpandsAndContractsWithinItsLimits)
@@ -165,6 +215,25 @@ TEST_F(MenusTest, RemoveAsksAndCancelKeepsThePlaceAndItsSettings)
     controller->removeLocationAtIndex(2);
     controller->removeLocationAtIndex(-1);
     EXPECT_EQ(env.alerts->alerts.size(), 2u) << "an index out of range asks nothing";
+}
+
+TEST_F(MenusTest, TheListsRightClickRemoveAsksAndRemovesThatRow)
+{
+    launchWith(3);
+    auto *table = qobject_cast<NBTableView *>(controller->window()->locationTable());
+    ASSERT_TRUE(table);
+    const QPoint second = table->visualRect(table->model()->index(1, 0)).center();
+    const std::unique_ptr<QMenu> menu = table->menuForEvent(second);
+    QAction *remove = nullptr;
+    for (QAction *item : menu->actions())
+        if (item->text() == QStringLiteral("Remove Location"))
+            remove = item;
+    ASSERT_TRUE(remove);
+    env.alerts->answers = {QStringLiteral("Remove")};
+    remove->trigger();
+    ASSERT_EQ(env.alerts->alerts.size(), 1u);
+    EXPECT_EQ(env.alerts->alerts[0].title, QStringLiteral("Remove Boulder?"));
+    EXPECT_EQ(cities(), (QStringList{"Denver", "Aurora"}));
 }
 
 TEST_F(MenusTest, HelpLinksOpenTheProductAddressesAndAnEmptyOneNothing)

@@ -5,6 +5,7 @@
 #include "AppControllerFixture.h"
 #include "ViewTestSupport.h"
 #include "app/NBCurrentConditionsView.h"
+#include "app/NBLastUpdatedTextField.h"
 #include "core/NBRegisteredDefaults.h"
 #include "core/OVReloadNotifications.h"
 #include "support/FixtureHttpServer.h"
@@ -13,6 +14,7 @@
 #include "weather/OVObservationsDB.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -219,6 +221,46 @@ TEST_F(UpdateStatusTest, AFailedUpdateKeepsTheLastGoodTimeAndNamesTheFailedServi
     EXPECT_TRUE(label()->text().startsWith(QStringLiteral("Last Updated: ")));
     EXPECT_FALSE(label()->toolTip().contains(QStringLiteral("Observations")));
     EXPECT_TRUE(label()->toolTip().contains(QStringLiteral("Forecasts could not be updated: HTTP status 500")));
+}
+
+TEST_F(UpdateStatusTest, AFailedPassShowsInTheWindowUntilAGoodPassClearsIt)
+{
+    saveLocations({londonDictionary()}); // outside the NDFD's area: only the two services are asked
+    launch();
+    env.scheduler->advance(2.0);
+    auto *field = qobject_cast<NBLastUpdatedTextField *>(label());
+    ASSERT_TRUE(field);
+    const auto warned = [&] {
+        return label()->palette().color(label()->foregroundRole()) == NBLastUpdatedTextField::warningColor();
+    };
+    ASSERT_TRUE(waitUntil([&] { return label()->text().startsWith(QStringLiteral("Last Updated: ")); }, 10000));
+    EXPECT_FALSE(warned());
+
+    setResponse(kObservationsPath, FixtureResponse::error(500));
+    setResponse(kForecastsPath, FixtureResponse::error(500));
+    refreshUntil([&] { return label()->toolTip().contains(QStringLiteral("Forecasts could not be updated")); });
+    EXPECT_TRUE(warned()) << "the failure shows in the window, not only in the tooltip";
+    // On screen the text turns red.
+    const auto redOnScreen = [&] {
+        QWidget *window = controller->window();
+        const QRect area(label()->mapTo(window, QPoint(0, 0)), label()->size());
+        const QImage shot =
+            window->screen()->grabWindow(window->winId(), area.x(), area.y(), area.width(), area.height()).toImage();
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                if (const QColor c = shot.pixelColor(x, y); c.red() > 150 && c.green() < 90 && c.blue() < 90)
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(waitUntil(redOnScreen));
+    grabAndSave(controller->window(), "update_failed_last_updated.png");
+
+    setResponse(kObservationsPath,
+                FixtureResponse::file(testDataPath("app/observations_two_locations.json"), "application/json"));
+    setResponse(kForecastsPath, FixtureResponse::text(fileBytes("weather/brisant/two_locations.txt")));
+    refreshUntil([&] { return label()->toolTip().isEmpty(); });
+    EXPECT_FALSE(warned());
+    EXPECT_TRUE(waitUntil([&] { return !redOnScreen(); }));
 }
 
 TEST_F(UpdateStatusTest, LaunchAsksEachServiceOnceAndABurstOfClicksJoinsThePassInFlight)

@@ -6,13 +6,22 @@
 #include "app/journal/NBJournalController.h"
 #include "app/journal/NBJournalTextView.h"
 #include "app/journal/NBJournalWindow.h"
+#include "app/locations/NBLocationInfoController.h"
 #include "app/NBSecondaryWindows.h"
 #include "core/NBPrefController.h"
 #include "core/OVApplicationHooks.h"
+#include "core/OVDisplayNotifications.h"
+#include "core/views/NBPreferencesWindow.h"
+#include "platform/OVNotificationCenter.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QCheckBox>
 #include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
 #include <QSplitter>
 #include <QTextFrame>
 #include <QTextBrowser>
@@ -125,6 +134,158 @@ TEST_F(WindowsTest, TheJournalOpensFromItsMenuAndStoresItsEntryOnPreferencesClos
     controller->applicationWillTerminate();
     EXPECT_TRUE(readTestFile(entry).contains("at quit"));
     controller.reset(); // the journal window goes exactly once (ASan would tell)
+}
+
+TEST_F(WindowsTest, PreferencesShowTheStoredValuesAndEveryChoiceAppliesAtOnce)
+{
+    NBPrefController::setSetting(qint64(3600), QStringLiteral("updateFrequency"));
+    NBPrefController::setSetting(QStringLiteral("1"), QStringLiteral("showDewpoint"));
+    NBPrefController::setSetting(QStringLiteral("1"), QStringLiteral("checkForUpdates"));
+    NBPrefController::setSetting(qint64(3), QStringLiteral("pressureUnits"));
+    launch();
+    env.scheduler->advance(120); // the launch's first update pass
+    const QDateTime firstPass = controller->lastUpdateTime();
+    ASSERT_TRUE(firstPass.isValid());
+    int redisplays = 0;
+    OVNotificationCenter::defaultCenter().addObserver(this, OVNotifyRedisplayEverything,
+                                                      [&](const OVNotification &) { ++redisplays; });
+
+    controller->menuAction(QStringLiteral("menuPreferences"))->trigger();
+    auto *window = qobject_cast<NBPreferencesWindow *>(controller->secondaryWindows()->prefsWindow());
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    EXPECT_EQ(window->updateFrequency()->currentText(), QStringLiteral("Every Hour"));
+    EXPECT_TRUE(window->showDewpoint()->isChecked());
+    EXPECT_TRUE(window->checkForUpdates()->isChecked());
+    EXPECT_EQ(window->temperatureUnits()->currentText(), QStringLiteral("Fahrenheit"));
+    EXPECT_EQ(window->pressureUnits()->currentText(), QStringLiteral("mb"));
+    grabAndSave(window, "preferences_window.png");
+
+    // Celsius by the keyboard: stored, and everything showing a temperature is told at once.
+    window->temperatureUnits()->setFocus();
+    QTest::keyClick(window->temperatureUnits(), Qt::Key_Down);
+    EXPECT_EQ(setting("temperatureUnits"), 1);
+    EXPECT_EQ(redisplays, 1);
+    window->windSpeedUnits()->setFocus();
+    QTest::keyClick(window->windSpeedUnits(), Qt::Key_Down);
+    EXPECT_EQ(setting("windSpeedUnits"), 1);
+
+    QTest::mouseClick(window->showDewpoint(), Qt::LeftButton, {}, QPoint(8, window->showDewpoint()->height() / 2));
+    EXPECT_FALSE(NBPrefController::boolForKey(QStringLiteral("showDewpoint")));
+    EXPECT_EQ(redisplays, 3);
+
+    // Forty minutes after the last pass, "Every 30 Minutes" makes an update due now.
+    env.scheduler->advance(40 * 60);
+    EXPECT_EQ(controller->lastUpdateTime(), firstPass) << "not due under Every Hour";
+    window->updateFrequency()->setFocus();
+    QTest::keyClick(window->updateFrequency(), Qt::Key_Up);
+    EXPECT_EQ(setting("updateFrequency"), 1800);
+    EXPECT_EQ(controller->lastUpdateTime(), env.scheduler->now());
+
+    // Closing writes the settings and redraws once more; opened again it shows what is stored.
+    const int beforeClose = redisplays;
+    window->close();
+    EXPECT_EQ(redisplays, beforeClose + 1);
+    NBPrefController::setSetting(qint64(2), QStringLiteral("temperatureUnits"));
+    controller->openPrefsWindow();
+    EXPECT_EQ(window->temperatureUnits()->currentText(), QStringLiteral("Kelvin"));
+    OVNotificationCenter::defaultCenter().removeObserver(this);
+}
+
+TEST_F(WindowsTest, KeysReachTheirItemsFromEveryWindowAndTheAboutBoxCreditsItsSources)
+{
+    saveLocations({denverDictionary()});
+    launch();
+    QAction *quit = controller->menuAction(QStringLiteral("menuNimbrelQuit"));
+    QAction *table = controller->menuAction(QStringLiteral("menuJournalTable"));
+    ASSERT_TRUE(quit && table);
+    QMenu *windowMenu = nullptr;
+    for (QAction *top : controller->window()->menuBar()->actions())
+        if (top->text() == QStringLiteral("Window"))
+            windowMenu = top->menu();
+    ASSERT_TRUE(windowMenu);
+    const auto tableEnabledWhenShown = [&] {
+        windowMenu->popup(controller->window()->geometry().center());
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(windowMenu));
+        const bool enabled = table->isEnabled();
+        windowMenu->hide();
+        return enabled;
+    };
+    EXPECT_FALSE(tableEnabledWhenShown()) << "no journal open";
+
+    // Ctrl+Q with the journal in front.
+    controller->openWeatherJournal();
+    QWidget *journal = controller->secondaryWindows()->weatherJournalWindow();
+    journal->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(journal));
+    EXPECT_TRUE(tableEnabledWhenShown()) << "the journal is open";
+    journal->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(journal));
+    QSignalSpy quitting(quit, &QAction::triggered);
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : journal, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(quitting.count(), 1);
+
+    // Escape closes the About box, which names where its data come from.
+    controller->menuAction(QStringLiteral("menuNimbrelAbout"))->trigger();
+    QWidget *about = controller->secondaryWindows()->aboutBox();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(about));
+    const QString credits = controller->secondaryWindows()->aboutBoxCredits() ? controller->secondaryWindows()->aboutBoxCredits()->text() : QString();
+    for (const char *credit : {"GeoNames", "CC BY 4.0", "MIT", "Natural Earth", "Data sources and licences"})
+        EXPECT_TRUE(credits.contains(QLatin1String(credit))) << credit;
+    QTest::keyClick(about, Qt::Key_Escape);
+    EXPECT_FALSE(about->isVisible());
+}
+
+TEST_F(WindowsTest, SecondaryWindowsFirstOpenOverTheMainWindowAndALaunchPutsEverythingBack)
+{
+    saveLocations({denverDictionary(), portlandDictionary()});
+    launch();
+    QWidget *main = controller->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+    main->move(150, 120);
+    ASSERT_TRUE(waitUntil([&] { return main->frameGeometry().topLeft() == QPoint(150, 120); }));
+    const auto overMain = [&](QWidget *window) {
+        const QPoint offset = window->frameGeometry().center() - main->frameGeometry().center();
+        return offset.manhattanLength() <= 4;
+    };
+
+    controller->openActivityPanel();
+    QWidget *panel = controller->secondaryWindows()->activityPanel();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
+    EXPECT_TRUE(waitUntil([&] { return overMain(panel); })) << "activity panel at " << panel->frameGeometry().x() << "," << panel->frameGeometry().y();
+    controller->openWeatherJournal();
+    QWidget *journal = controller->secondaryWindows()->weatherJournalWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(journal));
+    EXPECT_TRUE(waitUntil([&] { return overMain(journal); }));
+    controller->toggleInfo();
+    QWidget *info = controller->locationInfoController()->infoWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(info));
+    EXPECT_TRUE(waitUntil([&] { return overMain(info); }));
+
+    // Moved and resized, Portland selected; then the program quits.
+    panel->move(40, 60);
+    main->resize(1000, 700);
+    controller->selectLocationRow(1);
+    ASSERT_TRUE(waitUntil([&] { return panel->frameGeometry().topLeft() == QPoint(40, 60) && main->width() == 1000; }));
+    const QRect mainGeometry = main->geometry();
+    // Quitting as the event loop does it: every window is closed, then the controller is told.
+    QEvent quit(QEvent::Quit);
+    QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+    panel->close();
+    controller->applicationWillTerminate();
+    EXPECT_EQ(setting("showActivityWindow"), 1) << "the panel open at quit reopens";
+    controller.reset();
+
+    launch();
+    main = controller->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main));
+    EXPECT_TRUE(waitUntil([&] { return main->geometry() == mainGeometry; }))
+        << main->geometry().x() << "," << main->geometry().y() << " " << main->width() << "x" << main->height();
+    EXPECT_EQ(controller->window()->locationTable()->selectionModel()->selectedRows().value(0).row(), 1);
+    EXPECT_EQ(OVWeatherController::sharedWeatherController().currentLocation()->city(), QStringLiteral("Portland"));
+    panel = controller->secondaryWindows() ? controller->secondaryWindows()->activityPanel() : nullptr;
+    ASSERT_TRUE(panel && panel->isVisible());
+    EXPECT_TRUE(waitUntil([&] { return panel->frameGeometry().topLeft() == QPoint(40, 60); }));
 }
 
 TEST_F(WindowsTest, AboutHelpAndTheDiscontinuedSheet)

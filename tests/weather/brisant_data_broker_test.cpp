@@ -3,6 +3,7 @@
 // requests and failed loads.
 #include "core/NBRegisteredDefaults.h"
 #include "core/OVReloadNotifications.h"
+#include "platform/OVLog.h"
 #include "platform/OVPropertyList.h"
 #include "platform/OVUserDefaults.h"
 #include "support/FakeClock.h"
@@ -100,7 +101,10 @@ TEST_F(BrisantDataBrokerTest, PostsTheFormOfLocationsAndOfSections)
     controller.setWeatherLocations({place(37.323, -122.032, "America/Los_Angeles", "KSJC"),
                                     place(51.50, -0.12), place(91.0, 10.0)});
     NotificationWaiter loaded(OVNotifyForecastNeedsDisplay);
+    LogCapture log;
+    OVSetDebugLoggingEnabled(1);
     controller.update();
+    OVSetDebugLoggingEnabled(0);
     ASSERT_TRUE(loaded.wait(10000)); // while it is in flight a section request would join it
     broker->updateSections({OVBrisantSection::surfaceAnalysis});
     ASSERT_TRUE(waitUntil([&] { return server.requestCount(kPath) == 2; }, 10000));
@@ -118,6 +122,10 @@ TEST_F(BrisantDataBrokerTest, PostsTheFormOfLocationsAndOfSections)
                           "HOURLY_FORECAST,SURFACE_ANALYSIS&locations=37.32,-122.03,-420,ICAO,"
                           "KSJC|51.50,-0.12,0",
                           "key=Wq4Ne8Rt2Yb6Um0Io3Pa7Sd5Fg9Hj1Kl&datatypes=SURFACE_ANALYSIS"}));
+    // The debug line shows the form with the access key masked.
+    EXPECT_TRUE(log.contains("POST")) << log.lines().join('\n').toStdString();
+    EXPECT_TRUE(log.contains("key=***&datatypes=DAILY_FORECAST"));
+    EXPECT_FALSE(log.contains("Wq4Ne8Rt2Yb6Um0Io3Pa7Sd5Fg9Hj1Kl"));
 }
 
 TEST_F(BrisantDataBrokerTest, StoresEveryDatasetOfAReplyAndReadsItBackFromTheCacheFile)

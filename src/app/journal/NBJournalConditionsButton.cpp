@@ -21,7 +21,7 @@ const std::array<NBJournalConditionsButton::Icon, 23> &NBJournalConditionsButton
 {
     static const std::array<Icon, 23> table = {{
         {"skc", "Sunny"},
-        {"few", "Party Cloudy"},
+        {"few", "Partly Cloudy"},
         {"bkn", "Mostly Cloudy"},
         {"ovc", "Overcast"},
         {"ra1", "Drizzle"},

@@ -19,15 +19,36 @@ QString shortestText(float value, const QLocale &locale)
     return text;
 }
 
-std::optional<float> wholeNumber(const QString &text)
+std::optional<float> wholeNumber(const QString &text, const QLocale &locale)
 {
-    QLocale c = QLocale::c();
-    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    QLocale strict = locale;
+    strict.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
-    const float value = c.toFloat(text.trimmed(), &ok);
+    const float value = strict.toFloat(text.trimmed(), &ok);
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+namespace {
+
+std::optional<float> within(std::optional<float> value, float limit)
+{
+    if (!value || std::fabs(*value) > limit)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::optional<float> latitude(const QString &text, const QLocale &locale)
+{
+    return within(wholeNumber(text, locale), 90.0f);
+}
+
+std::optional<float> longitude(const QString &text, const QLocale &locale)
+{
+    return within(wholeNumber(text, locale), 180.0f);
 }
 
 } // namespace NBCoordinateText

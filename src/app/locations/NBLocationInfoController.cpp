@@ -170,21 +170,27 @@ void NBLocationInfoController::setTimeZone()
     }
 }
 
-float NBLocationInfoController::coordinateFromField(QLineEdit *field, const char *operation) const
+bool NBLocationInfoController::refuseCoordinate(QLineEdit *field, std::optional<float> value, float kept,
+                                                const char *operation, int limit) const
 {
-    bool ok = false;
-    const float value = QLocale().toFloat(field->text().trimmed(), &ok);
-    if (ok)
-        return value;
-    OVLog(QStringLiteral("[NBLocationInfoController %1] \"%2\" is not a number; 0 is stored.")
-              .arg(QLatin1String(operation), field->text().left(64)));
-    return 0.0f;
+    if (value)
+        return false;
+    // Nothing is stored and nothing is asked for: the field shows the place's coordinate again.
+    OVLog(QStringLiteral("[NBLocationInfoController %1] \"%2\" is not a number between -%3 and %3; the place keeps %4.")
+              .arg(QLatin1String(operation), field->text().left(64))
+              .arg(limit)
+              .arg(NBCoordinateText::shortestText(kept)));
+    field->setText(NBCoordinateText::shortestText(kept, QLocale()));
+    return true;
 }
 
 void NBLocationInfoController::setLatitude()
 {
     if (const auto current = currentLocation()) {
-        current->setLatitude(coordinateFromField(mLatitudeField, "setLatitude:"));
+        const std::optional<float> value = NBCoordinateText::latitude(mLatitudeField->text(), QLocale());
+        if (refuseCoordinate(mLatitudeField, value, float(current->latitude()), "setLatitude:", 90))
+            return;
+        current->setLatitude(*value);
         updateDisplay();
         updateData();
     }
@@ -193,7 +199,10 @@ void NBLocationInfoController::setLatitude()
 void NBLocationInfoController::setLongitude()
 {
     if (const auto current = currentLocation()) {
-        current->setLongitude(coordinateFromField(mLongitudeField, "setLongitude:"));
+        const std::optional<float> value = NBCoordinateText::longitude(mLongitudeField->text(), QLocale());
+        if (refuseCoordinate(mLongitudeField, value, float(current->longitude()), "setLongitude:", 180))
+            return;
+        current->setLongitude(*value);
         updateDisplay();
         updateData();
     }
@@ -202,7 +211,10 @@ void NBLocationInfoController::setLongitude()
 void NBLocationInfoController::setICAO()
 {
     if (const auto current = currentLocation()) {
-        current->setIcao(mIcaoField->text());
+        // Station codes are upper case; the services answer nothing for "kden".
+        const QString code = mIcaoField->text().trimmed().toUpper();
+        mIcaoField->setText(code);
+        current->setIcao(code);
         updateDisplay();
         updateData();
     }

@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class OVLocationDB;
 class QComboBox;
@@ -38,11 +39,12 @@ public:
     void setStateName();
     void setCountry();
     void setTimeZone();
-    /// The field read as a number in the user's locale; text that is not one stores 0 and is
-    /// logged. No range check. Then the place is loaded again.
+    /// The field read in the user's locale through the one coordinate check (wholly a finite
+    /// number within -90..90 or -180..180); then the place is loaded again. Text that fails is
+    /// logged and refused: the place keeps its coordinate and nothing is asked for.
     void setLatitude();
     void setLongitude();
-    /// The code as typed (its case kept); then the place is loaded again.
+    /// The code in upper case, as the services know stations; then the place is loaded again.
     void setICAO();
 
     /// Asks the panels and the map to redraw.
@@ -61,7 +63,10 @@ public:
     QLineEdit *icaoField() const { return mIcaoField; }
 
 private:
-    float coordinateFromField(QLineEdit *field, const char *operation) const;
+    /// True (with a log line, the field reset to `kept`) when the typed coordinate failed the
+    /// coordinate check.
+    bool refuseCoordinate(QLineEdit *field, std::optional<float> value, float kept, const char *operation,
+                          int limit) const;
 
     std::shared_ptr<OVLocationDB> mDatabase;
     QPointer<QWidget> mInfoWindow;

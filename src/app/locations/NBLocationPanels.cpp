@@ -57,6 +57,18 @@ QLineEdit *addField(QFormLayout *form, const char *name, const QString &label)
     return field;
 }
 
+// Return presses `button` wherever the focus is in the sheet. The button must already be in
+// its dialog when it is made the default, or the dialog never learns of it; the sheet's other
+// buttons must not take the default over when they get the focus.
+void makeOnlyDefault(QPushButton *button, QDialogButtonBox *buttons)
+{
+    for (QAbstractButton *other : buttons->buttons()) {
+        if (auto *push = qobject_cast<QPushButton *>(other); push && push != button)
+            push->setAutoDefault(false);
+    }
+    button->setDefault(true);
+}
+
 } // namespace
 
 // --- Search panel -------------------------------------------------------------------------------
@@ -93,14 +105,14 @@ void NBLocationController::makeAddPanel()
     mAddLocationTable->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(mAddLocationTable, 1);
 
-    auto *buttons = new QDialogButtonBox();
+    auto *buttons = new QDialogButtonBox(mAddPanel);
     QPushButton *custom = buttons->addButton(OVLocalizedString("Custom Location..."), QDialogButtonBox::ResetRole);
     custom->setObjectName(QStringLiteral("customLocationButton"));
     buttons->addButton(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancelAddPanelButton"));
     mAddLocationButton = buttons->addButton(OVLocalizedString("Add"), QDialogButtonBox::AcceptRole);
     mAddLocationButton->setObjectName(QStringLiteral("addLocationButton"));
-    mAddLocationButton->setDefault(true);
     layout->addWidget(buttons);
+    makeOnlyDefault(mAddLocationButton, buttons);
     mAddPanel->resize(620, 380);
 
     connect(mSearchBox, &QLineEdit::textEdited, this, &NBLocationController::search);
@@ -241,12 +253,12 @@ void NBLocationController::makeAddCustomPanel()
     mLatitudeField = addField(form, "latitudeField", OVLocalizedString("Latitude:"));
     mLongitudeField = addField(form, "longitudeField", OVLocalizedString("Longitude:"));
 
-    auto *buttons = new QDialogButtonBox();
+    auto *buttons = new QDialogButtonBox(mAddCustomPanel);
     buttons->addButton(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancelCustomAddPanelButton"));
     QPushButton *add = buttons->addButton(OVLocalizedString("Add"), QDialogButtonBox::AcceptRole);
     add->setObjectName(QStringLiteral("addCustomLocationButton"));
-    add->setDefault(true);
     layout->addWidget(buttons);
+    makeOnlyDefault(add, buttons);
 
     connect(mIcaoField, &QLineEdit::textEdited, this, &NBLocationController::icaoFieldEdited);
     connect(buttons, &QDialogButtonBox::rejected, this, &NBLocationController::cancelCustomAddPanel);
@@ -308,26 +320,27 @@ void NBLocationController::closeCustomAddPanel()
 
     // A coordinate must be wholly a number: "N40" or "12.5abc" would otherwise put a place at
     // a position nobody typed. None comes back once the alert has named what is wrong.
-    const auto coordinate = [&](QLineEdit *field, float limit, const QString &missingText,
+    using Check = std::optional<float> (*)(const QString &, const QLocale &);
+    const auto coordinate = [&](QLineEdit *field, Check check, const QString &missingText,
                                 const QString &rangeText) -> std::optional<float> {
         if (field->text().isEmpty()) {
             openCustomPanelError(missing, missingText);
             return std::nullopt;
         }
-        const std::optional<float> value = NBCoordinateText::wholeNumber(field->text());
-        if (!value || std::fabs(*value) > limit) {
+        const std::optional<float> value = check(field->text(), QLocale::c());
+        if (!value) {
             openCustomPanelError(invalid, rangeText);
             return std::nullopt;
         }
         return value;
     };
     const std::optional<float> latitude =
-        coordinate(mLatitudeField, 90.0f, OVLocalizedString("Please enter a latitude between -90 and 90 degrees."),
+        coordinate(mLatitudeField, &NBCoordinateText::latitude, OVLocalizedString("Please enter a latitude between -90 and 90 degrees."),
                    OVLocalizedString("Latitude must be a decimal between -90 and 90 degrees."));
     if (!latitude)
         return;
     const std::optional<float> longitude =
-        coordinate(mLongitudeField, 180.0f, OVLocalizedString("Please enter a longitude between -180 and 180 degrees."),
+        coordinate(mLongitudeField, &NBCoordinateText::longitude, OVLocalizedString("Please enter a longitude between -180 and 180 degrees."),
                    OVLocalizedString("Longitude must be a decimal between -180 and 180 degrees."));
     if (!longitude)
         return;

@@ -53,16 +53,19 @@ void NBPrefController::connectControls()
     // writes nothing back.
     connect(mWindow->updateFrequency(), &QComboBox::activated, this, &NBPrefController::actionHandler);
     for (const auto &[popUp, key] : unitPopUps()) {
-        connect(popUp, &QComboBox::activated, this,
-                [key = QString(key)](int item) { setSetting(QVariant::fromValue(qint64(item)), key); });
+        connect(popUp, &QComboBox::activated, this, [this, key = QString(key)](int item) {
+            setSetting(QVariant::fromValue(qint64(item)), key);
+            redisplayEverything();
+        });
     }
     const std::pair<QCheckBox *, QLatin1String> checkBoxes[] = {
         {mWindow->showDewpoint(), NBSettingKey::showDewpoint},
         {mWindow->checkForUpdates(), NBSettingKey::checkForUpdates},
     };
     for (const auto &[box, key] : checkBoxes) {
-        connect(box, &QCheckBox::clicked, this, [key = QString(key)](bool checked) {
+        connect(box, &QCheckBox::clicked, this, [this, key = QString(key)](bool checked) {
             setSetting(checked ? QStringLiteral("1") : QStringLiteral("0"), key);
+            redisplayEverything();
         });
     }
 }
@@ -91,6 +94,7 @@ void NBPrefController::actionHandler(int updateFrequencyItem)
                                 ? kUpdateSeconds[size_t(updateFrequencyItem)]
                                 : kDefaultUpdateSeconds;
     setSetting(QVariant::fromValue(qint64(seconds)), NBSettingKey::updateFrequency);
+    redisplayEverything();
 }
 
 NBPreferencesWindow *NBPrefController::window() const
@@ -101,11 +105,16 @@ NBPreferencesWindow *NBPrefController::window() const
 bool NBPrefController::windowShouldClose()
 {
     NBControllerSettings::writeSettingsToDisk();
+    redisplayEverything();
+    return true;
+}
+
+void NBPrefController::redisplayEverything()
+{
     if (const std::shared_ptr<OVApplicationHooks> hooks = OVApplicationHooks::installed()) {
         hooks->redisplayMainWindow();
         hooks->updateJournalValues();
     }
     OVNotificationCenter::defaultCenter().post(OVNotifyRedisplayEverything,
                                                QVariant::fromValue(static_cast<QObject *>(this)));
-    return true;
 }

@@ -12,13 +12,29 @@
 
 namespace {
 
-/// Whether `object` is a widget of `window` or that window's native window.
+/// Whether `object` is a widget of `window` or that window's native window. A pop-up opened
+/// from one of the window's controls (a pop-up button's list, a menu) counts as part of it:
+/// choosing from it is using the window, not clicking outside.
 bool isInWindow(const QObject *object, const QWidget *window)
 {
-    if (auto *widget = qobject_cast<const QWidget *>(object))
-        return widget->window() == window;
-    if (auto *native = qobject_cast<const QWindow *>(object))
-        return native == window->windowHandle();
+    const QWidget *widget = qobject_cast<const QWidget *>(object);
+    if (auto *native = qobject_cast<const QWindow *>(object)) {
+        if (native == window->windowHandle())
+            return true;
+        widget = nullptr;
+        for (const QWidget *topLevel : QApplication::topLevelWidgets()) {
+            if (topLevel->windowHandle() == native)
+                widget = topLevel;
+        }
+    }
+    while (widget) {
+        const QWidget *top = widget->window();
+        if (top == window)
+            return true;
+        if (!top->windowFlags().testFlag(Qt::Popup) && top->windowType() != Qt::Popup)
+            return false;
+        widget = top->parentWidget();
+    }
     return false;
 }
 

@@ -105,6 +105,7 @@ NBController::NBController(NBControllerEnvironment environment, QObject *parent)
     commands.openActivityPanel = [this] { openActivityPanel(); };
     commands.openWeatherJournal = [this] { openWeatherJournal(); };
     commands.insertJournalTable = [this] { insertJournalTable(); };
+    commands.journalIsOpen = [this] { return journalIsOpen(); };
     commands.openHelp = [this] { openHelp(); };
     commands.openFutureUpdates = [this] { openFutureUpdates(); };
     mMenuBar = std::make_unique<NBMenuBar>([this] { return mWindow.get(); }, mWeatherController, std::move(locations),

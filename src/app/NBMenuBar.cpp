@@ -151,10 +151,13 @@ void NBMenuBar::build()
 
     mDockTile = new NBDockTile([this](QSystemTrayIcon *tray) { return applicationDockMenu(tray); }, this);
     connect(mDockTile, &NBDockTile::showMainWindowRequested, this, [this] {
-        if (mWindow->isMinimized() || !mWindow->isVisible())
-            mWindow->showNormal();
-        mWindow->raise();
-        mWindow->activateWindow();
+        NBMainWindow *window = mWindow();
+        if (!window)
+            return;
+        if (window->isMinimized() || !window->isVisible())
+            window->showNormal();
+        window->raise();
+        window->activateWindow();
     });
     connect(mDockTile, &NBDockTile::quitRequested, qApp, &QCoreApplication::quit);
     menuNeedsUpdate();
@@ -270,7 +273,7 @@ void NBMenuBar::validateMenuItems()
     if (QAction *contract = menuAction(QStringLiteral("menuViewContractGraph")))
         contract->setEnabled(days != kNarrowestGraphDays);
     if (QAction *table = menuAction(QStringLiteral("menuJournalTable")))
-        table->setEnabled(journalIsOpen());
+        table->setEnabled(mCommands.journalIsOpen && mCommands.journalIsOpen());
 }
 
 void NBMenuBar::updateDockTile()

@@ -36,6 +36,8 @@ public:
         std::function<void()> addLocation, removeLocation, toggleInfo, print;
         std::function<void()> openAboutBox, openPrefsWindow, openActivityPanel, openWeatherJournal, insertJournalTable,
             openHelp, openFutureUpdates;
+        /// Whether the journal window is open: inserting the current conditions needs it.
+        std::function<bool()> journalIsOpen;
     };
 
     /// `window` answers null until the main window is built.

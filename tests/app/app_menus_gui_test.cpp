@@ -4,7 +4,7 @@
 #include "BrowserRecorder.h"
 #include "ViewTestSupport.h"
 #include "app/NBDockTile.h"
-#include "app/NBTableView.h"
+#include "app/locations/NBTableView.h"
 #include "core/NBPrefController.h"
 #include "platform/OVNotificationCenter.h"
 #include "weather/OVObservationsDB.h"

@@ -325,9 +325,12 @@ void OVLocationDB::startThreadedSearch(const QString &text, QPointer<QObject> gu
 {
     OVDispatch::global([self = shared_from_this(), text, guard, delegate] {
         QList<QVariantMap> results = self->weatherLocationsForSearchTerm(text).value_or(QList<QVariantMap>());
-        OVDispatch::mainAsync([guard, delegate, results = std::move(results)] {
+        OVDispatch::mainAsync([guard, delegate, results = std::move(results)]() mutable {
             if (guard)
                 delegate->setLocationSearch(results);
+            // Thousands of rows take a while to free: never on the main thread, which may be
+            // answering keystrokes (the delegate keeps its own share when it wants the rows).
+            OVDispatch::global([rows = std::move(results)] {});
         });
     });
 }
@@ -371,7 +374,7 @@ void OVLocationDB::cacheCitiesLocked()
                                              row.value(QStringLiteral("latitude")).toFloat(),
                                              row.value(QStringLiteral("longitude")).toFloat()});
     }
-    mCityCacheBuilt = true;
+    mCityCacheBuilt.store(true, std::memory_order_release);
 }
 
 void OVLocationDB::cacheICAOsLocked()
@@ -387,12 +390,12 @@ void OVLocationDB::cacheICAOsLocked()
         mWeatherStationCache.push_back(OVICAOCacheItem{row, row.value(QStringLiteral("latitude")).toFloat(),
                                                        row.value(QStringLiteral("longitude")).toFloat()});
     }
-    mStationCacheBuilt = true;
+    mStationCacheBuilt.store(true, std::memory_order_release);
 }
 
 QList<OVCityCacheItem> OVLocationDB::citiesInGeoRect(const OVGeoRect &rect)
 {
-    {
+    if (!mCityCacheBuilt.load(std::memory_order_acquire)) {
         std::lock_guard lock(mLock);
         cacheCitiesLocked();
     }
@@ -411,7 +414,7 @@ QList<OVCityCacheItem> OVLocationDB::citiesInGeoRect(const OVGeoRect &rect)
 
 std::optional<QList<QVariantMap>> OVLocationDB::icaoStationsInGeoRect(const OVGeoRect &rect)
 {
-    {
+    if (!mStationCacheBuilt.load(std::memory_order_acquire)) {
         std::lock_guard lock(mLock);
         cacheICAOsLocked();
     }
@@ -447,7 +450,7 @@ std::optional<QVariantMap> OVLocationDB::icaoRecord(const QString &icao)
 
 std::optional<QVariantMap> OVLocationDB::icaoDictionary(const QString &icao)
 {
-    {
+    if (!mStationCacheBuilt.load(std::memory_order_acquire)) {
         std::lock_guard lock(mLock);
         cacheICAOsLocked();
     }

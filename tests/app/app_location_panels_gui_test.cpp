@@ -27,10 +27,11 @@ constexpr int kPlacesOfEachName = 15000;
 /// France so no country name matches "Un": searching "Un" takes long enough to be seen.
 std::shared_ptr<OVLocationDB> broadLocationDatabase()
 {
-    static QTemporaryDir *folder = new QTemporaryDir();
+    // Several megabytes: the folder goes when the process ends (after the database, made later).
+    static QTemporaryDir folder;
     static const std::shared_ptr<OVLocationDB> database = [] {
         const QDir fixture(testDataPath(QStringLiteral("core/locationdb")));
-        const QDir input(folder->path());
+        const QDir input(folder.path());
         for (const char *name : {"airports.json", "countries.json", "zips.json"})
             QFile::copy(fixture.filePath(QString::fromLatin1(name)), input.filePath(QString::fromLatin1(name)));
         QJsonArray cities = QJsonDocument::fromJson(readTestFile(fixture.filePath(QStringLiteral("cities.json")))).array();

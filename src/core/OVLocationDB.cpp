@@ -51,6 +51,32 @@ const QString kSearchOrder = QStringLiteral(
 
 constexpr qint64 kCityCachePopulation = 50000;
 
+// A search term is text the user typed or pasted, never a pattern: it ends at the first NUL, is
+// cut to a length no place name comes near, and LIKE's wildcards in it match only themselves.
+constexpr qsizetype kMaxSearchTermLength = 100;
+
+QString searchableText(const QString &text)
+{
+    const qsizetype nul = text.indexOf(QChar(u'\0'));
+    QString term = (nul >= 0 ? text.left(nul) : text).left(kMaxSearchTermLength);
+    if (term.size() == kMaxSearchTermLength && term.back().isHighSurrogate())
+        term.chop(1);
+    return term;
+}
+
+// The escape character is '\\' (see the statements' ESCAPE clauses), so it is escaped too.
+QString likePrefix(const QString &term)
+{
+    QString escaped;
+    escaped.reserve(term.size() + 1);
+    for (const QChar c : term) {
+        if (c == u'\\' || c == u'%' || c == u'_')
+            escaped += u'\\';
+        escaped += c;
+    }
+    return escaped + u'%';
+}
+
 struct ClassState
 {
     std::mutex mutex;
@@ -252,13 +278,15 @@ QString OVLocationDB::closestICAOToGeoPoint(const OVGeoPoint &point)
 
 std::pair<QString, QStringList> OVLocationDB::searchStatement(const QString &text)
 {
-    const qsizetype comma = text.indexOf(QLatin1Char(','));
-    const QString term = comma >= 3 ? text.left(comma) : text;
+    const QString searchable = searchableText(text);
+    const qsizetype comma = searchable.indexOf(QLatin1Char(','));
+    const QString term = comma >= 3 ? searchable.left(comma) : searchable;
     const bool hasLetter = std::any_of(term.cbegin(), term.cend(), [](QChar c) { return c.isLetter(); });
-    const QString prefix = term + QLatin1Char('%');
+    const QString prefix = likePrefix(term);
     if (!hasLetter) {
         return {kSearchSelect
-                    + QStringLiteral("where l.location_id in (select location_id from zip_code where zip_code like ?)")
+                    + QStringLiteral("where l.location_id in (select location_id from zip_code "
+                                     "where zip_code like ? escape '\\')")
                     + kSearchOrder,
                 {prefix}};
     }
@@ -267,17 +295,25 @@ std::pair<QString, QStringList> OVLocationDB::searchStatement(const QString &tex
     // read back in ascending order, so thousands of answers to a broad term need no sort.
     return {QStringLiteral("select location_id, icao, city, state, country_name, station_name from location_search "
                            "where search_order in (select search_order from location_search "
-                           "where city like ? or state_name like ? or country_name like ? or icao like ?) "
+                           "where city like ? escape '\\' or state_name like ? escape '\\' "
+                           "or country_name like ? escape '\\' or icao like ? escape '\\') "
                            "order by search_order"),
             {prefix, prefix, prefix, prefix}};
 }
 
 std::optional<QList<QVariantMap>> OVLocationDB::weatherLocationsForSearchTerm(const QString &text)
 {
-    if (text.isEmpty() || mMasterPath.isEmpty())
+    const QString searchable = searchableText(text);
+    if (searchable.size() != text.size())
+        OVLog(QStringLiteral("[OVLocationManager weatherLocationsForSearchTerm] A term of %1 characters is searched "
+                             "as its first %2 (it held a NUL or was longer than %3).")
+                  .arg(text.size())
+                  .arg(searchable.size())
+                  .arg(kMaxSearchTermLength));
+    if (searchable.isEmpty() || mMasterPath.isEmpty())
         return std::nullopt;
-    const auto [sql, params] = searchStatement(text);
-    OVDebugLog(QStringLiteral("[OVLocationManager weatherLocationsForSearchTerm] Term: %1\nQuery: %2").arg(params.first().chopped(1), sql));
+    const auto [sql, params] = searchStatement(searchable);
+    OVDebugLog(QStringLiteral("[OVLocationManager weatherLocationsForSearchTerm] Term: %1\nQuery: %2").arg(searchable, sql));
 
     std::lock_guard lock(mLock);
     if (!databaseReady())
@@ -289,9 +325,12 @@ void OVLocationDB::startThreadedSearch(const QString &text, QPointer<QObject> gu
 {
     OVDispatch::global([self = shared_from_this(), text, guard, delegate] {
         QList<QVariantMap> results = self->weatherLocationsForSearchTerm(text).value_or(QList<QVariantMap>());
-        OVDispatch::mainAsync([guard, delegate, results = std::move(results)] {
+        OVDispatch::mainAsync([guard, delegate, results = std::move(results)]() mutable {
             if (guard)
                 delegate->setLocationSearch(results);
+            // Thousands of rows take a while to free: never on the main thread, which may be
+            // answering keystrokes (the delegate keeps its own share when it wants the rows).
+            OVDispatch::global([rows = std::move(results)] {});
         });
     });
 }
@@ -335,7 +374,7 @@ void OVLocationDB::cacheCitiesLocked()
                                              row.value(QStringLiteral("latitude")).toFloat(),
                                              row.value(QStringLiteral("longitude")).toFloat()});
     }
-    mCityCacheBuilt = true;
+    mCityCacheBuilt.store(true, std::memory_order_release);
 }
 
 void OVLocationDB::cacheICAOsLocked()
@@ -351,12 +390,12 @@ void OVLocationDB::cacheICAOsLocked()
         mWeatherStationCache.push_back(OVICAOCacheItem{row, row.value(QStringLiteral("latitude")).toFloat(),
                                                        row.value(QStringLiteral("longitude")).toFloat()});
     }
-    mStationCacheBuilt = true;
+    mStationCacheBuilt.store(true, std::memory_order_release);
 }
 
 QList<OVCityCacheItem> OVLocationDB::citiesInGeoRect(const OVGeoRect &rect)
 {
-    {
+    if (!mCityCacheBuilt.load(std::memory_order_acquire)) {
         std::lock_guard lock(mLock);
         cacheCitiesLocked();
     }
@@ -375,7 +414,7 @@ QList<OVCityCacheItem> OVLocationDB::citiesInGeoRect(const OVGeoRect &rect)
 
 std::optional<QList<QVariantMap>> OVLocationDB::icaoStationsInGeoRect(const OVGeoRect &rect)
 {
-    {
+    if (!mStationCacheBuilt.load(std::memory_order_acquire)) {
         std::lock_guard lock(mLock);
         cacheICAOsLocked();
     }
@@ -411,7 +450,7 @@ std::optional<QVariantMap> OVLocationDB::icaoRecord(const QString &icao)
 
 std::optional<QVariantMap> OVLocationDB::icaoDictionary(const QString &icao)
 {
-    {
+    if (!mStationCacheBuilt.load(std::memory_order_acquire)) {
         std::lock_guard lock(mLock);
         cacheICAOsLocked();
     }

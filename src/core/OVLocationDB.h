@@ -23,6 +23,7 @@
 #include <QString>
 #include <QVariantMap>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -150,6 +151,8 @@ private:
     mutable std::recursive_mutex mLock;
     std::vector<OVICAOCacheItem> mWeatherStationCache;
     std::vector<OVCityCacheItem> mCityCache;
-    bool mStationCacheBuilt = false;
-    bool mCityCacheBuilt = false;
+    // Set once, under the lock, when a cache is complete: the rectangle scans on every map
+    // redraw then read it without waiting behind a search that holds the lock.
+    std::atomic<bool> mStationCacheBuilt = false;
+    std::atomic<bool> mCityCacheBuilt = false;
 };

@@ -487,6 +487,45 @@ TEST_F(JournalTest, EntriesOfOtherProgramsAndUnreadableOnes)
     EXPECT_EQ(readTestFile(entryText(day3)), picture);
 }
 
+// Viewing an entry and moving on saves it; an entry holding text the editor has no place for
+// opens read-only with a log line saying why, and its file keeps every byte.
+TEST_F(JournalTest, EntriesWithTextTheEditorCannotShowKeepEveryByte)
+{
+    struct Case
+    {
+        int day;
+        QByteArray rtf;
+        const char *why;
+    };
+    const Case cases[] = {
+        {1, "{\\rtf1 Snow{\\super\\chftn}{\\footnote\\pard{\\super\\chftn} 8 inches by noon}\\par}", "\\footnote"},
+        {2, "{\\rtf1{\\header\\pard Weather log\\par}{\\footer\\pard Page\\par}Clear\\par}", "\\header"},
+        {3, "{\\rtf1 Fog{\\*\\annotation ask the neighbours}\\par}", "\\annotation"},
+        {4, "{\\rtf1\\trowd\\pard\\intbl" + QByteArray("\\cell").repeated(800) + QByteArray("\\row").repeated(800) + "}",
+         "a table of 1 rows and 800 columns"},
+    };
+    for (const Case &c : cases)
+        writeTestFile(entryText(QStringLiteral("24-03-0%1 5419384").arg(c.day)), c.rtf);
+    make();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.day);
+        LogCapture log;
+        clickDay(c.day);
+        EXPECT_TRUE(controller->isReadOnly());
+        EXPECT_TRUE(textView()->isReadOnly());
+        EXPECT_TRUE(log.contains(QStringLiteral("Opening the entry read-only")));
+        EXPECT_TRUE(log.contains(QString::fromLatin1(c.why))) << c.why;
+        textView()->setFocus();
+        QTest::keyClicks(textView(), QStringLiteral("typed"));
+        clickDay(6);
+        EXPECT_EQ(readTestFile(entryText(QStringLiteral("24-03-0%1 5419384").arg(c.day))), c.rtf);
+    }
+    controller->applicationWillTerminate();
+    for (const Case &c : cases)
+        EXPECT_EQ(readTestFile(entryText(QStringLiteral("24-03-0%1 5419384").arg(c.day))), c.rtf);
+    EXPECT_TRUE(alerts->alerts.empty());
+}
+
 TEST_F(JournalTest, PastedRichTextIsReducedAndImagesRefused)
 {
     make();
@@ -521,10 +560,88 @@ TEST_F(JournalTest, OpenCloseAndQuit)
     QTextDocument html;
     EXPECT_TRUE(unrtfText(entryText(kDay5), html).contains(QStringLiteral("quitting")));
 
-    // A hidden window has nothing on screen to save.
+    // A hidden window whose text changed since it was stored still has it saved at quit; one
+    // whose text did not is not written again (another program may have changed the file).
     window()->hide();
     textView()->clear();
-    type(QStringLiteral("not shown"));
+    type(QStringLiteral("typed while hidden"));
     controller->applicationWillTerminate();
-    EXPECT_FALSE(unrtfText(entryText(kDay5), html).contains(QStringLiteral("not shown")));
+    EXPECT_TRUE(unrtfText(entryText(kDay5), html).contains(QStringLiteral("typed while hidden")));
+    writeTestFile(entryText(kDay5), "{\\rtf1 changed by another program\\par}");
+    controller->applicationWillTerminate();
+    EXPECT_EQ(readTestFile(entryText(kDay5)), QByteArray("{\\rtf1 changed by another program\\par}"));
+}
+
+namespace {
+
+/// Installed before the journal's controller, it sees the program's quit after the journal
+/// did and stops it there, so the test process goes on; it counts the quits that got through.
+class QuitCatcher : public QObject
+{
+public:
+    QuitCatcher() { QCoreApplication::instance()->installEventFilter(this); }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::Quit || watched != QCoreApplication::instance())
+            return false;
+        ++quits;
+        return true;
+    }
+    int quits = 0;
+};
+
+void sendQuit()
+{
+    QEvent quit(QEvent::Quit);
+    QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+}
+
+} // namespace
+
+TEST_F(JournalTest, AFailedSaveAtCloseKeepsTheWindowAndTheQuitTriesAgain)
+{
+    QuitCatcher catcher;
+    make();
+    type(QStringLiteral("must outlive the close"));
+    const QString folder = journal.filePath(kDay5 + QStringLiteral(".rtfd"));
+    writeTestFile(folder, "in the way");
+    window()->close();
+    ASSERT_EQ(alerts->alerts.size(), 1u);
+    EXPECT_TRUE(window()->isVisible()) << "the window stays open with the text";
+    EXPECT_EQ(textView()->toPlainText(), QStringLiteral("must outlive the close"));
+    EXPECT_EQ(NBPrefController::integerForKey(QStringLiteral("showJournalWindow")), 1);
+
+    // The quit tries again; failing again it asks, and "Don't Quit" holds the quit.
+    alerts->answers = {QStringLiteral("Don't Quit")};
+    sendQuit();
+    ASSERT_EQ(alerts->alerts.size(), 2u);
+    EXPECT_EQ(alerts->alerts.back().button, QStringLiteral("Don't Quit|Quit Anyway"));
+    EXPECT_TRUE(alerts->alerts.back().message.contains(folder)) << alerts->alerts.back().message.toStdString();
+    EXPECT_EQ(catcher.quits, 0);
+    EXPECT_TRUE(window()->isVisible());
+    EXPECT_EQ(textView()->toPlainText(), QStringLiteral("must outlive the close"));
+
+    // Closed and hidden behind the program's back, the changed text is still saved by the quit.
+    QFile::remove(folder);
+    window()->hide();
+    sendQuit();
+    EXPECT_GE(catcher.quits, 1);
+    EXPECT_EQ(alerts->alerts.size(), 2u);
+    QTextDocument html;
+    EXPECT_TRUE(unrtfText(entryText(kDay5), html).contains(QStringLiteral("must outlive the close")));
+}
+
+TEST_F(JournalTest, QuitAnywayLeavesTheUnsavableEntryAlone)
+{
+    QuitCatcher catcher;
+    make();
+    type(QStringLiteral("cannot be stored"));
+    writeTestFile(journal.filePath(kDay5 + QStringLiteral(".rtfd")), "in the way");
+    alerts->answers = {QStringLiteral("Quit Anyway")};
+    sendQuit();
+    ASSERT_EQ(alerts->alerts.size(), 1u);
+    EXPECT_EQ(catcher.quits, 0) << "held until the answer's own quit";
+    ASSERT_TRUE(waitUntil([&] { return catcher.quits == 1; }, 10000));
+    EXPECT_EQ(alerts->alerts.size(), 1u) << "asked once";
+    EXPECT_EQ(readTestFile(journal.filePath(kDay5 + QStringLiteral(".rtfd"))), QByteArray("in the way"));
 }

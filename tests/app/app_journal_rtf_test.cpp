@@ -15,6 +15,8 @@
 #include <QTextFrame>
 #include <QTextTable>
 
+#include <chrono>
+
 namespace {
 
 std::unique_ptr<QTextDocument> readOrFail(const QByteArray &rtf)
@@ -189,6 +191,9 @@ TEST(JournalRTF, ReaderToleratesOtherWriters)
     const Case cases[] = {
         {"ignorable destination and info", "{\\rtf1{\\*\\generator Other 1.0;}{\\info{\\title Secret}}Hello\\par}",
          "Hello"},
+        {"groups known to hold no text",
+         "{\\rtf1{\\*\\expandedcolortbl;;}{\\*\\ftnsep\\chftnsep}{\\*\\bkmkstart mark}Hi{\\*\\bkmkend mark}\\par}", "Hi"},
+        {"unknown groups inside a skipped one", "{\\rtf1{\\fonttbl{\\f0{\\*\\panose 00}{\\*\\zzz x}Times;}}Hi\\par}", "Hi"},
         {"font and style tables", "{\\rtf1{\\fonttbl{\\f0\\froman Times;}}{\\stylesheet{\\s0 Normal;}}\\f0 Hi\\par}",
          "Hi"},
         {"unknown words", "{\\rtf1\\unknownword12 \\noproof a\\zzz b\\par}", "ab"},
@@ -244,6 +249,21 @@ TEST(JournalRTF, ReaderRefusesWhatItCannotKeep)
         {"embedded object", "{\\rtf1{\\object\\objemb{\\*\\objdata 00}}\\par}", NBRTFReadError::Kind::Unsupported},
         {"attachment", "{\\rtf1{{\\NeXTGraphic image.tiff \\width640 \\height480}\\'ac}\\par}",
          NBRTFReadError::Kind::Unsupported},
+        {"footnote", "{\\rtf1 Snow{\\super\\chftn}{\\footnote\\pard\\plain{\\super\\chftn} 8 inches by noon}\\par}",
+         NBRTFReadError::Kind::Unsupported},
+        {"ignorable footnote", "{\\rtf1 Snow{\\*\\footnote 8 inches}\\par}", NBRTFReadError::Kind::Unsupported},
+        {"header", "{\\rtf1{\\header\\pard Weather log\\par}Text\\par}", NBRTFReadError::Kind::Unsupported},
+        {"first page footer", "{\\rtf1{\\footerf\\pard Page 1\\par}Text\\par}", NBRTFReadError::Kind::Unsupported},
+        {"annotation", "{\\rtf1 Text{\\*\\atnid JD}{\\*\\annotation check this}\\par}", NBRTFReadError::Kind::Unsupported},
+        {"link target", "{\\rtf1{\\field{\\*\\fldinst HYPERLINK \"http://example.org\"}{\\fldrslt radar}}\\par}",
+         NBRTFReadError::Kind::Unsupported},
+        {"unknown ignorable group", "{\\rtf1 Text{\\*\\zzznote kept words}\\par}", NBRTFReadError::Kind::Unsupported},
+        {"table wider than 64 columns",
+         "{\\rtf1\\trowd\\pard\\intbl " + QByteArray("x\\cell ").repeated(65) + "\\row\\pard\\par}",
+         NBRTFReadError::Kind::Unsupported},
+        {"table longer than 1,000 rows",
+         "{\\rtf1" + QByteArray("\\trowd\\pard\\intbl x\\cell\\row").repeated(1001) + "\\pard\\par}",
+         NBRTFReadError::Kind::Unsupported},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -251,6 +271,54 @@ TEST(JournalRTF, ReaderRefusesWhatItCannotKeep)
         ASSERT_TRUE(std::holds_alternative<NBRTFReadError>(result));
         EXPECT_EQ(std::get<NBRTFReadError>(result).kind, c.kind);
     }
+}
+
+// A table is built at the size its file gives: row marks without cells add nothing, and a table
+// beyond the shown size is refused before anything is built. Ten times the file costs about ten
+// times the time (a table padded to rows by columns would cost a hundred), compared in one run.
+TEST(JournalRTF, TablesAreBuiltAtTheirSizeOrRefused)
+{
+    // One row of n cells followed by n - 1 row marks without cells (the 7.2 KB entry at n = 800).
+    const auto ragged = [](int n) {
+        return "{\\rtf1\\trowd\\pard\\intbl" + QByteArray("\\cell").repeated(n) + QByteArray("\\row").repeated(n) +
+               "\\pard after\\par}";
+    };
+    for (const int n : {40, 800}) {
+        SCOPED_TRACE(n);
+        const NBRTFReadResult result = NBRTFReader::read(ragged(n));
+        if (const auto *error = std::get_if<NBRTFReadError>(&result)) {
+            EXPECT_EQ(error->kind, NBRTFReadError::Kind::Unsupported);
+            EXPECT_GT(n, NBRTFReader::kMaxTableColumns) << error->detail.toStdString();
+            continue;
+        }
+        const QTextTable *table = firstTable(*std::get<std::unique_ptr<QTextDocument>>(result));
+        ASSERT_NE(table, nullptr);
+        EXPECT_EQ(table->rows(), 1);
+        EXPECT_EQ(table->columns(), n);
+    }
+    // Rows of different lengths are filled out to the widest, no further.
+    const std::unique_ptr<QTextDocument> uneven = readOrFail(
+        "{\\rtf1\\trowd\\pard\\intbl a\\cell b\\cell c\\cell\\row\\trowd\\pard\\intbl d\\cell\\row\\pard\\par}");
+    const QTextTable *table = firstTable(*uneven);
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->rows(), 2);
+    EXPECT_EQ(table->columns(), 3);
+    EXPECT_EQ(table->cellAt(1, 0).firstCursorPosition().block().text(), QStringLiteral("d"));
+
+    const auto bestOf = [](const QByteArray &rtf, int repeats) {
+        using Clock = std::chrono::steady_clock;
+        Clock::duration best = Clock::duration::max();
+        for (int trial = 0; trial < 5; ++trial) {
+            const Clock::time_point start = Clock::now();
+            for (int k = 0; k < repeats; ++k)
+                NBRTFReader::read(rtf);
+            best = std::min(best, Clock::now() - start);
+        }
+        return std::chrono::duration<double>(best).count();
+    };
+    // The same bytes either way: one file of 800 against ten of 80.
+    const double ratio = bestOf(ragged(800), 1) / bestOf(ragged(80), 10);
+    EXPECT_LT(ratio, 4.0) << "reading grows faster than the file";
 }
 
 TEST(JournalRTF, AnotherReaderSeesTheTextAndTable)

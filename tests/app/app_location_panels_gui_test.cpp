@@ -9,6 +9,10 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -16,6 +20,47 @@
 #include <QTest>
 
 namespace {
+
+constexpr int kPlacesOfEachName = 15000;
+
+/// The fixture database with thousands of places named "Unaville n" and as many "Union n", in
+/// France so no country name matches "Un": searching "Un" takes long enough to be seen.
+std::shared_ptr<OVLocationDB> broadLocationDatabase()
+{
+    // Several megabytes: the folder goes when the process ends (after the database, made later).
+    static QTemporaryDir folder;
+    static const std::shared_ptr<OVLocationDB> database = [] {
+        const QDir fixture(testDataPath(QStringLiteral("core/locationdb")));
+        const QDir input(folder.path());
+        for (const char *name : {"airports.json", "countries.json", "zips.json"})
+            QFile::copy(fixture.filePath(QString::fromLatin1(name)), input.filePath(QString::fromLatin1(name)));
+        QJsonArray cities = QJsonDocument::fromJson(readTestFile(fixture.filePath(QStringLiteral("cities.json")))).array();
+        int id = 20000000; // above every fixture place
+        for (int i = 0; i < kPlacesOfEachName; ++i) {
+            for (const char *name : {"Unaville", "Union"}) {
+                const QJsonArray position{2.0 + (i % 100) * 0.01, 48.0 + (i / 100) * 0.01};
+                cities.append(QJsonObject{{"cityId", ++id},
+                                          {"name", QStringLiteral("%1 %2").arg(QString::fromLatin1(name)).arg(i)},
+                                          {"altName", ""},
+                                          {"country", "FR"},
+                                          {"featureCode", "PPL"},
+                                          {"adminCode", "11"},
+                                          {"population", 1000},
+                                          {"loc", QJsonObject{{"type", "Point"}, {"coordinates", position}}},
+                                          {"timeZone", "Europe/Paris"}});
+            }
+        }
+        writeTestFile(input.filePath(QStringLiteral("cities.json")), QJsonDocument(cities).toJson(QJsonDocument::Compact));
+        const QString script = fixture.absoluteFilePath(QStringLiteral("../../../../tools/locationdb/build-location-db.js"));
+        const QString out = input.filePath(QStringLiteral("location.db"));
+        QProcess node;
+        node.start(QStringLiteral("node"), {script, QStringLiteral("--input"), input.path(), QStringLiteral("--out"), out});
+        if (!node.waitForFinished(120000) || node.exitCode() != 0)
+            ADD_FAILURE() << "building the broad location database failed: " << node.readAllStandardError().toStdString();
+        return OVLocationDB::initWithDatabasePath(out);
+    }();
+    return database;
+}
 
 class LocationPanelsTest : public AppControllerTest
 {
@@ -60,6 +105,7 @@ protected:
 
 TEST_F(LocationPanelsTest, SearchNeedsTwoLettersAndAddsEverySelectedResultInOrder)
 {
+    NotificationWaiter observations(OVBrisantObservationsLoaded);
     launchWith({QVariantMap{{QStringLiteral("location_id"), 2988507}, {QStringLiteral("icao"), QStringLiteral("LFPG")}}});
     ASSERT_EQ(cities(), QStringList{QStringLiteral("Paris")});
     panels->openAddPanel();
@@ -73,6 +119,7 @@ TEST_F(LocationPanelsTest, SearchNeedsTwoLettersAndAddsEverySelectedResultInOrde
     EXPECT_TRUE(panels->locationSearch().isEmpty());
     EXPECT_EQ(results->model()->rowCount(), 0);
     QTest::keyClicks(searchBox, QStringLiteral("a"));
+    ASSERT_TRUE(waitUntil([&] { return !panels->locationSearch().isEmpty(); }, 10000)) << "answered off the window";
     QList<int> parisRows;
     for (int row = 0; row < panels->locationSearch().size(); ++row)
         if (panels->locationSearch().at(row).value(QStringLiteral("city")) == QStringLiteral("Paris"))
@@ -84,6 +131,9 @@ TEST_F(LocationPanelsTest, SearchNeedsTwoLettersAndAddsEverySelectedResultInOrde
     for (int row : parisRows)
         results->selectionModel()->select(results->model()->index(row, 0),
                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    // The saved place's request has ended: one still in flight would cover the French Paris
+    // (the same station), which would then not be asked for again.
+    ASSERT_TRUE(observations.wait(10000));
     hosts.clearRequests();
     QTest::mouseClick(outlet<QPushButton>(sheet, "addLocationButton"), Qt::LeftButton);
 
@@ -102,6 +152,72 @@ TEST_F(LocationPanelsTest, SearchNeedsTwoLettersAndAddsEverySelectedResultInOrde
                 asked += QUrl::fromPercentEncoding(request.body);
         return asked.contains(list.at(1)->icao()) && asked.contains(list.at(2)->icao());
     }, 10000));
+}
+
+// Typing "Uni" quickly into the search field: no keystroke holds the window while the database
+// answers (a call queued before the keys runs within 20 ms of them, and so does every call
+// queued while the search runs), "Un"'s answer is never shown, and "Uni"'s fills the table in
+// one reset.
+TEST_F(LocationPanelsTest, SearchAsYouTypeKeepsTheWindowAnsweringAndShowsOnlyTheNewestAnswer)
+{
+    env.locationDatabaseOverride = [] { return broadLocationDatabase(); };
+    launchWith({});
+    const std::shared_ptr<OVLocationDB> database = broadLocationDatabase();
+    ASSERT_TRUE(database->databaseReady());
+    const QList<QVariantMap> uni = database->weatherLocationsForSearchTerm(QStringLiteral("Uni")).value_or(QList<QVariantMap>());
+    ASSERT_GE(uni.size(), kPlacesOfEachName);
+    ASSERT_GT(database->weatherLocationsForSearchTerm(QStringLiteral("Un")).value_or(QList<QVariantMap>()).size(), uni.size());
+
+    panels->openAddPanel();
+    QDialog *sheet = panels->addPanel();
+    auto *searchBox = outlet<QLineEdit>(sheet, "searchBox");
+    auto *results = outlet<QTableView>(sheet, "addLocationTable");
+    QAbstractItemModel *model = results->model();
+    QList<qsizetype> shown; // the answer's size at each change of the table
+    int insertions = 0;
+    QObject::connect(model, &QAbstractItemModel::modelReset, sheet, [&] { shown.append(panels->locationSearch().size()); });
+    QObject::connect(model, &QAbstractItemModel::rowsInserted, sheet, [&] {
+        ++insertions;
+        shown.append(panels->locationSearch().size());
+    });
+
+    // How long a call queued now waits for the event loop, in milliseconds.
+    const auto probe = [](const std::function<void()> &meanwhile) {
+        QElapsedTimer timer;
+        timer.start();
+        qint64 ran = -1;
+        QMetaObject::invokeMethod(qApp, [&] { ran = timer.nsecsElapsed(); }, Qt::QueuedConnection);
+        meanwhile();
+        EXPECT_TRUE(waitUntil([&] { return ran >= 0; }, 60000));
+        return double(ran) / 1e6;
+    };
+    searchBox->setFocus();
+    const double typing = probe([&] { QTest::keyClicks(searchBox, QStringLiteral("Uni")); });
+    EXPECT_LT(typing, 20.0) << "the keystrokes held the window while searching";
+
+    double worst = 0.0;
+    int probes = 0;
+    while (panels->locationSearch().isEmpty() && probes < 100000) {
+        const qsizetype changes = shown.size();
+        const double waited = probe([] {});
+        // A probe that waited for the answer's own arrival measures the table, not the search.
+        if (shown.size() == changes) {
+            worst = std::max(worst, waited);
+            ++probes;
+        }
+    }
+    EXPECT_GT(probes, 0) << "the search answered before the window could be asked";
+    EXPECT_LT(worst, 20.0) << "a queued call waited while the search ran (" << probes << " probes)";
+
+    ASSERT_TRUE(waitUntil([&] { return !panels->locationSearch().isEmpty(); }, 60000));
+    // Any answer to "Un" would arrive before the newer one and be seen here.
+    for (qsizetype size : shown)
+        EXPECT_TRUE(size == 0 || size == uni.size()) << "a table of " << size << " rows was shown";
+    EXPECT_EQ(insertions, 0) << "filled row by row";
+    EXPECT_EQ(std::count(shown.cbegin(), shown.cend(), uni.size()), 1);
+    EXPECT_EQ(panels->locationSearch(), uni);
+    EXPECT_EQ(model->rowCount(), uni.size());
+    EXPECT_EQ(model->index(0, 0).data().toString(), uni.first().value(QStringLiteral("city")).toString().trimmed());
 }
 
 TEST_F(LocationPanelsTest, CustomPanelChecksTheFieldsInOrderAndAddsAPlaceAtTheTypedPosition)

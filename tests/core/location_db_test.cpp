@@ -191,6 +191,45 @@ TEST_F(LocationDBTest, SearchesUseAnIndexForEveryBranchAndAnswerAsThePlainJoinDi
     EXPECT_TRUE(column(*zipPlan, "detail").join('\n').contains(QLatin1String("zip_code_zip_code_nocase")));
 }
 
+// What the user types or pastes is text: LIKE's wildcards and its escape character match only
+// themselves (still through the indexes), a NUL ends the term, and a pasted run of wildcards is
+// cut short instead of being matched against every place.
+TEST_F(LocationDBTest, SearchTermsAreLiteralText)
+{
+    struct Case { QString text; const char *cities; };
+    const Case cases[] = {
+        {QStringLiteral("%a"), ""},
+        {QStringLiteral("_"), ""},
+        {QStringLiteral("%"), ""},
+        {QStringLiteral("P_ris"), ""},
+        {QStringLiteral("Par%"), ""},
+        {QStringLiteral("\\"), ""},
+        {QStringLiteral("Pa\\%"), ""},
+        {QStringLiteral("9720_"), ""},
+        {QString(32765, QLatin1Char('%')) + QStringLiteral("zq"), ""},
+        {QStringLiteral("Paris") + QChar(u'\0') + QStringLiteral("x"), "Paris|Paris"},
+        {QStringLiteral("Portland") + QString(200, QLatin1Char('x')), ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text.left(40).toStdString());
+        const auto rows = db->weatherLocationsForSearchTerm(c.text);
+        ASSERT_TRUE(rows);
+        EXPECT_EQ(column(*rows, "city").join('|'), QString::fromUtf8(c.cities));
+    }
+    EXPECT_FALSE(db->weatherLocationsForSearchTerm(QString(QChar(u'\0')) + QStringLiteral("Paris")))
+        << "a term that is empty before its NUL searches nothing";
+
+    const auto raw = OVSQLite3DB::initWithDatabasePath(fixturePath(), true);
+    ASSERT_TRUE(raw);
+    for (const QString &text : {QStringLiteral("%a"), QStringLiteral("_"), QStringLiteral("P_")}) {
+        const auto [sql, params] = OVLocationDB::searchStatement(text);
+        const auto plan = raw->selectDictionaryArrayWithQuery(QStringLiteral("explain query plan ") + sql, params);
+        ASSERT_TRUE(plan && !plan->isEmpty());
+        for (const QString &step : column(*plan, "detail"))
+            EXPECT_FALSE(step.startsWith(QLatin1String("SCAN"))) << text.toStdString() << ": " << step.toStdString();
+    }
+}
+
 TEST_F(LocationDBTest, SavedLocationByIdAndStation)
 {
     const auto portland = db->weatherLocationWithID(5746545, QStringLiteral("KPDX"));

@@ -17,6 +17,7 @@
 
 #include <QTemporaryDir>
 
+#include <chrono>
 #include <cmath>
 #include <numbers>
 
@@ -365,6 +366,112 @@ TEST(FrontCarets, AStationaryFrontRunsRedBlueRedSharingVertices)
     ASSERT_EQ(tieRuns.size(), 2);
     EXPECT_EQ(tieRuns[0].last, 41);
     EXPECT_TRUE(OVMapHPCSurfaceAnalysisLayer::stationaryRuns({}, 10).isEmpty());
+}
+
+// Each point goes to its nearest caret, the earlier one on a tie, wherever the carets stand and
+// in whatever order they come: checked against asking every caret for every point.
+TEST(FrontCarets, StationaryRunsGiveEveryPointItsNearestCaret)
+{
+    const auto byAskingEveryCaret = [](const QList<OVMapFrontCaret> &carets, qsizetype pointCount) {
+        QList<qsizetype> owners;
+        for (qsizetype j = 0; j < pointCount; ++j) {
+            qsizetype best = 0;
+            for (qsizetype k = 1; k < carets.size(); ++k)
+                if (std::llabs(carets[k].splinePointIndex - j) < std::llabs(carets[best].splinePointIndex - j))
+                    best = k;
+            owners.append(best);
+        }
+        return owners;
+    };
+    struct Case
+    {
+        const char *name;
+        QList<int64_t> indices;
+        qsizetype points;
+    };
+    const Case cases[] = {
+        {"one caret", {5}, 12},
+        {"evenly placed", {3, 11, 19, 27}, 30},
+        {"ties between neighbours", {2, 6, 10}, 13},
+        {"out of order", {20, 4, 12}, 25},
+        {"out of order with ties", {10, 2, 6}, 13},
+        {"two carets on one point", {7, 7, 3}, 12},
+        {"carets before and past the points", {-4, 30}, 20},
+        {"all on the first point", {0, 0}, 5},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QList<OVMapFrontCaret> carets;
+        for (const int64_t index : c.indices) {
+            OVMapFrontCaret caret;
+            caret.splinePointIndex = index;
+            carets.append(caret);
+        }
+        const QList<qsizetype> owners = byAskingEveryCaret(carets, c.points);
+        const QList<OVMapHPCSurfaceAnalysisLayer::Run> runs =
+            OVMapHPCSurfaceAnalysisLayer::stationaryRuns(carets, c.points);
+        ASSERT_FALSE(runs.isEmpty());
+        EXPECT_EQ(runs.first().first, 0);
+        EXPECT_EQ(runs.last().last, c.points - 1);
+        for (qsizetype r = 0; r < runs.size(); ++r) {
+            const OVMapHPCSurfaceAnalysisLayer::Run &run = runs[r];
+            // A run's first point is shared with the run before it and belongs to that one.
+            for (qsizetype j = r == 0 ? run.first : run.first + 1; j <= run.last; ++j)
+                EXPECT_EQ(run.caret, owners[j]) << "point " << j;
+            if (r > 0) {
+                EXPECT_EQ(run.first, runs[r - 1].last);
+                EXPECT_NE(run.caret, runs[r - 1].caret);
+            }
+        }
+    }
+}
+
+// A long stationary front in the bulletin must not hold the map: building one ten times as long
+// costs about ten times as much, not a hundred. Both are timed in the same run, best of several.
+TEST_F(SurfaceAnalysisFromBroker, ALongStationaryFrontBuildsInTimeProportionalToItsLength)
+{
+    layer = std::make_unique<OVMapHPCSurfaceAnalysisLayer>(&controller, nullptr, broker.get());
+    // A zigzag in tenths of a degree, rows of 400 points turning back at each end.
+    const auto frontText = [](int count) {
+        QString text = QStringLiteral("STNRY");
+        for (int i = 0; i < count; ++i) {
+            const int row = i / 400;
+            const int column = row % 2 == 0 ? i % 400 : 399 - i % 400;
+            const int latitude = 300 + row * 20 + (i % 2) * 3;
+            const int longitude = 1000 + column * 2;
+            text += QStringLiteral(" %1%2").arg(latitude, 3, 10, QLatin1Char('0')).arg(longitude, 4, 10, QLatin1Char('0'));
+        }
+        return text;
+    };
+    const QString shortFront = frontText(200);
+    const QString longFront = frontText(2000);
+    constexpr double kPixelsPerDegree = 200.0;
+    qsizetype longRuns = 0;
+    const auto build = [&](const QString &text) {
+        const std::shared_ptr<Feature> feature = Feature::fromHPCString(text);
+        std::optional<OVMapHPCSurfaceAnalysisLayer::FrontGeometry> front =
+            layer->frontGeometry(*feature, kPixelsPerDegree);
+        EXPECT_TRUE(front);
+        if (!front)
+            return qsizetype(0);
+        return OVMapHPCSurfaceAnalysisLayer::stationaryRuns(front->carets, front->splinePoints.size()).size();
+    };
+    using Clock = std::chrono::steady_clock;
+    Clock::duration tenShort = Clock::duration::max();
+    Clock::duration oneLong = Clock::duration::max();
+    for (int trial = 0; trial < 5; ++trial) {
+        const Clock::time_point start = Clock::now();
+        for (int k = 0; k < 10; ++k)
+            build(shortFront);
+        const Clock::time_point middle = Clock::now();
+        longRuns = build(longFront);
+        const Clock::time_point end = Clock::now();
+        tenShort = std::min(tenShort, middle - start);
+        oneLong = std::min(oneLong, end - middle);
+    }
+    EXPECT_GT(longRuns, 1000) << "the long front has a caret for about every point";
+    const double ratio = std::chrono::duration<double>(oneLong).count() / std::chrono::duration<double>(tenShort).count();
+    EXPECT_LT(ratio, 4.0) << "one front of 2,000 points against ten of 200: a quadratic build gives about 10";
 }
 
 TEST(SurfaceLabels, TheRectangleIsCentredOnItsPointWithinAPixel)

@@ -50,7 +50,7 @@ NBJournalController::NBJournalController(Environment environment, QObject *paren
         mEnvironment.alerts = NBAlertService::messageBoxes();
 
     NBJournalWindow &window = *mWindow;
-    window.setCloseHandler([this] { windowShouldClose(); });
+    window.setCloseHandler([this] { return windowShouldClose(); });
     const CalendarDate today = calendarDate(mEnvironment.clock->now().toLocalTime().date());
     Calendar *calendar = window.datePicker();
     calendar->setDate(today);
@@ -94,8 +94,12 @@ void NBJournalController::showWindow()
 
 bool NBJournalController::windowShouldClose()
 {
-    // A failed save has been reported; the window still closes and the text stays in it.
-    saveEntry();
+    if (mDiscardAtQuit)
+        return true;
+    // A failed save has been reported; the window stays open with the text, and the quit will
+    // try again.
+    if (!saveEntry())
+        return false;
     if (!mQuitting)
         NBPrefController::setSetting(QStringLiteral("0"), QStringLiteral("showJournalWindow"));
     return true;
@@ -103,14 +107,46 @@ bool NBJournalController::windowShouldClose()
 
 bool NBJournalController::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::Quit && watched == QCoreApplication::instance())
+    if (event->type() == QEvent::Quit && watched == QCoreApplication::instance()) {
+        if (!saveBeforeQuit())
+            return true;
         mQuitting = true;
+    }
     return QObject::eventFilter(watched, event);
+}
+
+bool NBJournalController::hasEntryToSaveAtQuit() const
+{
+    const QTextDocument *document = mWindow->textView()->document();
+    return mWindow->isVisible() || mWindow->isMinimized() || (document && document->isModified());
+}
+
+bool NBJournalController::saveBeforeQuit()
+{
+    if (mDiscardAtQuit || !hasEntryToSaveAtQuit())
+        return true;
+    const NBJournalSaveResult result = storeEntry();
+    if (result.error.isEmpty())
+        return true;
+    // The text is still in the window: show it, and let the user decide.
+    showWindow();
+    const QPointer<NBJournalController> guard(this);
+    mEnvironment.alerts->ask(
+        mWindow.get(), OVLocalizedString("The journal entry could not be saved."),
+        OVLocalizedString("%1\n\nIf you quit now, the changes to this entry are lost.").arg(result.error),
+        {OVLocalizedString("Don't Quit"), OVLocalizedString("Quit Anyway")}, [guard](int chosen) {
+            if (!guard || chosen != 1)
+                return;
+            guard->mDiscardAtQuit = true;
+            // Posted rather than quit(): the quit starts over from the event loop, as the first did.
+            QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::Quit));
+        });
+    return false;
 }
 
 void NBJournalController::applicationWillTerminate()
 {
-    if (mWindow->isVisible() || mWindow->isMinimized())
+    if (!mDiscardAtQuit && hasEntryToSaveAtQuit())
         saveEntry();
 }
 
@@ -190,6 +226,8 @@ void NBJournalController::loadEntry()
     if (previous && previous->parent() == textView)
         delete previous.data();
 
+    // What is on screen now is what is stored; typing marks it changed again.
+    textView->document()->setModified(false);
     mReadOnly = entry.readOnly();
     const bool canHold = NBJournalStore::canHoldEntries(*mCurrentDate);
     textView->setReadOnly(mReadOnly);
@@ -202,22 +240,31 @@ void NBJournalController::loadEntry()
     mWindow->insertCurrentConditionsButton()->setEnabled(!mReadOnly);
 }
 
-bool NBJournalController::saveEntry()
+NBJournalSaveResult NBJournalController::storeEntry()
 {
     if (!mCurrentDate || mReadOnly)
-        return true;
+        return {};
     const QString settings = mWindow->conditionsButton()->settingsString();
-    const NBJournalSaveResult result =
-        mStore.save(*mCurrentDate, locationIDForFiles(), *mWindow->textView()->document(), settings);
-    if (!result.error.isEmpty()) {
-        mEnvironment.alerts->showAlert(OVLocalizedString("The journal entry could not be saved."), result.error,
-                                       OVLocalizedString("OK"));
-        return false;
-    }
+    QTextDocument *document = mWindow->textView()->document();
+    const NBJournalSaveResult result = mStore.save(*mCurrentDate, locationIDForFiles(), *document, settings);
+    if (!result.error.isEmpty())
+        return result;
+    document->setModified(false);
     if (result.written && !mEntryList.contains(*mCurrentDate)) {
         QList<CalendarDate> list = mEntryList;
         list.append(*mCurrentDate);
         setEntryList(list);
+    }
+    return result;
+}
+
+bool NBJournalController::saveEntry()
+{
+    const NBJournalSaveResult result = storeEntry();
+    if (!result.error.isEmpty()) {
+        mEnvironment.alerts->showAlert(OVLocalizedString("The journal entry could not be saved."), result.error,
+                                       OVLocalizedString("OK"));
+        return false;
     }
     return true;
 }

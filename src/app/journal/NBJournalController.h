@@ -5,8 +5,9 @@
 //
 // A store that fails (a write or delete refused) is reported once with an alert and a log line;
 // the day or place then stays as it is, so the text on screen is never replaced by another
-// day's. Entries that cannot be represented, and days outside 2000..2099, show read-only and
-// are never written.
+// day's, and the window stays open when it was being closed. The quit stores the entry again;
+// when that fails too it asks before quitting. Entries that cannot be represented, and days
+// outside 2000..2099, show read-only and are never written.
 //
 // The place list follows "OVNotifyMapGeneratorNeedsDisplay", which the application controller
 // posts whenever its list changes. Main thread only.
@@ -52,10 +53,12 @@ public:
 
     /// Brings the window to the front and stores 1 under `showJournalWindow`.
     void showWindow();
-    /// The window's close: saves, stores 0 under `showJournalWindow`; the window hides. The
-    /// close that comes with quitting keeps 1, so the next launch opens the journal again.
+    /// The window's close: saves, stores 0 under `showJournalWindow`; the window hides. A failed
+    /// save keeps the window open with its text (false). The close that comes with quitting
+    /// keeps 1, so the next launch opens the journal again.
     bool windowShouldClose();
-    /// The quit: saves the entry on screen when the window is visible or minimised.
+    /// The quit's last chance: saves the entry when the window is visible or minimised or its
+    /// text changed since it was stored, unless the user chose to quit without it.
     void applicationWillTerminate();
     /// The preferences window closed: saves the text on screen, then shows the values again
     /// (units may have changed). A failed save keeps everything as it is.
@@ -93,10 +96,17 @@ public:
     qint64 locationIDForFiles() const;
 
 protected:
-    /// Notes the program's quit, which closes every window before the controller's shutdown.
+    /// The program's quit, which closes every window before the controller's shutdown: stores
+    /// the entry first. When that fails the quit is held and the user asked whether to quit
+    /// without it ("Don't Quit" keeps the window and the text; "Quit Anyway" quits again).
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    /// Writes the entry on screen without telling the user; the entry list follows a write.
+    NBJournalSaveResult storeEntry();
+    bool hasEntryToSaveAtQuit() const;
+    /// False when the quit must wait: the store failed and the question is out.
+    bool saveBeforeQuit();
     void showSelectionInChoice();
     void returnToShownEntry();
 
@@ -111,4 +121,6 @@ private:
     bool mReadOnly = false;
     bool mReturning = false;
     bool mQuitting = false;
+    /// The user chose to quit without the entry that could not be stored.
+    bool mDiscardAtQuit = false;
 };

@@ -8,7 +8,8 @@
 // none and nothing is ever written or deleted for it.
 //
 // Nothing here deletes or overwrites what it could not read: an entry it cannot represent
-// (not RTF, a picture or attachment, a read error) loads read-only. Main thread only.
+// (not RTF, a picture or attachment, text the editor has no place for, a table too large, a
+// read error) loads read-only. Main thread only.
 #pragma once
 
 #include "app/journal/CalendarCell.h"

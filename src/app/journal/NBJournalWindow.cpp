@@ -103,9 +103,10 @@ NBJournalWindow::NBJournalWindow(QWidget *parent)
 
 void NBJournalWindow::closeEvent(QCloseEvent *event)
 {
-    if (mCloseHandler)
-        mCloseHandler();
-    event->accept();
+    if (mCloseHandler && !mCloseHandler())
+        event->ignore();
+    else
+        event->accept();
 }
 
 void NBJournalWindow::resizeEvent(QResizeEvent *event)

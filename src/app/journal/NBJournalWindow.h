@@ -23,8 +23,9 @@ class NBJournalWindow : public QWidget
 public:
     explicit NBJournalWindow(QWidget *parent = nullptr);
 
-    /// Called when the user closes the window, before it hides (it is kept).
-    void setCloseHandler(std::function<void()> handler) { mCloseHandler = std::move(handler); }
+    /// Called when the user closes the window, before it hides (it is kept); the window stays
+    /// open when the handler answers false.
+    void setCloseHandler(std::function<bool()> handler) { mCloseHandler = std::move(handler); }
 
     Calendar *datePicker() const { return mDatePicker; }
     QLabel *monthHeader() const { return mMonthHeader; }
@@ -60,5 +61,5 @@ private:
     NBJournalTextView *mTextView;
     QPushButton *mInsert;
     NBJournalConditionsButton *mConditions;
-    std::function<void()> mCloseHandler;
+    std::function<bool()> mCloseHandler;
 };

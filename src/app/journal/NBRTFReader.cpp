@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -63,15 +64,27 @@ struct Item
     QList<Row> rows; // a table when not empty
 };
 
-// Destinations without \* that hold no text of the entry.
+// Destinations that hold no text of the entry, only what the writing program keeps about the
+// document (fonts, styles, lists, metadata, page styles, separators, bookmarks' names).
 const QSet<QByteArray> &skippedDestinations()
 {
     static const QSet<QByteArray> words = {
-        "fonttbl",      "stylesheet", "info",      "listtable", "listoverridetable", "revtbl",
-        "rsidtbl",      "filetbl",    "header",    "headerl",   "headerr",           "headerf",
-        "footer",       "footerl",    "footerr",   "footerf",   "footnote",          "fldinst",
-        "pntext",       "pntxta",     "pntxtb",    "xmlnstbl",  "themedata",         "colorschememapping",
-        "latentstyles", "datastore",  "generator", "pgdsctbl",  "listtext"};
+        "fonttbl",      "stylesheet",     "info",      "listtable", "listoverridetable", "revtbl",
+        "rsidtbl",      "filetbl",        "pntext",    "pntxta",    "pntxtb",            "xmlnstbl",
+        "themedata",    "colorschememapping", "latentstyles", "datastore", "generator",  "pgdsctbl",
+        "listtext",     "expandedcolortbl", "userprops", "pgdscno",  "ftnsep",            "ftnsepc",
+        "aftnsep",      "aftnsepc",       "panose",    "falt",      "defchp",            "defpap",
+        "mmathPr",      "wgrffmtfilter",  "pnseclvl",  "bkmkstart", "bkmkend"};
+    return words;
+}
+
+// Destinations whose text is the writer's own but that the editor has no place for: reading the
+// rest and saving it would drop them.
+const QSet<QByteArray> &textDestinations()
+{
+    static const QSet<QByteArray> words = {"header",  "headerl", "headerr",  "headerf",    "footer",
+                                           "footerl", "footerr", "footerf",  "footnote",   "fldinst",
+                                           "annotation", "atnid", "atnauthor", "atrfstart", "atrfend"};
     return words;
 }
 
@@ -92,6 +105,8 @@ public:
     }
 
     std::optional<NBRTFReadError> parse();
+    /// Refuses a table larger than the journal shows; every other table is built at its size.
+    std::optional<NBRTFReadError> checkTableSizes() const;
     std::unique_ptr<QTextDocument> build() const;
 
 private:
@@ -111,6 +126,8 @@ private:
     qsizetype mPos = 0;
     QList<GroupState> mStack{GroupState{}};
     bool mGroupStart = false;
+    // The group began with \* inside the entry's text: the next word names its destination.
+    bool mIgnorableInText = false;
     int mPendingSkip = 0;
 
     QList<QColor> mColors;
@@ -141,6 +158,7 @@ std::optional<NBRTFReadError> Parser::parse()
             ++mPos;
             mStack.append(mStack.back());
             mGroupStart = true;
+            mIgnorableInText = false;
             mPendingSkip = 0;
             continue;
         }
@@ -149,6 +167,7 @@ std::optional<NBRTFReadError> Parser::parse()
             if (mStack.size() > 1)
                 mStack.removeLast();
             mGroupStart = false;
+            mIgnorableInText = false;
             mPendingSkip = 0;
             if (mStack.size() == 1)
                 break; // end of the document group
@@ -185,6 +204,8 @@ std::optional<NBRTFReadError> Parser::parse()
                 }
             } else {
                 ++mPos;
+                if (next != '*')
+                    mIgnorableInText = false;
                 controlSymbol(next);
             }
             mGroupStart = false;
@@ -194,6 +215,7 @@ std::optional<NBRTFReadError> Parser::parse()
         mGroupStart = false;
         if (c == '\r' || c == '\n')
             continue;
+        mIgnorableInText = false;
         if (state().destination == Destination::ColorTable) {
             colorTableText(c);
             continue;
@@ -206,6 +228,24 @@ std::optional<NBRTFReadError> Parser::parse()
     // Text after the last paragraph mark is a paragraph of its own.
     if (!mParagraph.isEmpty())
         endParagraph();
+    return std::nullopt;
+}
+
+std::optional<NBRTFReadError> Parser::checkTableSizes() const
+{
+    for (const Item &item : mItems) {
+        qsizetype columns = 0;
+        for (const Row &row : item.rows)
+            columns = std::max(columns, row.cells.size());
+        if (item.rows.size() > NBRTFReader::kMaxTableRows || columns > NBRTFReader::kMaxTableColumns)
+            return NBRTFReadError{NBRTFReadError::Kind::Unsupported,
+                                  QStringLiteral("a table of %1 rows and %2 columns, more than %3 by %4")
+                                      .arg(item.rows.size())
+                                      .arg(columns)
+                                      .arg(NBRTFReader::kMaxTableRows)
+                                      .arg(NBRTFReader::kMaxTableColumns),
+                                  0};
+    }
     return std::nullopt;
 }
 
@@ -228,6 +268,15 @@ std::optional<NBRTFReadError> Parser::controlWord(const QByteArray &word, std::o
         return std::nullopt;
     }
     const bool groupStart = mGroupStart;
+    const bool ignorableInText = std::exchange(mIgnorableInText, false);
+    const bool opensInText = (groupStart && state().destination == Destination::Text) || ignorableInText;
+    if (opensInText && textDestinations().contains(word))
+        return NBRTFReadError{NBRTFReadError::Kind::Unsupported,
+                              QStringLiteral("text the journal cannot show (\\%1)").arg(QString::fromLatin1(word)), 0};
+    if (ignorableInText && !skippedDestinations().contains(word))
+        return NBRTFReadError{NBRTFReadError::Kind::Unsupported,
+                              QStringLiteral("a group the journal does not know (\\*\\%1)").arg(QString::fromLatin1(word)),
+                              0};
     if (groupStart && skippedDestinations().contains(word)) {
         state().destination = Destination::Skip;
         return std::nullopt;
@@ -316,9 +365,12 @@ std::optional<NBRTFReadError> Parser::controlWord(const QByteArray &word, std::o
 void Parser::controlSymbol(char symbol)
 {
     if (symbol == '*') {
-        // {\*\word ...}: a destination this reader does not know; its text is not the entry's.
-        if (mGroupStart)
+        // {\*\word ...}: a destination other readers may skip. Within the entry's text only the
+        // ones known to hold no text are skipped (see controlWord); the rest stop the reading.
+        if (mGroupStart) {
+            mIgnorableInText = state().destination == Destination::Text;
             state().destination = Destination::Skip;
+        }
         return;
     }
     if (symbol == '\'') {
@@ -378,6 +430,9 @@ void Parser::endRow()
 {
     if (!mParagraph.isEmpty() || !mCell.isEmpty())
         endCell();
+    // A row mark without a cell is no row of any table: nothing to show or to keep.
+    if (mRow.cells.isEmpty())
+        return;
     mRow.definitions = mDefinitions;
     if (!mTableOpen) {
         mItems.append(Item{});
@@ -486,6 +541,8 @@ NBRTFReadResult NBRTFReader::read(const QByteArray &rtf)
 {
     Parser parser(rtf);
     if (std::optional<NBRTFReadError> error = parser.parse())
+        return *error;
+    if (std::optional<NBRTFReadError> error = parser.checkTableSizes())
         return *error;
     return parser.build();
 }

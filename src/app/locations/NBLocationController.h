@@ -19,10 +19,11 @@
 
 #include <memory>
 
+class NBLocationSearchRequest;
+class NBLocationSearchResults;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
-class QStandardItemModel;
 class QTableView;
 
 class NBLocationController : public QAbstractListModel
@@ -68,8 +69,10 @@ public:
     /// Opens the search sheet with the term in its field, selected; a term that is not empty
     /// is searched at once.
     void openAddPanelWithSearchTerm(const QString &term);
-    /// The field's text, two characters or more, searched in the location database; a shorter
-    /// text gives no results and no query.
+    /// The field's text, two characters or more, searched in the location database off the
+    /// main thread; a shorter text gives no results and no query. One search runs at a time: a
+    /// text typed meanwhile is searched when it answers, and only the newest text's answer is
+    /// shown (the table filled at once).
     void search();
     /// Appends the places of the selected results, in row order (a place already listed is
     /// listed again), makes the last row current and closes the sheet.
@@ -109,6 +112,10 @@ private:
     /// Hands the list to the host, selects and reveals its last row and, on
     /// the next pass of the event loop, makes that row's place current.
     void addLocationsAndSelectLast(const OVWeatherLocationList &list);
+    void startPendingSearch();
+    void searchAnswered(NBLocationSearchRequest *request, const QList<QVariantMap> &results);
+    /// Forgets the search running and the text waiting: no answer of theirs is shown.
+    void dropSearches();
 
     NBLocationListHost *mHost = nullptr;
     QList<QVariantMap> mLocationSearch;
@@ -116,7 +123,9 @@ private:
     QPointer<QDialog> mAddPanel;
     QLineEdit *mSearchBox = nullptr;
     QTableView *mAddLocationTable = nullptr;
-    QStandardItemModel *mAddLocationTableAC = nullptr;
+    NBLocationSearchResults *mAddLocationTableAC = nullptr;
+    QPointer<NBLocationSearchRequest> mSearchInFlight;
+    QString mPendingSearchTerm;
     QPushButton *mAddLocationButton = nullptr;
 
     QPointer<QDialog> mAddCustomPanel;

@@ -7,6 +7,7 @@
 #include "app/locations/NBTableView.h"
 #include "core/OVLocationDB.h"
 #include "core/OVReloadNotifications.h"
+#include "platform/OVDispatch.h"
 #include "platform/OVLocalize.h"
 #include "platform/OVLog.h"
 #include "platform/OVNotificationCenter.h"
@@ -22,8 +23,8 @@
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QListView>
+#include <QAbstractTableModel>
 #include <QPushButton>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QTimeZone>
 #include <QTimer>
@@ -31,6 +32,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -71,6 +74,63 @@ void makeOnlyDefault(QPushButton *button, QDialogButtonBox *buttons)
 
 } // namespace
 
+// The search's answer as the panel's table: set whole, in one reset, however many rows.
+class NBLocationSearchResults final : public QAbstractTableModel
+{
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    /// Gives back the rows shown until now.
+    QList<QVariantMap> setRows(const QList<QVariantMap> &rows)
+    {
+        beginResetModel();
+        QList<QVariantMap> previous = std::exchange(mRows, rows);
+        endResetModel();
+        return previous;
+    }
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : int(mRows.size());
+    }
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : int(std::size(kResultColumns));
+    }
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid() || index.row() >= mRows.size())
+            return {};
+        const char *key = kResultColumns[index.column()].first;
+        return mRows.at(index.row()).value(QString::fromLatin1(key)).toString().trimmed();
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override
+    {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+            section >= int(std::size(kResultColumns)))
+            return QAbstractTableModel::headerData(section, orientation, role);
+        return OVLocalizedString(kResultColumns[section].second);
+    }
+
+private:
+    QList<QVariantMap> mRows;
+};
+
+// One search handed to the location database's pool; deleting it drops its answer.
+class NBLocationSearchRequest final : public QObject, public OVLocationSearchDelegate
+{
+public:
+    using Answered = std::function<void(NBLocationSearchRequest *, const QList<QVariantMap> &)>;
+    NBLocationSearchRequest(Answered answered, QObject *parent)
+        : QObject(parent)
+        , mAnswered(std::move(answered))
+    {
+    }
+    void setLocationSearch(const QList<QVariantMap> &results) override { mAnswered(this, results); }
+
+private:
+    Answered mAnswered;
+};
+
 // --- Search panel -------------------------------------------------------------------------------
 
 void NBLocationController::openAddPanel()
@@ -90,11 +150,8 @@ void NBLocationController::makeAddPanel()
     mSearchBox->setClearButtonEnabled(true);
     layout->addWidget(mSearchBox);
 
-    mAddLocationTableAC = new QStandardItemModel(0, int(std::size(kResultColumns)), mAddPanel);
+    mAddLocationTableAC = new NBLocationSearchResults(mAddPanel);
     mAddLocationTableAC->setObjectName(QStringLiteral("addLocationTableAC"));
-    int column = 0;
-    for (const auto &[key, heading] : kResultColumns)
-        mAddLocationTableAC->setHeaderData(column++, Qt::Horizontal, OVLocalizedString(heading));
     mAddLocationTable = new QTableView();
     mAddLocationTable->setObjectName(QStringLiteral("addLocationTable"));
     mAddLocationTable->setModel(mAddLocationTableAC);
@@ -122,12 +179,15 @@ void NBLocationController::makeAddPanel()
     connect(mAddLocationButton, &QPushButton::clicked, this, &NBLocationController::closeAddPanel);
     // Escape and the window's close button end the sheet as Cancel does.
     connect(mAddPanel, &QDialog::rejected, this, [this] { setLocationSearch({}); });
+    // However the sheet ends, an answer still on its way is not shown.
+    connect(mAddPanel, &QDialog::finished, this, &NBLocationController::dropSearches);
 }
 
 void NBLocationController::openAddPanelWithSearchTerm(const QString &term)
 {
     if (!mAddPanel)
         makeAddPanel();
+    dropSearches();
     setLocationSearch({});
     mSearchBox->setText(term);
     mSearchBox->selectAll();
@@ -141,26 +201,62 @@ void NBLocationController::search()
 {
     const QString text = mSearchBox ? mSearchBox->text() : QString();
     if (text.size() < 2) {
+        dropSearches();
         setLocationSearch({});
         return;
     }
+    // The query runs on the database's pool; while one runs, the newest text waits its turn.
+    mPendingSearchTerm = text;
+    if (!mSearchInFlight)
+        startPendingSearch();
+}
+
+void NBLocationController::startPendingSearch()
+{
+    const QString term = std::exchange(mPendingSearchTerm, QString());
     const std::shared_ptr<OVLocationDB> database = mHost ? mHost->locationDatabase() : nullptr;
-    setLocationSearch(database ? database->weatherLocationsForSearchTerm(text).value_or(QList<QVariantMap>()) : QList<QVariantMap>());
+    if (!database) {
+        setLocationSearch({});
+        return;
+    }
+    auto *request = new NBLocationSearchRequest(
+        [this](NBLocationSearchRequest *answered, const QList<QVariantMap> &results) {
+            searchAnswered(answered, results);
+        },
+        this);
+    mSearchInFlight = request;
+    database->threadedWeatherLocationsForSearchTerm(term, request);
+}
+
+void NBLocationController::searchAnswered(NBLocationSearchRequest *request, const QList<QVariantMap> &results)
+{
+    request->deleteLater();
+    if (request != mSearchInFlight)
+        return;
+    mSearchInFlight = nullptr;
+    // A newer text was typed while this one ran: its answer is the one to show.
+    if (!mPendingSearchTerm.isEmpty()) {
+        startPendingSearch();
+        return;
+    }
+    setLocationSearch(results);
+}
+
+void NBLocationController::dropSearches()
+{
+    mPendingSearchTerm.clear();
+    delete mSearchInFlight.data();
+    mSearchInFlight = nullptr;
 }
 
 void NBLocationController::setLocationSearch(const QList<QVariantMap> &results)
 {
-    mLocationSearch = results;
-    if (!mAddLocationTableAC)
-        return;
-    mAddLocationTableAC->removeRows(0, mAddLocationTableAC->rowCount());
-    for (const QVariantMap &entry : results) {
-        QList<QStandardItem *> row;
-        for (const auto &[key, heading] : kResultColumns)
-            row.append(new QStandardItem(entry.value(QString::fromLatin1(key)).toString().trimmed()));
-        mAddLocationTableAC->appendRow(row);
-    }
-    if (!results.isEmpty())
+    // The answer before may be thousands of rows: they are freed on the pool, not here.
+    QList<QVariantMap> previous = std::exchange(mLocationSearch, results);
+    QList<QVariantMap> shown = mAddLocationTableAC ? mAddLocationTableAC->setRows(results) : QList<QVariantMap>();
+    if (!previous.isEmpty() || !shown.isEmpty())
+        OVDispatch::global([previous = std::move(previous), shown = std::move(shown)] {});
+    if (mAddLocationTableAC && !results.isEmpty())
         mAddLocationTable->selectRow(0);
 }
 

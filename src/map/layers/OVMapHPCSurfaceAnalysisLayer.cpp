@@ -14,8 +14,10 @@
 #include <QFont>
 #include <QFontDatabase>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 namespace {
 
@@ -158,12 +160,39 @@ QList<OVMapHPCSurfaceAnalysisLayer::Run> OVMapHPCSurfaceAnalysisLayer::stationar
     QList<Run> runs;
     if (carets.isEmpty() || pointCount <= 0)
         return runs;
-    const auto nearestCaret = [&carets](qsizetype j) {
-        qsizetype best = 0;
-        for (qsizetype k = 1; k < carets.size(); ++k)
-            if (std::llabs(carets[k].splinePointIndex - j) < std::llabs(carets[best].splinePointIndex - j))
-                best = k;
-        return best;
+    // Each point belongs to its nearest caret, the earlier caret on a tie. The carets sorted by
+    // their point, keeping the earliest caret at each point, are walked once alongside the points
+    // so a long front costs n log n rather than points times carets.
+    struct Anchor
+    {
+        int64_t index;
+        qsizetype caret;
+    };
+    std::vector<Anchor> anchors;
+    anchors.reserve(size_t(carets.size()));
+    for (qsizetype k = 0; k < carets.size(); ++k)
+        anchors.push_back({carets[k].splinePointIndex, k});
+    std::sort(anchors.begin(), anchors.end(), [](const Anchor &a, const Anchor &b) {
+        return a.index != b.index ? a.index < b.index : a.caret < b.caret;
+    });
+    anchors.erase(std::unique(anchors.begin(), anchors.end(),
+                              [](const Anchor &a, const Anchor &b) { return a.index == b.index; }),
+                  anchors.end());
+    size_t above = 0; // the first anchor at or after the point
+    const auto nearestCaret = [&anchors, &above](int64_t j) {
+        while (above < anchors.size() && anchors[above].index < j)
+            ++above;
+        if (above == anchors.size())
+            return anchors.back().caret;
+        if (above == 0 || anchors[above].index == j)
+            return anchors[above].caret;
+        const Anchor &before = anchors[above - 1];
+        const Anchor &after = anchors[above];
+        const int64_t toBefore = j - before.index;
+        const int64_t toAfter = after.index - j;
+        if (toBefore != toAfter)
+            return toBefore < toAfter ? before.caret : after.caret;
+        return std::min(before.caret, after.caret);
     };
     qsizetype start = 0;
     qsizetype previous = nearestCaret(0);

@@ -224,11 +224,27 @@ void OVOpenDAPArrayRequest::parseReply(const QByteArray &reply, bool failed)
         gatherDataFinish();
         return;
     }
+    const std::vector<OVOpenDAPValueDescription> order = mVariable->responseOrder();
     std::vector<int32_t> types;
-    for (const auto &description : mVariable->responseOrder())
+    for (const auto &description : order)
         types.push_back(description.type());
     const auto bytes = std::span(reinterpret_cast<const unsigned char *>(reply.constData()), size_t(reply.size()));
-    OVOpenDAPFormats::DecodedReply decoded = OVOpenDAPFormats::decodeDataReply(bytes, types);
+    OVOpenDAPFormats::DecodedReply decoded = OVOpenDAPFormats::decodeCheckedReply(bytes, types);
+
+    using Kind = OVOpenDAPFormats::FormatError::Kind;
+    if (decoded.error && (decoded.error->kind == Kind::CountMismatch || decoded.error->kind == Kind::TypeMismatch)) {
+        // The reply is not the data of the variable as the dataset describes it: reading on would
+        // hand out values under the wrong name or type. Downloading it again gives the same.
+        const size_t entry = decoded.error->entry;
+        const QString array = entry == 0 || entry >= order.size() ? mVariable->name() : order[entry].name();
+        OVLog(kLogPrefix + (decoded.error->kind == Kind::CountMismatch
+                                ? QStringLiteral("Reply for %1: the count of %2 disagrees with its declared shape.")
+                                : QStringLiteral("Reply for %1: %2 is declared with another type than the "
+                                                 "dataset's structure document gives."))
+                               .arg(mVariable->name(), array));
+        gatherDataFinish();
+        return;
+    }
     for (size_t i = 0; i < decoded.emptyEntries.size(); ++i)
         OVLog(kLogPrefix + QStringLiteral("Data length was 0."));
 

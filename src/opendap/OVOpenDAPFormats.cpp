@@ -3,6 +3,8 @@
 #include "core/regex/ExtRegexAdditions.h"
 #include "platform/OVValueConversion.h"
 
+#include <QStringDecoder>
+
 #include <unicode/uregex.h>
 
 #include <algorithm>
@@ -315,6 +317,21 @@ QString asciiText(const QByteArray &data)
     return QString::fromLatin1(data);
 }
 
+QString attributeText(const QByteArray &data)
+{
+    if (data.isEmpty())
+        return QString();
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = utf8(data);
+    if (!utf8.hasError())
+        return decoded;
+    // Latin-1 reads any bytes, so it is taken only for what is plainly an attribute document;
+    // binary noise stays no document.
+    if (!data.trimmed().startsWith("Attributes"))
+        return QString();
+    return QString::fromLatin1(data);
+}
+
 QDateTime parseDate(const QString &text)
 {
     static constexpr std::array<QStringView, 12> months = {u"jan", u"feb", u"mar", u"apr", u"may", u"jun",
@@ -419,7 +436,8 @@ int64_t xdrOffset(std::span<const unsigned char> reply)
     return int64_t(found - reply.begin()) + int64_t(separator.size());
 }
 
-DecodedReply decodeDataReply(std::span<const unsigned char> reply, std::span<const int32_t> types)
+DecodedReply decodeDataReply(std::span<const unsigned char> reply, std::span<const int32_t> types,
+                             std::span<const int64_t> counts)
 {
     DecodedReply decoded;
     if (reply.empty()) {
@@ -442,6 +460,10 @@ DecodedReply decodeDataReply(std::span<const unsigned char> reply, std::span<con
         }
         // The count is unsigned: a corrupt one must not turn negative or wrap in n x size.
         const uint64_t count = load32(reply.data() + position);
+        if (count == 0 && entry < counts.size() && counts[entry] != 0) {
+            decoded.error = FormatError{Kind::CountMismatch, int64_t(position), entry};
+            return decoded;
+        }
         if (count == 0) {
             decoded.emptyEntries.push_back(entry);
             position += 8;
@@ -457,6 +479,10 @@ DecodedReply decodeDataReply(std::span<const unsigned char> reply, std::span<con
             decoded.error = FormatError{Kind::ShortField, int64_t(position)};
             return decoded;
         }
+        if (entry < counts.size() && counts[entry] >= 0 && count != uint64_t(counts[entry])) {
+            decoded.error = FormatError{Kind::CountMismatch, int64_t(position), entry};
+            return decoded;
+        }
         std::vector<double> values(count);
         widen(reply.data() + position + 8, count, type, values.data());
         decoded.arrays.push_back(std::move(values));
@@ -466,6 +492,28 @@ DecodedReply decodeDataReply(std::span<const unsigned char> reply, std::span<con
         position += 8 + length;
     }
     return decoded;
+}
+
+DecodedReply decodeCheckedReply(std::span<const unsigned char> reply, std::span<const int32_t> expected)
+{
+    std::vector<int64_t> counts(expected.size(), -1);
+    const int64_t start = xdrOffset(reply);
+    if (start >= 0) {
+        const QString header = QString::fromLatin1(reinterpret_cast<const char *>(reply.data()), qsizetype(start));
+        const ResponseLayout layout = responseLayoutFromDDS(header);
+        if (!layout.error) {
+            for (size_t entry = 0; entry < expected.size() && entry < layout.order.size(); ++entry) {
+                const OVOpenDAPValueDescription &declared = layout.order[entry];
+                if (expected[entry] != OVOpenDAPValueDescription::None && declared.type() != expected[entry]) {
+                    DecodedReply decoded;
+                    decoded.error = FormatError{Kind::TypeMismatch, 0, entry};
+                    return decoded;
+                }
+                counts[entry] = declared.dimension();
+            }
+        }
+    }
+    return decodeDataReply(reply, expected, counts);
 }
 
 } // namespace OVOpenDAPFormats

@@ -2,8 +2,8 @@
 // matching of Grid and map declarations in the structure document (DDS), the layout of a DDS
 // as a reply's array order, and the decoding of an XDR data reply into doubles.
 //
-// Text or bytes in; values, or a typed error with the offset (in bytes of the input; the
-// documents are ASCII) where reading stopped, out. No logging, no shared state: any thread.
+// Text or bytes in; values, or a typed error with the offset (in bytes of a reply, in characters
+// of a document) where reading stopped, out. No logging, no shared state: any thread.
 // The dataset source, the array request, the fuzz target and the benchmark share them.
 #pragma once
 
@@ -34,9 +34,13 @@ struct FormatError
         NoGrid,              // the DDS declares no Grid
         UnreadableAttribute, // a DAS axis attribute without a value
         BadDeclaration,      // a DDS that does not follow the grammar, or declares what we cannot lay out
+        CountMismatch,       // an array's count is not the element count its declaration gives
+        TypeMismatch,        // a reply declares an array with another type than the dataset does
     };
     Kind kind;
     int64_t offset = 0;
+    /// The entry of the array order the error is about (count and type mismatches).
+    size_t entry = 0;
 
     /// Whether downloading the reply again may help: the array layout errors.
     bool isLayoutError() const
@@ -86,6 +90,10 @@ QString variableValueFromLine(const QString &line);
 /// A downloaded document or listing as ASCII text; null when there is none or it holds other
 /// bytes.
 QString asciiText(const QByteArray &data);
+/// A downloaded attribute document as text: UTF-8 when the bytes are valid UTF-8, else Latin-1
+/// (servers write attribute values such as "température" in either) when it begins with
+/// "Attributes"; null when there is none or it is other bytes.
+QString attributeText(const QByteArray &data);
 /// A GrADS time "HHzDDmonYYYY" in GMT; invalid for any other text or an unknown month.
 QDateTime parseDate(const QString &text);
 
@@ -144,7 +152,18 @@ struct DecodedReply
 
 /// Decodes a whole ".dods" reply: the text header up to "Data:\n", then for each type of
 /// `types` an XDR array (count, count again, elements). Nothing is allocated for an array whose
-/// count exceeds the bytes left.
-DecodedReply decodeDataReply(std::span<const unsigned char> reply, std::span<const int32_t> types);
+/// count exceeds the bytes left. When `counts` is given (one per type; -1 where unknown: any
+/// count but 0), an array whose count differs from its entry is a CountMismatch, checked after
+/// the ShortField check.
+DecodedReply decodeDataReply(std::span<const unsigned char> reply, std::span<const int32_t> types,
+                             std::span<const int64_t> counts = {});
+
+/// Decodes a reply of the arrays the dataset's structure document gives, in order (`expected`:
+/// their types), against what the reply's own header declares: a declared array of another type
+/// is a TypeMismatch, an array whose count is not its declared element count a CountMismatch
+/// (a count of 0 included, so no later array moves into its place). A header that does not lay
+/// out (a Structure, say) declares no counts; its arrays are then read with the expected types,
+/// and a count of 0 is still a CountMismatch, as no array we ask for can be empty.
+DecodedReply decodeCheckedReply(std::span<const unsigned char> reply, std::span<const int32_t> expected);
 
 } // namespace OVOpenDAPFormats

@@ -137,7 +137,11 @@ void OVOpenDAPSource::gatherDataPostProcessing(const OVNotification &notificatio
 
 void OVOpenDAPSource::documentArrived(Document document, const QByteArray &data, bool failed)
 {
-    const QString text = failed ? QString() : OVOpenDAPFormats::asciiText(data);
+    // Attribute values are free text (a "long_name" of "température"); the structure document
+    // holds only names and types.
+    const QString text = failed              ? QString()
+                         : document == DAS ? OVOpenDAPFormats::attributeText(data)
+                                           : OVOpenDAPFormats::asciiText(data);
     const bool accepted = !text.isNull() && (document == DAS ? parseDAS(text) : parseDDS(text));
     const DocumentText &names = kDocuments[document];
 

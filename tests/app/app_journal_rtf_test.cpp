@@ -357,3 +357,31 @@ TEST(JournalRTF, TruncatedEntriesReadSafely)
             EXPECT_TRUE(std::holds_alternative<std::unique_ptr<QTextDocument>>(result)) << "length " << length;
     }
 }
+
+TEST(JournalRTF, ControlCharactersAreNoTextAndASaveKeepsWhatWasRead)
+{
+    // Raw, escaped and Unicode control characters: the entry reads as the text around them, so
+    // writing it and reading it again gives the same entry.
+    const struct
+    {
+        const char *name;
+        QByteArray rtf;
+        QString text;
+    } cases[] = {
+        {"NulBytes", QByteArray("{\\rtf1 Morning\\", 15) + QByteArray(4, '\0') + QByteArray(" cold}"),
+         QStringLiteral("Morning cold")},
+        {"EscapedBytes", "{\\rtf1 a\\'00b\\'01c\\'1fd}", QStringLiteral("abcd")},
+        {"UnicodeUnits", "{\\rtf1 a\\u0?b\\u7?c\\u65532?d}", QStringLiteral("abcd")},
+        // A line break reads back as one; plain text shows it as a line feed.
+        {"LineFeedUnit", "{\\rtf1 a\\u10?b\\tab c}", QStringLiteral("a\nb\tc")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto first = readOrFail(c.rtf);
+        EXPECT_EQ(first->toPlainText(), c.text);
+        const QByteArray saved = NBRTFWriter::write(*first);
+        const auto second = readOrFail(saved);
+        EXPECT_EQ(second->toPlainText(), first->toPlainText());
+        EXPECT_EQ(NBRTFWriter::write(*second), saved);
+    }
+}

@@ -146,10 +146,11 @@ TEST_F(ArrayRequest, CorruptCountsAskForNothing)
 {
     const auto source = grads();
     const auto tmp2m = source->variableNamed("tmp2m");
-    const QByteArray reply = opendapFixture("grads/gfs_0p25_00z.dods");
+    const QByteArray reply =
+        DAP2FixtureServer::dataResponse(opendapFixture("grads/gfs_0p25_00z.dods"), "tmp2m[0][0:4][0:7]").body;
     for (const uint32_t count : {0xFFFFFFFFu, 0x80000000u}) {
         SCOPED_TRACE(count);
-        // A whole-dataset reply whose first array claims `count` elements.
+        // The reply of tmp2m at one time whose first array claims `count` elements.
         QByteArray corrupt = reply;
         const qsizetype xdr = corrupt.indexOf("\nData:\n") + 7;
         qToBigEndian(count, corrupt.data() + xdr);
@@ -166,6 +167,60 @@ TEST_F(ArrayRequest, CorruptCountsAskForNothing)
     }
     EXPECT_TRUE(
         log.contains("[OVOpenDAPArrayRequest gatherDataPostProcessing] Buffer not long enough to read data field."));
+}
+
+TEST_F(ArrayRequest, RepliesThatDisagreeWithTheirDatasetAreErrorsNamingTheVariable)
+{
+    // Each reply is well formed XDR, so only the declared shape and types can tell it is wrong.
+    const QByteArray good =
+        DAP2FixtureServer::dataResponse(opendapFixture("grads/gfs_0p25_00z.dods"), "tmp2m[0][0:4][0:7]").body;
+    const qsizetype xdr = good.indexOf("\nData:\n") + 7;
+    const qsizetype field = 8 + 40 * 4; // tmp2m's count words and its 5 x 8 floats
+    ASSERT_EQ(qFromBigEndian<uint32_t>(good.constData() + xdr), 40u);
+    const auto counts = [](uint32_t n) {
+        QByteArray words(8, '\0');
+        qToBigEndian(n, words.data());
+        qToBigEndian(n, words.data() + 4);
+        return words;
+    };
+    QByteArray zeroFirst = good.left(xdr) + counts(0) + good.mid(xdr + field);
+    QByteArray twoShort = good.left(xdr) + counts(38) + QByteArray(40 * 4, '\0') + good.mid(xdr + field);
+    QByteArray int32Header = good;
+    int32Header.replace("Float32 tmp2m", "Int32 tmp2m");
+    const struct
+    {
+        const char *name;
+        QByteArray reply;
+        const char *line;
+    } cases[] = {
+        {"ZeroCountOnTheFirstArray", zeroFirst, "Reply for tmp2m: the count of tmp2m disagrees with its declared shape."},
+        {"CountTwoShortOverZeros", twoShort, "Reply for tmp2m: the count of tmp2m disagrees with its declared shape."},
+        {"HeaderDeclaresInt32",
+         int32Header,
+         "Reply for tmp2m: tmp2m is declared with another type than the dataset's structure document gives."},
+    };
+    const auto source = OVOpenDAPSource::create(service.http.baseUrl() + "/disagree", &service.manager);
+    ASSERT_TRUE(source->parseDDS(QString::fromLatin1(opendapFixture("grads/gfs_0p25_00z.dds"))));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        service.http.clearRequests();
+        service.http.serve("/disagree.dods", FixtureResponse::text(c.reply, "application/octet-stream"));
+        const auto request = OVOpenDAPArrayRequest::requestGridUsingSource(source, source->variableNamed("tmp2m"), 0,
+                                                                           4, 0, 7, 0);
+        ASSERT_TRUE(run(request));
+        EXPECT_FALSE(request->ready());
+        EXPECT_TRUE(request->responseArrays().empty());
+        EXPECT_EQ(service.http.requestCount("/disagree.dods"), 1); // the same bytes would come again
+        EXPECT_TRUE(log.contains(QStringLiteral("[OVOpenDAPArrayRequest gatherDataPostProcessing] ") + c.line));
+    }
+    // The reply they were made from reads.
+    service.http.serve("/disagree.dods", FixtureResponse::text(good, "application/octet-stream"));
+    const auto request =
+        OVOpenDAPArrayRequest::requestGridUsingSource(source, source->variableNamed("tmp2m"), 0, 4, 0, 7, 0);
+    ASSERT_TRUE(run(request));
+    ASSERT_TRUE(request->ready());
+    EXPECT_EQ(request->responseData().size(), 40u);
+    EXPECT_EQ(request->dimensionDataForArgument("time"), std::vector<double>{gradsTime(0)});
 }
 
 TEST_F(ArrayRequest, AnAxisOfSizeZeroEndsAtOnceNotReady)

@@ -140,3 +140,36 @@ TEST_F(SourceGather, GarbageIsNoDocument)
     EXPECT_EQ(service.http.requestCount("/gfs_0p25_00z.das"), 2);
     EXPECT_TRUE(log.contains("[OVOpenDAPSource gatherData] Could not get DAS."));
 }
+
+TEST_F(SourceGather, AttributeTextBeyondASCIIIsReadAsUTF8OrLatin1)
+{
+    const QByteArray das = opendapFixture("grads/gfs_0p25_00z.das");
+    const QByteArray dds = opendapFixture("grads/gfs_0p25_00z.dds");
+    ASSERT_TRUE(das.contains("String long_name \"** 2 m above ground temperature [k] \";"));
+    const struct
+    {
+        const char *name;
+        QByteArray longName;
+    } cases[] = {
+        {"UTF8", QStringLiteral("température à 2 m").toUtf8()},
+        {"Latin1", QStringLiteral("température à 2 m").toLatin1()},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QByteArray text = das;
+        text.replace("** 2 m above ground temperature [k] ", c.longName);
+        const QString path = QStringLiteral("/accents_%1").arg(QLatin1StringView(c.name));
+        service.http.serve(path + ".das", FixtureResponse::text(text));
+        service.http.serve(path + ".dds", FixtureResponse::text(dds));
+        const auto source = OVOpenDAPSource::create(service.http.baseUrl() + path, &service.manager);
+        BlockCounter counter;
+        source->gatherDataWithCompletionBlock(counter.block());
+        ASSERT_TRUE(counter.waitFor(1));
+        EXPECT_TRUE(source->ready());
+        EXPECT_EQ(source->latitudeSize(), 5);
+        EXPECT_EQ(source->longitudeSize(), 8);
+        EXPECT_EQ(source->numberOfSteps(), 3);
+        ASSERT_TRUE(source->variableNamed("tmp2m"));
+        EXPECT_EQ(source->variableNamed("tmp2m")->longName(), QStringLiteral("température à 2 m"));
+    }
+}

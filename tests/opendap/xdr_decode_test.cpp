@@ -200,3 +200,42 @@ TEST(XdrDecode, NoBytesAndNoSeparatorAreNotLayoutErrors)
     EXPECT_EQ(decoded.error->kind, FormatError::Kind::NoSeparator);
     EXPECT_FALSE(decoded.error->isLayoutError());
 }
+
+TEST(XdrDecode, CheckedRepliesHoldTheCountsAndTypesTheirHeaderDeclares)
+{
+    const QByteArray grid = "Dataset {\n    Grid {\n     ARRAY:\n        Float32 v[x = 2];\n     MAPS:\n"
+                            "        Float64 x[x = 2];\n    } v;\n} d;\nData:\n";
+    const QByteArray structure = "Dataset {\n    Structure {\n        Float32 v[x = 2];\n    } s;\n} d;\nData:\n";
+    const QByteArray floats = array(2, word(0x3FC00000) + word(0xC0200000));       // 1.5, -2.5
+    const QByteArray axis = array(2, word(0x40590000) + word(0) + word(0) + word(0)); // 100, 0
+    const struct
+    {
+        const char *name;
+        QByteArray reply;
+        std::optional<FormatError::Kind> error;
+        size_t entry;
+    } cases[] = {
+        {"AsDeclared", grid + floats + axis, std::nullopt, 0},
+        {"ZeroCountFirst", grid + array(0, {}) + axis + axis, FormatError::Kind::CountMismatch, 0},
+        {"ShortCountOnTheAxis", grid + floats + array(1, word(0x40590000) + word(0)) + QByteArray(8, '\0'),
+         FormatError::Kind::CountMismatch, 1},
+        {"DeclaredInt32", QByteArray(grid).replace("Float32 v", "Int32 v") + floats + axis,
+         FormatError::Kind::TypeMismatch, 0},
+        {"NoLayoutButZeroCount", structure + array(0, {}) + axis, FormatError::Kind::CountMismatch, 0},
+        {"NoLayoutReadsTheExpectedTypes", structure + floats + axis, std::nullopt, 0},
+    };
+    const int32_t expected[] = {Type::Float32, Type::Float64};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const DecodedReply decoded = decodeCheckedReply(bytesOf(c.reply), expected);
+        if (c.error) {
+            ASSERT_TRUE(decoded.error.has_value());
+            EXPECT_EQ(decoded.error->kind, *c.error);
+            EXPECT_EQ(decoded.error->entry, c.entry);
+            EXPECT_FALSE(decoded.error->isLayoutError());
+        } else {
+            ASSERT_FALSE(decoded.error.has_value()) << int(decoded.error->kind);
+            EXPECT_EQ(decoded.arrays, (std::vector<std::vector<double>>{{1.5, -2.5}, {100.0, 0.0}}));
+        }
+    }
+}

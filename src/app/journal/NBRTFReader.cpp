@@ -401,6 +401,13 @@ void Parser::text(char16_t unit)
 {
     if (state().destination != Destination::Text)
         return;
+    // Control characters (a NUL byte, \'00, \u1) are no text the journal keeps: taken in, they
+    // would vanish at the next save and the entry would change under its writer. A line feed
+    // is the line break it stands for; an object placeholder holds no object here.
+    if (unit == u'\n')
+        unit = char16_t(0x2028);
+    else if ((unit < 0x20 && unit != u'\t') || unit == 0xFFFC)
+        return;
     const CharState &chars = state().chars;
     if (mParagraph.isEmpty() || mParagraph.back().chars != chars)
         mParagraph.append(Run{QString(), chars});

@@ -324,6 +324,10 @@ void NBMultiGraphPart::updateStatusOverlay(const QString &text)
         overlay->setGraphicsEffect(nullptr);
         return;
     }
+    // A refresh while the overlay fades in lets that fade run on: starting another one each time
+    // would hold the overlay half transparent for as long as refreshes keep coming.
+    if (opacity->findChild<QPropertyAnimation *>(QString(), Qt::FindDirectChildrenOnly))
+        return;
     auto *fade = new QPropertyAnimation(opacity, "opacity", opacity);
     fade->setDuration(mFadeMilliseconds);
     fade->setEndValue(1.0);

@@ -7,6 +7,7 @@
 #include "support/FixtureHttpServer.h"
 #include "weather/OVBrisantObservationsBroker.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -21,21 +22,27 @@ TEST_F(AppControllerTest, AClickOnTheLastUpdatedTextStartsOneUpdateAndBesideItNo
     server.serveFile(endpoint, testDataPath("app/observations_two_locations.json"), "application/json");
     OVUserDefaults::standard().setObject(server.baseUrl(), OVBrisantObservationsBroker::ServerURLKey);
 
-    // The first update's reply writes the label's text.
+    // The first update's reply writes the label's text (once the request has ended: a click
+    // before that would join the request in flight).
     controller->updateWeather();
-    ASSERT_TRUE(waitUntil([&] { return server.requestCount(endpoint) == 1; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return server.requestCount(endpoint) == 1; }, 30000));
     auto *label = qobject_cast<NBLastUpdatedTextField *>(controller->window()->lastUpdatedLabel());
     ASSERT_TRUE(label);
-    ASSERT_TRUE(waitUntil([&] { return !label->text().isEmpty(); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return !label->text().isEmpty(); }, 30000));
     const int textWidth = label->fontMetrics().horizontalAdvance(label->text());
     ASSERT_LT(textWidth + 8, label->width()) << "the label is wider than its text";
 
+    QSignalSpy clicked(label, &NBLastUpdatedTextField::textClicked);
     QTest::mouseClick(label, Qt::LeftButton, {}, label->rect().center());
-    EXPECT_TRUE(waitUntil([&] { return server.requestCount(endpoint) == 2; }, 10000));
+    EXPECT_EQ(clicked.count(), 1);
+    EXPECT_TRUE(waitUntil([&] { return server.requestCount(endpoint) == 2; }, 30000));
 
+    // Beside the text a click is taken by the label and goes no further; the clicks are
+    // delivered at once, so the label's answer is known when they return.
     QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(2, label->height() / 2));
-    QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(label->width() / 2 + textWidth / 2 + 3, 2));
-    QTest::qWait(500);
+    const int nowWidth = label->fontMetrics().horizontalAdvance(label->text());
+    QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(label->width() / 2 + nowWidth / 2 + 3, 2));
+    EXPECT_EQ(clicked.count(), 1);
     EXPECT_EQ(server.requestCount(endpoint), 2);
 }
 

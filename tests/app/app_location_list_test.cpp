@@ -31,6 +31,14 @@ protected:
         table = qobject_cast<NBTableView *>(controller->window()->locationTable());
         EXPECT_TRUE(table);
         EXPECT_EQ(table->numberOfRows(), 3);
+        // The view lays its rows out on a later pass of the event loop; the points the tests
+        // click and open menus at are worked out from that layout.
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                const QRect first = table->visualRect(table->model()->index(0, 0));
+                return first.height() > 0 && table->visualRect(table->model()->index(2, 0)).top() >= first.bottom();
+            },
+            10000));
         return *table;
     }
     QString currentCity() const
@@ -167,11 +175,12 @@ TEST_F(LocationListTest, ReloadWeatherDataAsksEveryClientForThatLocationAlone)
     }
 
     const std::unique_ptr<QMenu> menu = table->menuForEvent(rowCentre(0));
+    ASSERT_EQ(menu->actions().at(0)->text(), QStringLiteral("Reload Weather Data"));
     menu->actions().at(0)->trigger();
     ASSERT_TRUE(waitUntil([&] {
         return server.requestCount(hourly) && server.requestCount(daily) && server.requestCount(service) &&
                server.requestCount(observations);
-    }, 10000));
+    }, 30000));
     for (const FixtureRequest &request : server.requests()) {
         SCOPED_TRACE(request.path.toStdString());
         const QString asked = QUrl::fromPercentEncoding(request.query.toLatin1() + request.body);
@@ -195,8 +204,9 @@ TEST_F(LocationListTest, RowHeightTableGrowsByTenAndTheRowsStayAtLeast48High)
     EXPECT_FALSE(table->changedRowHeight());
     table->setHeight(60.5f, 4, true);
     EXPECT_EQ(table->rowHeight(), 60.5);
-    QTest::qWait(0); // the relayout
-    EXPECT_EQ(table->visualRect(table->model()->index(1, 0)).height(), 60);
+    // The rows take the new height with the view's delayed relayout.
+    EXPECT_TRUE(waitUntil([&] { return table->visualRect(table->model()->index(1, 0)).height() == 60; }, 10000))
+        << "row height " << table->visualRect(table->model()->index(1, 0)).height();
 }
 
 TEST(LocationCellGlyph, ArrowTipPointsToLargerYAtZeroAndSmallerAt180)

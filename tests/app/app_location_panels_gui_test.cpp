@@ -142,8 +142,8 @@ TEST_F(LocationPanelsTest, SearchNeedsTwoLettersAndAddsEverySelectedResultInOrde
     const auto list = controller->monitoredLocations();
     EXPECT_NE(list.at(1)->countryCode(), list.at(2)->countryCode()); // both places, in result order
     EXPECT_EQ(selectedRow(), 2);
-    QTest::qWait(0); // the current place follows on the next pass of the event loop
-    EXPECT_EQ(current(), list.at(2));
+    // The current place follows on a later pass of the event loop.
+    EXPECT_TRUE(waitUntil([&] { return current() == list.at(2); }, 10000));
     const QString endpoint = OVBrisantObservationsBroker::EndpointPath;
     ASSERT_TRUE(waitUntil([&] {
         QString asked;
@@ -291,8 +291,7 @@ TEST_F(LocationPanelsTest, CustomPanelChecksTheFieldsInOrderAndAddsAPlaceAtTheTy
     EXPECT_EQ(added->latitude(), 90.0);
     EXPECT_EQ(added->longitude(), -180.0);
     EXPECT_EQ(selectedRow(), 1);
-    QTest::qWait(0);
-    EXPECT_EQ(current(), added);
+    EXPECT_TRUE(waitUntil([&] { return current() == added; }, 10000));
 
     // Opened again, it starts empty, and a chosen zone is the place's zone.
     panels->openCustomAddPanel();

@@ -2,6 +2,8 @@
 // margins at the fitting scale, read back with poppler's tools.
 #include "AppControllerFixture.h"
 #include "ViewTestSupport.h"
+#include "app/NBBaseView.h"
+#include "support/TestHelpers.h"
 
 #include <QImage>
 #include <QOpenGLWidget>
@@ -43,9 +45,9 @@ TEST_F(AppControllerTest, PrintingPutsTheContentViewOnOneA4PageInsideTheMargins)
     launch();
     controller->window()->resize(1100, 800);
     env.scheduler->advance(5.0); // the content view lays out its panels after launch
-    QTest::qWait(200);
-    QWidget *content = controller->window()->baseView();
-    ASSERT_GT(content->width(), 0);
+    auto *content = qobject_cast<NBBaseView *>(controller->window()->baseView());
+    ASSERT_TRUE(content);
+    ASSERT_TRUE(waitUntil([&] { return content->hasPanels() && content->width() > 0; }, 10000));
 
     QTemporaryDir folder;
     const QString pdf = folder.filePath(QStringLiteral("print.pdf"));

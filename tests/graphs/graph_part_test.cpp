@@ -16,7 +16,9 @@
 #include "support/TestHelpers.h"
 #include "support/draw_test_util.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QLabel>
+#include <QPropertyAnimation>
 
 namespace {
 
@@ -430,4 +432,33 @@ TEST_F(GraphPartTest, StatusOverlayFadesInAndThenDrawsWithoutAnEffect)
     ASSERT_NE(part->statusOverlay(), nullptr);
     EXPECT_NE(part->statusOverlay()->graphicsEffect(), nullptr) << "starts transparent";
     EXPECT_TRUE(waitUntil([&] { return part->statusOverlay()->graphicsEffect() == nullptr; }, 3000));
+}
+
+TEST_F(GraphPartTest, ARefreshWhileTheOverlayFadesInLetsThatFadeRunOn)
+{
+    container.location = nullptr;
+    auto part = std::make_unique<NBMultiGraphPart>();
+    part->resize(600, 155);
+    part->setDelegate(&container);
+    part->setGraphType(NBGraphTypeTemperature);
+    // Long enough that it is still running when the refreshes come, however busy the machine.
+    part->setStatusFadeMilliseconds(600000);
+    part->updateGraphData();
+    ASSERT_NE(part->statusOverlay(), nullptr);
+    auto *opacity = qobject_cast<QGraphicsOpacityEffect *>(part->statusOverlay()->graphicsEffect());
+    ASSERT_NE(opacity, nullptr);
+    const auto fades = [&] { return opacity->findChildren<QPropertyAnimation *>(); };
+    ASSERT_EQ(fades().size(), 1);
+    QPropertyAnimation *fade = fades().front();
+    ASSERT_TRUE(waitUntil([&] { return fade->currentTime() > 0; }, 10000));
+    const int before = fade->currentTime();
+
+    for (int i = 0; i < 3; ++i)
+        part->updateGraphData();
+
+    EXPECT_EQ(part->statusOverlay()->graphicsEffect(), opacity);
+    ASSERT_EQ(fades().size(), 1) << "each refresh started a fade of its own";
+    EXPECT_EQ(fades().front(), fade);
+    EXPECT_EQ(fade->state(), QAbstractAnimation::Running);
+    EXPECT_GE(fade->currentTime(), before);
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QThread>
+#include <QTimeZone>
 
 NotificationWaiter::NotificationWaiter(const QString &name, const QVariant &object)
 {
@@ -142,6 +144,30 @@ QByteArray testDataWithDatesMoved(const QString &relative, const QDate &fixtureD
         const QRegularExpressionMatch match = matches.next();
         moved += text.mid(last, match.capturedStart(1) - last);
         moved += QDate::fromString(match.captured(1), Qt::ISODate).addDays(shift).toString(Qt::ISODate);
+        last = match.capturedEnd(1);
+    }
+    moved += text.mid(last);
+    return moved.toUtf8();
+}
+
+QByteArray testDataWithTimesMoved(const QString &relative, qint64 seconds)
+{
+    const QByteArray bytes = readTestFile(testDataPath(relative));
+    if (bytes.isEmpty())
+        return {};
+    const QString text = QString::fromUtf8(bytes);
+    static const QRegularExpression time(
+        QStringLiteral("(\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}:\\d{2})([+-])(\\d{2}):(\\d{2})"));
+    QString moved;
+    qsizetype last = 0;
+    for (auto matches = time.globalMatch(text); matches.hasNext();) {
+        const QRegularExpressionMatch match = matches.next();
+        const int sign = match.captured(2) == QLatin1String("-") ? -1 : 1;
+        const int offset = sign * (match.captured(3).toInt() * 3600 + match.captured(4).toInt() * 60);
+        const QDateTime written = QDateTime::fromString(match.captured(1), Qt::ISODate);
+        const QDateTime at(written.date(), written.time(), QTimeZone(offset));
+        moved += text.mid(last, match.capturedStart(1) - last);
+        moved += at.addSecs(seconds).toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
         last = match.capturedEnd(1);
     }
     moved += text.mid(last);

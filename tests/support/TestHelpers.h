@@ -61,6 +61,10 @@ void writeTestFile(const QString &path, const QByteArray &bytes);
 /// A fixture under tests/data with every ISO date ("yyyy-mm-ddT") moved by the whole days from
 /// `fixtureDay` to `day`, so that a recorded reply speaks of today; empty when unreadable.
 QByteArray testDataWithDatesMoved(const QString &relative, const QDate &fixtureDay, const QDate &day);
+/// A fixture under tests/data with every ISO time with a zone offset ("yyyy-mm-ddThh:mm:ss-07:00")
+/// moved by `seconds` and written in its own offset, so that the reply's hours stand where they
+/// stood round a chosen instant of the recording whatever the hour now; empty when unreadable.
+QByteArray testDataWithTimesMoved(const QString &relative, qint64 seconds);
 
 /// Absolute path of a file under tests/data.
 QString testDataPath(const QString &relative);

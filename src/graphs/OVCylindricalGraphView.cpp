@@ -20,6 +20,59 @@ bool isNoData(const OVGraphRange &range)
     return range.min == DBL_MIN || range.max == DBL_MAX;
 }
 
+// The lines and curves of a path that come within `margin` of `band` (their end and control
+// points bound them), each run of them begun with a move to its first point. Inside the band it
+// strokes to the same pixels as the whole path; the turns of the series that lie off the image
+// are left out instead of being stroked and clipped.
+QPainterPath partNear(const QPainterPath &path, const QRectF &band, double margin)
+{
+    const QRectF near = band.adjusted(-margin, -margin, margin, margin);
+    QPainterPath part;
+    part.setFillRule(path.fillRule());
+    QPointF current;
+    bool joined = false; // whether the part's last element ends at `current`
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        if (e.isMoveTo()) {
+            current = e;
+            joined = false;
+            continue;
+        }
+        const bool curve = e.isCurveTo();
+        const QPointF end = curve ? QPointF(path.elementAt(i + 2)) : QPointF(e);
+        QRectF bounds = QRectF(current, end).normalized();
+        if (curve) {
+            bounds |= QRectF(QPointF(e), QSizeF(0.0, 0.0));
+            bounds |= QRectF(QPointF(path.elementAt(i + 1)), QSizeF(0.0, 0.0));
+        }
+        // A zero-height or zero-width rectangle never intersects; compare the ranges instead.
+        const bool meets = bounds.left() <= near.right() && near.left() <= bounds.right()
+                        && bounds.top() <= near.bottom() && near.top() <= bounds.bottom();
+        if (meets) {
+            if (!joined)
+                part.moveTo(current);
+            if (curve)
+                part.cubicTo(e, path.elementAt(i + 1), end);
+            else
+                part.lineTo(end);
+        }
+        joined = meets;
+        current = end;
+        if (curve)
+            i += 2;
+    }
+    return part;
+}
+
+// Strokes the parts of the path that can reach the painter's image under its current transform.
+void strokeOnImage(QPainter &painter, const QPainterPath &path, const QPen &pen, const QSize &imageSize)
+{
+    const QRectF band = painter.transform().inverted().mapRect(QRectF(QPointF(0.0, 0.0), QSizeF(imageSize)));
+    const QPainterPath part = partNear(path, band, pen.widthF() + 2.0);
+    if (!part.isEmpty())
+        painter.strokePath(part, pen);
+}
+
 } // namespace
 
 OVCylindricalGraphView::OVCylindricalGraphView(QWidget *parent)
@@ -151,9 +204,12 @@ OVCylindricalGraphView::Faces OVCylindricalGraphView::strokeFaces(const OVGraphR
     const int w = int(std::lround(width() * scale));
     const int h = int(std::lround(height() * scale));
     const double H = h;
-    Faces faces{QImage(w, h, QImage::Format_ARGB32_Premultiplied), QImage(w, h, QImage::Format_ARGB32_Premultiplied)};
-    faces.front.fill(Qt::transparent);
-    faces.back.fill(Qt::transparent);
+    // The face images are kept from frame to frame (the turns of a drag draw into the same pixels).
+    for (QImage *face : {&mStrokedFaces.front, &mStrokedFaces.back}) {
+        if (face->size() != QSize(w, h))
+            *face = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
+        face->fill(Qt::transparent);
+    }
 
     mStrokeRange = OVGraphRangeMake(mVerticalOffset - 90.0, mVerticalOffset + 90.0);
     QPainterPath path = seriesPath(xRange);
@@ -170,49 +226,55 @@ OVCylindricalGraphView::Faces OVCylindricalGraphView::strokeFaces(const OVGraphR
     // Each turn of the series lies 2H further up; the front face shows the band round the
     // offset, the back face the band half a turn away, mirrored.
     {
-        QPainter p(&faces.front);
+        QPainter p(&mStrokedFaces.front);
         p.setRenderHint(QPainter::Antialiasing);
         p.translate(0.0, F / 360.0 * 2.0 * H);
         for (double k = mVerticalOffset + 90.0 + F; k > data.min; k -= 360.0) {
-            p.strokePath(path, pen);
+            strokeOnImage(p, path, pen, QSize(w, h));
             p.translate(0.0, -2.0 * H);
         }
-        p.strokePath(path, pen);
+        strokeOnImage(p, path, pen, QSize(w, h));
     }
     {
-        QPainter p(&faces.back);
+        QPainter p(&mStrokedFaces.back);
         p.setRenderHint(QPainter::Antialiasing);
         p.translate(0.0, H);
         p.scale(1.0, -1.0);
         p.translate(0.0, -H);
         p.translate(0.0, F / 360.0 * 2.0 * H);
         for (double k = F + mVerticalOffset - 90.0; k > data.min; k -= 360.0) {
-            p.strokePath(path, pen);
+            strokeOnImage(p, path, pen, QSize(w, h));
             p.translate(0.0, -2.0 * H);
         }
-        p.strokePath(path, pen);
+        strokeOnImage(p, path, pen, QSize(w, h));
     }
-    return faces;
+    return mStrokedFaces;
+}
+
+QRect OVCylindricalGraphView::pixelCylinderRect(double scale) const
+{
+    const QRectF r = geometry().rect;
+    return QRectF(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale).toAlignedRect();
 }
 
 OVCylindricalGraphView::Faces OVCylindricalGraphView::warpFaces(const Faces &faces, double scale) const
 {
-    const OVCylinderGeometry g = geometry();
-    const QRect r = QRectF(g.rect.x() * scale, g.rect.y() * scale, g.rect.width() * scale, g.rect.height() * scale)
-                        .toAlignedRect();
-    const double cw = g.width * scale;
-    const auto warp = [&](const QImage &face, float bulgeShare) {
-        if (r.width() <= 0 || r.height() <= 0)
-            return QImage();
-        OVResizeInCenterFilter shrink;
-        shrink.setInputImage(face.scaled(r.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-        shrink.setInputNewSize(QSizeF(r.width() * (r.width() - cw) / r.width(), r.height()));
-        OVHorizontalArchFilter arch;
-        arch.setInputImage(shrink.outputImage());
-        arch.setInputBulgePixels(bulgeShare * float(r.height()));
-        return arch.outputImage();
+    const QRect r = pixelCylinderRect(scale);
+    const double cw = geometry().width * scale;
+    const auto warp = [&](const QImage &face, float bulgeShare, QImage &warped) {
+        if (r.width() <= 0 || r.height() <= 0) {
+            warped = QImage();
+            return;
+        }
+        OVCylinderFaceWarp onto;
+        onto.setOutputSize(r.size());
+        onto.setFaceWidth(r.width() * (r.width() - cw) / r.width());
+        onto.setBulgePixels(bulgeShare * float(r.height()));
+        onto.apply(face, warped);
     };
-    return Faces{warp(faces.front, -kBulgeShare), warp(faces.back, kBulgeShare)};
+    warp(faces.front, -kBulgeShare, mWarpedFaces.front);
+    warp(faces.back, kBulgeShare, mWarpedFaces.back);
+    return mWarpedFaces;
 }
 
 void OVCylindricalGraphView::drawAverageLine(QPainter &painter, double scale, bool backFace) const
@@ -231,22 +293,38 @@ void OVCylindricalGraphView::drawAverageLine(QPainter &painter, double scale, bo
     painter.fillRect(QRectF(r.x() + cw / 2.0 + offset, y, r.width() - cw, scale), averageValueColor());
 }
 
-QImage OVCylindricalGraphView::compose(const Faces &warped, double scale) const
+const QImage &OVCylindricalGraphView::body(const QSize &size, double scale) const
 {
     const OVCylinderGeometry g = geometry();
     const QRectF r(g.rect.x() * scale, g.rect.y() * scale, g.rect.width() * scale, g.rect.height() * scale);
-    QImage composition(int(std::lround(width() * scale)), int(std::lround(height() * scale)),
-                       QImage::Format_ARGB32_Premultiplied);
-    composition.fill(Qt::transparent);
-    QPainter p(&composition);
+    const BodyKey key{size, r, g.width * scale, mCylinderColor};
+    if (key != mBodyKey || mBody.isNull()) {
+        mBody = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        mBody.fill(Qt::transparent);
+        QPainter p(&mBody);
+        drawCylinderInRect(p, r, g.width * scale);
+        mBodyKey = key;
+        ++mBodyRenderings;
+    }
+    return mBody;
+}
+
+QImage OVCylindricalGraphView::compose(const Faces &warped, double scale) const
+{
+    const QSize size(int(std::lround(width() * scale)), int(std::lround(height() * scale)));
+    const QRect r = pixelCylinderRect(scale);
+    if (mComposition.size() != size)
+        mComposition = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    mComposition.fill(Qt::transparent);
+    QPainter p(&mComposition);
     drawAverageLine(p, scale, true);
     if (!warped.back.isNull())
-        p.drawImage(r.toAlignedRect(), warped.back);
-    drawCylinderInRect(p, r, g.width * scale);
+        p.drawImage(r, warped.back);
+    p.drawImage(0, 0, body(size, scale));
     if (!warped.front.isNull())
-        p.drawImage(r.toAlignedRect(), warped.front);
+        p.drawImage(r, warped.front);
     drawAverageLine(p, scale, false);
-    return composition;
+    return mComposition;
 }
 
 void OVCylindricalGraphView::drawGraphForXRange(QPainter &painter, const OVGraphRange &xRange)
@@ -260,6 +338,5 @@ void OVCylindricalGraphView::drawGraphForXRange(QPainter &painter, const OVGraph
         return;
     }
     const double scale = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    const QImage composition = compose(warpFaces(strokeFaces(xRange, scale), scale), scale);
-    painter.drawImage(QRectF(0.0, 0.0, width(), height()), composition);
+    painter.drawImage(QRectF(0.0, 0.0, width(), height()), compose(warpFaces(strokeFaces(xRange, scale), scale), scale));
 }

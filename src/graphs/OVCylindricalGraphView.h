@@ -62,14 +62,40 @@ public:
     Faces warpFaces(const Faces &faces, double scale) const;
     /// The composed picture of the view at the scale.
     QImage compose(const Faces &warped, double scale) const;
+    /// How many times the body has been drawn into its kept image: once per size, scale and
+    /// colour, not once per frame (tests look at it).
+    int bodyRenderings() const { return mBodyRenderings; }
 
 private:
     /// The series line without the flat graph's lead-in from below the view.
     QPainterPath seriesPath(const OVGraphRange &xRange) const;
     void drawAverageLine(QPainter &painter, double scale, bool backFace) const;
+    /// The cylinder's rectangle in pixels at the scale.
+    QRect pixelCylinderRect(double scale) const;
+    /// The body drawn alone into an image of the composition's size, kept until the size, the
+    /// scale or the colour changes: only the series changes from frame to frame.
+    const QImage &body(const QSize &size, double scale) const;
 
     QColor mCylinderColor = Qt::gray;
     double mVerticalOffset = 0.0;
     // The value range the path builders see while the faces are stroked.
     std::optional<OVGraphRange> mStrokeRange;
+
+    // What the kept body was drawn for.
+    struct BodyKey
+    {
+        QSize size;
+        QRectF rect;
+        double endWidth = 0.0;
+        QColor color;
+        bool operator==(const BodyKey &) const = default;
+    };
+    mutable QImage mBody;
+    mutable BodyKey mBodyKey;
+    mutable int mBodyRenderings = 0;
+    // The images of each stage, kept so that a frame reuses the last frame's pixels instead of
+    // allocating them again.
+    Faces mStrokedFaces;
+    mutable Faces mWarpedFaces;
+    mutable QImage mComposition;
 };

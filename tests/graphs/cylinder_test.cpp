@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 #include <QLabel>
@@ -285,6 +286,49 @@ TEST(OVCylindricalGraphView, ImageAtDevicePixelRatioTwo)
     const QImage image = render(view, 2.0);
     EXPECT_TRUE(imageMatches(image, QStringLiteral("graphs/cylinder_dpr2"), {3, image.width() * image.height() / 500}));
     EXPECT_EQ(view.dataPoints()[3].y, 370.0);
+}
+
+TEST(OVCylindricalGraphView, KeepsItsBodyUntilTheSizeScaleOrColourChanges)
+{
+    OVCylindricalGraphView view;
+    showDirection(view, 45, 0);
+    const QImage first = render(view, 1.0);
+    EXPECT_EQ(view.bodyRenderings(), 1);
+    // A repaint with nothing changed, or with only the series and its rotation changed, reuses it.
+    EXPECT_EQ(render(view, 1.0), first);
+    EXPECT_EQ(view.bodyRenderings(), 1);
+    view.setVerticalOffset(30);
+    view.setStrokeColor(QColor(0, 0, 255));
+    render(view, 1.0);
+    EXPECT_EQ(view.bodyRenderings(), 1);
+
+    struct Change
+    {
+        const char *what;
+        std::function<void(OVCylindricalGraphView &)> apply;
+        double scale;
+    };
+    const std::vector<Change> changes = {
+        // A hidden view has its resize event only when shown: setting the points again places
+        // them for the new width.
+        {"size", [](OVCylindricalGraphView &v) { v.resize(500, 120); v.setDataPoints(v.dataPoints()); }, 1.0},
+        {"device pixel ratio", [](OVCylindricalGraphView &) {}, 2.0},
+        {"colour", [](OVCylindricalGraphView &v) { v.setCylinderColor(QColor(200, 60, 60)); }, 2.0},
+    };
+    for (size_t i = 0; i < changes.size(); ++i) {
+        SCOPED_TRACE(changes[i].what);
+        changes[i].apply(view);
+        const QImage image = render(view, changes[i].scale);
+        EXPECT_EQ(view.bodyRenderings(), int(i) + 2);
+        // The same picture as a view that never kept a body.
+        OVCylindricalGraphView fresh;
+        showDirection(fresh, 45, 0);
+        fresh.setVerticalOffset(30);
+        fresh.setStrokeColor(QColor(0, 0, 255));
+        for (size_t j = 0; j <= i; ++j)
+            changes[j].apply(fresh);
+        EXPECT_EQ(image, render(fresh, changes[i].scale));
+    }
 }
 
 TEST(NBMultiGraphPartCylinder, BuildsTheCylindricalPairAndTurnsTheMeanToTheFront)

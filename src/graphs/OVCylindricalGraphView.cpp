@@ -2,6 +2,7 @@
 #include "graphs/OVCylindricalGraphView.h"
 
 #include "graphs/OVCylinderImageFilters.h"
+#include "platform/OVDispatch.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -199,55 +200,73 @@ QPainterPath OVCylindricalGraphView::seriesPath(const OVGraphRange &xRange) cons
     return pathFromOps(series);
 }
 
-OVCylindricalGraphView::Faces OVCylindricalGraphView::strokeFaces(const OVGraphRange &xRange, double scale)
+OVCylindricalGraphView::FacePlan OVCylindricalGraphView::facePlan(const OVGraphRange &xRange, double scale)
 {
-    const int w = int(std::lround(width() * scale));
-    const int h = int(std::lround(height() * scale));
-    const double H = h;
-    // The face images are kept from frame to frame (the turns of a drag draw into the same pixels).
-    for (QImage *face : {&mStrokedFaces.front, &mStrokedFaces.back}) {
-        if (face->size() != QSize(w, h))
-            *face = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
-        face->fill(Qt::transparent);
-    }
-
+    FacePlan plan;
+    plan.size = QSize(int(std::lround(width() * scale)), int(std::lround(height() * scale)));
     mStrokeRange = OVGraphRangeMake(mVerticalOffset - 90.0, mVerticalOffset + 90.0);
-    QPainterPath path = seriesPath(xRange);
+    plan.path = seriesPath(xRange);
     mStrokeRange.reset();
     if (scale != 1.0)
-        path = QTransform::fromScale(scale, scale).map(path);
-
+        plan.path = QTransform::fromScale(scale, scale).map(plan.path);
     const OVGraphRange data = rangeForData(dataPoints(), minDate(), maxDate());
-    const double F = std::ceil(float(data.max / 360.0)) * 360.0;
-    QPen pen(strokeColor(), strokeWidth() * scale);
-    pen.setCapStyle(Qt::RoundCap);
-    pen.setJoinStyle(Qt::RoundJoin);
+    plan.dataMin = data.min;
+    plan.topTurn = std::ceil(float(data.max / 360.0)) * 360.0;
+    plan.verticalOffset = mVerticalOffset;
+    plan.pen = QPen(strokeColor(), strokeWidth() * scale);
+    plan.pen.setCapStyle(Qt::RoundCap);
+    plan.pen.setJoinStyle(Qt::RoundJoin);
+    const OVCylinderGeometry g = geometry();
+    plan.cylinder = pixelCylinderRect(scale);
+    plan.endWidth = g.width * scale;
+    return plan;
+}
 
+void OVCylindricalGraphView::strokeFace(const FacePlan &plan, bool back, QImage &face)
+{
+    // The face images are kept from frame to frame (the turns of a drag draw into the same pixels).
+    if (face.size() != plan.size)
+        face = QImage(plan.size, QImage::Format_ARGB32_Premultiplied);
+    face.fill(Qt::transparent);
+    const double H = plan.size.height();
+    const double F = plan.topTurn;
     // Each turn of the series lies 2H further up; the front face shows the band round the
     // offset, the back face the band half a turn away, mirrored.
-    {
-        QPainter p(&mStrokedFaces.front);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.translate(0.0, F / 360.0 * 2.0 * H);
-        for (double k = mVerticalOffset + 90.0 + F; k > data.min; k -= 360.0) {
-            strokeOnImage(p, path, pen, QSize(w, h));
-            p.translate(0.0, -2.0 * H);
-        }
-        strokeOnImage(p, path, pen, QSize(w, h));
-    }
-    {
-        QPainter p(&mStrokedFaces.back);
-        p.setRenderHint(QPainter::Antialiasing);
+    QPainter p(&face);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (back) {
         p.translate(0.0, H);
         p.scale(1.0, -1.0);
         p.translate(0.0, -H);
-        p.translate(0.0, F / 360.0 * 2.0 * H);
-        for (double k = F + mVerticalOffset - 90.0; k > data.min; k -= 360.0) {
-            strokeOnImage(p, path, pen, QSize(w, h));
-            p.translate(0.0, -2.0 * H);
-        }
-        strokeOnImage(p, path, pen, QSize(w, h));
     }
+    p.translate(0.0, F / 360.0 * 2.0 * H);
+    const double firstTurn = back ? F + plan.verticalOffset - 90.0 : plan.verticalOffset + 90.0 + F;
+    for (double k = firstTurn; k > plan.dataMin; k -= 360.0) {
+        strokeOnImage(p, plan.path, plan.pen, plan.size);
+        p.translate(0.0, -2.0 * H);
+    }
+    strokeOnImage(p, plan.path, plan.pen, plan.size);
+}
+
+void OVCylindricalGraphView::warpFace(const FacePlan &plan, bool back, const QImage &face, QImage &warped)
+{
+    const QRect &r = plan.cylinder;
+    if (r.width() <= 0 || r.height() <= 0) {
+        warped = QImage();
+        return;
+    }
+    OVCylinderFaceWarp onto;
+    onto.setOutputSize(r.size());
+    onto.setFaceWidth(r.width() * (r.width() - plan.endWidth) / r.width());
+    onto.setBulgePixels((back ? kBulgeShare : -kBulgeShare) * float(r.height()));
+    onto.apply(face, warped);
+}
+
+OVCylindricalGraphView::Faces OVCylindricalGraphView::strokeFaces(const OVGraphRange &xRange, double scale)
+{
+    const FacePlan plan = facePlan(xRange, scale);
+    strokeFace(plan, false, mStrokedFaces.front);
+    strokeFace(plan, true, mStrokedFaces.back);
     return mStrokedFaces;
 }
 
@@ -257,23 +276,13 @@ QRect OVCylindricalGraphView::pixelCylinderRect(double scale) const
     return QRectF(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale).toAlignedRect();
 }
 
-OVCylindricalGraphView::Faces OVCylindricalGraphView::warpFaces(const Faces &faces, double scale) const
+OVCylindricalGraphView::Faces OVCylindricalGraphView::warpFaces(const Faces &faces, double scale)
 {
-    const QRect r = pixelCylinderRect(scale);
-    const double cw = geometry().width * scale;
-    const auto warp = [&](const QImage &face, float bulgeShare, QImage &warped) {
-        if (r.width() <= 0 || r.height() <= 0) {
-            warped = QImage();
-            return;
-        }
-        OVCylinderFaceWarp onto;
-        onto.setOutputSize(r.size());
-        onto.setFaceWidth(r.width() * (r.width() - cw) / r.width());
-        onto.setBulgePixels(bulgeShare * float(r.height()));
-        onto.apply(face, warped);
-    };
-    warp(faces.front, -kBulgeShare, mWarpedFaces.front);
-    warp(faces.back, kBulgeShare, mWarpedFaces.back);
+    FacePlan plan;
+    plan.cylinder = pixelCylinderRect(scale);
+    plan.endWidth = geometry().width * scale;
+    warpFace(plan, false, faces.front, mWarpedFaces.front);
+    warpFace(plan, true, faces.back, mWarpedFaces.back);
     return mWarpedFaces;
 }
 
@@ -338,5 +347,14 @@ void OVCylindricalGraphView::drawGraphForXRange(QPainter &painter, const OVGraph
         return;
     }
     const double scale = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    painter.drawImage(QRectF(0.0, 0.0, width(), height()), compose(warpFaces(strokeFaces(xRange, scale), scale), scale));
+    // The two faces are independent pictures from the same plan: they are drawn side by side on
+    // the pool (the calling thread takes part), each into its own kept images.
+    const FacePlan plan = facePlan(xRange, scale);
+    OVDispatch::apply(2, [&](size_t index) {
+        const bool back = index == 1;
+        QImage &stroked = back ? mStrokedFaces.back : mStrokedFaces.front;
+        strokeFace(plan, back, stroked);
+        warpFace(plan, back, stroked, back ? mWarpedFaces.back : mWarpedFaces.front);
+    });
+    painter.drawImage(QRectF(0.0, 0.0, width(), height()), compose(mWarpedFaces, scale));
 }

@@ -1,6 +1,7 @@
 // The graph benchmarks' weather: a fixed clock, five days of hourly observations before it and
-// five of forecasts after it for every quantity the panels read, a place in UTC with them, and the
-// offscreen application the panels need.
+// five of forecasts after it for every quantity the panels read (or, as the year's data set, half
+// a year of daily ones on each side), a place in UTC with them, and the offscreen application the
+// panels need.
 #pragma once
 
 #include "core/NBPrefController.h"
@@ -27,15 +28,26 @@ public:
     QDateTime now() const override { return kNow; }
 };
 
-// Five days of hourly observations before now and five of forecasts after it.
+// The two data sets: ten days of hourly data, and a year of daily data.
+struct BenchDataSet
+{
+    qint64 stepSeconds = 3600;
+    int stepsEachSide = 120;
+};
+inline constexpr BenchDataSet kTenDaysHourly{3600, 120};
+inline constexpr BenchDataSet kYearDaily{86400, 182};
+
+// Observations every step before now and forecasts every step after it (five days of hourly
+// ones by default).
 class BenchSources final : public OVWeatherLocationSources
 {
 public:
-    BenchSources()
+    explicit BenchSources(BenchDataSet set = kTenDaysHourly)
     {
-        for (int hour = -120; hour <= 0; ++hour) {
+        // The same curves over the steps whatever their length.
+        for (int hour = -set.stepsEachSide; hour <= 0; ++hour) {
             OVWeatherConditions c;
-            c.setDate(kNow.addSecs(hour * 3600));
+            c.setDate(kNow.addSecs(hour * set.stepSeconds));
             c.setTemperatureC(8 + 7 * std::sin(hour * 0.26));
             c.setDewpointC(-2 + 2 * std::sin(hour * 0.1));
             c.setWindSpeedKnots(8 + 5 * std::sin(hour * 0.3));
@@ -47,13 +59,13 @@ public:
         }
         const char *keys[] = {"hourlyt",  "dewpoint",   "windSpeed",   "gustSpeed",  "windDirection", "humidity",
                               "cloudCover", "popFromIcon", "waveHeight", "liquidPrecip", "snowPrecip"};
-        for (int hour = 1; hour <= 120; ++hour) {
-            const QDateTime date = kNow.addSecs(hour * 3600);
+        for (int hour = 1; hour <= set.stepsEachSide; ++hour) {
+            const QDateTime date = kNow.addSecs(hour * set.stepSeconds);
             for (const char *key : keys) {
                 const double value = 30 + 20 * std::sin(hour * 0.2);
                 series[QLatin1String(key)].append({{QLatin1String(key), value},
                                                    {QStringLiteral("startDate"), date},
-                                                   {QStringLiteral("endDate"), date.addSecs(3600)}});
+                                                   {QStringLiteral("endDate"), date.addSecs(set.stepSeconds)}});
             }
         }
     }
@@ -91,18 +103,20 @@ private:
 class BenchContainer final : public NBMultiGraphPartDelegate
 {
 public:
-    BenchContainer()
+    explicit BenchContainer(BenchDataSet set = kTenDaysHourly)
+        : window(set.stepSeconds * set.stepsEachSide)
     {
-        location = std::make_shared<OVWeatherLocation>(std::make_shared<BenchSources>());
+        location = std::make_shared<OVWeatherLocation>(std::make_shared<BenchSources>(set));
         location->setIcao(QStringLiteral("KDEN"));
         location->setLocationTimeZone(QTimeZone::utc());
     }
     std::shared_ptr<OVWeatherLocation> currentLocation() const override { return location; }
     int graphHeight() const override { return 155; }
-    QDateTime startDate() const override { return kNow.addDays(-5); }
-    QDateTime endDate() const override { return kNow.addDays(5); }
+    QDateTime startDate() const override { return kNow.addSecs(-window); }
+    QDateTime endDate() const override { return kNow.addSecs(window); }
     double verticalOffset() const override { return 0; }
     std::shared_ptr<OVWeatherLocation> location;
+    qint64 window; // seconds on each side of now
 };
 
 inline void ensureApplication()

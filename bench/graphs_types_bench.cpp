@@ -1,9 +1,12 @@
 // bench-libraries: nimbrel_graphs
 // The graph panels' costs: each of the eleven types over a 10-day hourly series drawn into a
 // 600 x 155 image, cold (data update, scale and a fresh rendering) and kept (the kept rendering
-// redrawn); each type's repaint at device pixel ratios 1 and 2 beside a plain-QPainter floor; and the cylinder at 1200 x 300 and device pixel ratio 2 in its parts (stroking the
-// faces, the two warps, the composition) against a flat wind-direction draw of the same series.
+// redrawn); each type's repaint at device pixel ratios 1 and 2 beside a plain-QPainter floor, over
+// ten days of hourly data and over a year of daily data; and the cylinder at 1200 x 300 and device
+// pixel ratio 2 in its parts (stroking the faces, the warps, the composition) against a flat
+// wind-direction draw of the same series.
 #include "GraphBenchSources.h"
+#include "graphs/OVCylindricalGraphLegendView.h"
 #include "graphs/OVCylindricalGraphView.h"
 #include "graphs/OVGraphLegendView.h"
 #include "graphs/OVGraphView.h"
@@ -17,6 +20,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -59,8 +63,9 @@ BENCHMARK(BM_PanelKept)->DenseRange(0, 10)->Unit(benchmark::kMillisecond);
 // Each type's repaint (graph and legend, as the kept renderings draw them after a change) at
 // device pixel ratio 1 and 2, beside a floor drawn in the same run: the same geometry with plain
 // QPainter calls (background, the series through the same points filled and outlined, or the same
-// bars filled and outlined, the same grid lines and label texts). The counters give both times and
-// the ratio; a ratio above 2 is a type that paints too slowly.
+// bars filled and outlined, the same grid lines and label texts; for the cylinder its body's
+// outline filled and outlined and the series through the points where it lies on the cylinder).
+// The counters give both times and the ratio; a ratio above 2 is a type that paints too slowly.
 struct FloorGeometry
 {
     QRectF graphRect;
@@ -75,6 +80,8 @@ struct FloorGeometry
     std::vector<QRectF> gridLines;
     std::vector<std::pair<QRectF, QString>> labels;
     QFont font;
+    QPainterPath body; // the cylinder's outline; empty for the flat types
+    QColor bodyColor;
 };
 
 struct PanelScene
@@ -84,7 +91,8 @@ struct PanelScene
     QImage image;
     FloorGeometry floor;
 
-    PanelScene(int type, double dpr)
+    PanelScene(int type, double dpr, BenchDataSet set)
+        : container(set)
     {
         part.resize(600, 155);
         part.setDelegate(&container);
@@ -119,6 +127,10 @@ struct PanelScene
         g.stroke = Qt::white;
         g.strokeWidth = 2.0;
         g.bars = graph.graphYMode() == OVGraphYMode::Bars;
+        if (const auto *cylinder = qobject_cast<const OVCylindricalGraphView *>(&graph)) {
+            addCylinder(g, *cylinder, at);
+            return g;
+        }
         const double bottom = at.y() + graph.height();
         bool started = false;
         for (const OVGraphDataPoint &p : graph.dataPoints()) {
@@ -159,6 +171,41 @@ struct PanelScene
         return g;
     }
 
+    // The cylinder's body outline, the series through its points on the cylinder (a new line
+    // where it passes from one face to the other) and the front face's labels with straight lines.
+    void addCylinder(FloorGeometry &g, const OVCylindricalGraphView &graph, QPointF at) const
+    {
+        const OVCylinderGeometry c = graph.geometry();
+        const QRectF r = c.rect.translated(at);
+        g.body.moveTo(r.x() + c.width / 2.0, r.bottom());
+        g.body.arcTo(QRectF(r.x(), r.y(), c.width, r.height()), 270.0, -180.0);
+        g.body.lineTo(r.right() - c.width / 2.0, r.y());
+        g.body.arcTo(QRectF(r.right() - c.width, r.y(), c.width, r.height()), 90.0, -360.0);
+        g.body.closeSubpath();
+        g.bodyColor = graph.cylinderColor();
+        g.bodyColor.setAlphaF(0.8f);
+        std::optional<bool> front;
+        for (const OVGraphDataPoint &p : graph.dataPoints()) {
+            if (!OVGraphDataPoint::isDrawable(p.y))
+                continue;
+            const double offset = c.xOffsetForDegrees(p.y);
+            const QPointF point(at.x() + c.faceX(p.graphAdjustedX / graph.width()) + offset, at.y() + c.yForDegrees(p.y));
+            if (front != (offset <= 0.0))
+                g.line.moveTo(point);
+            else
+                g.line.lineTo(point);
+            front = offset <= 0.0;
+        }
+        const auto &legend = static_cast<const OVCylindricalGraphLegendView &>(*part.legend());
+        for (const auto &label : legend.directionLabels()) {
+            g.gridLines.emplace_back(g.graphRect.x(), legend.yForDegrees(label.degrees), g.graphRect.width(), 1.0);
+            if (label.shown)
+                g.labels.emplace_back(label.rect, label.text);
+        }
+        g.font.setBold(true);
+        g.font.setPixelSize(11);
+    }
+
     void paintFloor()
     {
         image.fill(Qt::transparent);
@@ -167,7 +214,11 @@ struct PanelScene
         const FloorGeometry &g = floor;
         painter.fillRect(g.graphRect, g.background);
         QPen pen(g.stroke, g.strokeWidth);
-        if (g.bars) {
+        if (!g.body.isEmpty()) {
+            painter.fillPath(g.body, g.bodyColor);
+            painter.strokePath(g.body, QPen(QColor(255, 255, 255, 102), 2.0));
+            painter.strokePath(g.line, pen);
+        } else if (g.bars) {
             for (const QRectF &bar : g.barRects)
                 painter.fillRect(bar, g.foreground);
             painter.setPen(pen);
@@ -186,11 +237,11 @@ struct PanelScene
     }
 };
 
-void BM_TypePaint(benchmark::State &state)
+void typePaint(benchmark::State &state, BenchDataSet set)
 {
     ensureApplication();
     const double dpr = double(state.range(1));
-    PanelScene scene(int(state.range(0)), dpr);
+    PanelScene scene(int(state.range(0)), dpr, set);
     // Paint and floor take turns, so a busy machine weighs on both alike.
     QElapsedTimer timer;
     qint64 paintNs = 0;
@@ -211,7 +262,18 @@ void BM_TypePaint(benchmark::State &state)
     state.counters["floor_ms"] = floorMs;
     state.counters["ratio"] = floorMs > 0.0 ? paintMs / floorMs : 0.0;
 }
+
+void BM_TypePaint(benchmark::State &state)
+{
+    typePaint(state, kTenDaysHourly);
+}
 BENCHMARK(BM_TypePaint)->ArgsProduct({benchmark::CreateDenseRange(0, 10, 1), {1, 2}})->Unit(benchmark::kMillisecond);
+
+void BM_TypePaintYear(benchmark::State &state)
+{
+    typePaint(state, kYearDaily);
+}
+BENCHMARK(BM_TypePaintYear)->ArgsProduct({benchmark::CreateDenseRange(0, 10, 1), {1, 2}})->Unit(benchmark::kMillisecond);
 
 // The cylinder at 1200 x 300 with ten days of hourly directions.
 // Ten days of hourly wind directions turning 7° an hour, stroked and smoothed in a 1200 × 300
@@ -236,7 +298,15 @@ void setUpDirectionGraph(OVGraphView &view, OVGraphRange yRange)
 struct CylinderScene
 {
     OVCylindricalGraphView view;
-    CylinderScene() { setUpDirectionGraph(view, OVGraphRangeMake(-180, 180)); }
+    CylinderScene()
+    {
+        setUpDirectionGraph(view, OVGraphRangeMake(-180, 180));
+        // A first paint places the points; the stages below draw from them.
+        QImage image(2400, 600, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(2.0);
+        QPainter painter(&image);
+        view.paint(painter);
+    }
 };
 
 const OVGraphRange kWholeWidth{0, 1201};

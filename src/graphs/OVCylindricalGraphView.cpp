@@ -2,6 +2,7 @@
 #include "graphs/OVCylindricalGraphView.h"
 
 #include "graphs/OVCylinderImageFilters.h"
+#include "platform/OVDispatch.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -18,6 +19,59 @@ constexpr float kBulgeShare = 0.1666f;
 bool isNoData(const OVGraphRange &range)
 {
     return range.min == DBL_MIN || range.max == DBL_MAX;
+}
+
+// The lines and curves of a path that come within `margin` of `band` (their end and control
+// points bound them), each run of them begun with a move to its first point. Inside the band it
+// strokes to the same pixels as the whole path; the turns of the series that lie off the image
+// are left out instead of being stroked and clipped.
+QPainterPath partNear(const QPainterPath &path, const QRectF &band, double margin)
+{
+    const QRectF near = band.adjusted(-margin, -margin, margin, margin);
+    QPainterPath part;
+    part.setFillRule(path.fillRule());
+    QPointF current;
+    bool joined = false; // whether the part's last element ends at `current`
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        if (e.isMoveTo()) {
+            current = e;
+            joined = false;
+            continue;
+        }
+        const bool curve = e.isCurveTo();
+        const QPointF end = curve ? QPointF(path.elementAt(i + 2)) : QPointF(e);
+        QRectF bounds = QRectF(current, end).normalized();
+        if (curve) {
+            bounds |= QRectF(QPointF(e), QSizeF(0.0, 0.0));
+            bounds |= QRectF(QPointF(path.elementAt(i + 1)), QSizeF(0.0, 0.0));
+        }
+        // A zero-height or zero-width rectangle never intersects; compare the ranges instead.
+        const bool meets = bounds.left() <= near.right() && near.left() <= bounds.right()
+                        && bounds.top() <= near.bottom() && near.top() <= bounds.bottom();
+        if (meets) {
+            if (!joined)
+                part.moveTo(current);
+            if (curve)
+                part.cubicTo(e, path.elementAt(i + 1), end);
+            else
+                part.lineTo(end);
+        }
+        joined = meets;
+        current = end;
+        if (curve)
+            i += 2;
+    }
+    return part;
+}
+
+// Strokes the parts of the path that can reach the painter's image under its current transform.
+void strokeOnImage(QPainter &painter, const QPainterPath &path, const QPen &pen, const QSize &imageSize)
+{
+    const QRectF band = painter.transform().inverted().mapRect(QRectF(QPointF(0.0, 0.0), QSizeF(imageSize)));
+    const QPainterPath part = partNear(path, band, pen.widthF() + 2.0);
+    if (!part.isEmpty())
+        painter.strokePath(part, pen);
 }
 
 } // namespace
@@ -146,73 +200,90 @@ QPainterPath OVCylindricalGraphView::seriesPath(const OVGraphRange &xRange) cons
     return pathFromOps(series);
 }
 
-OVCylindricalGraphView::Faces OVCylindricalGraphView::strokeFaces(const OVGraphRange &xRange, double scale)
+OVCylindricalGraphView::FacePlan OVCylindricalGraphView::facePlan(const OVGraphRange &xRange, double scale)
 {
-    const int w = int(std::lround(width() * scale));
-    const int h = int(std::lround(height() * scale));
-    const double H = h;
-    Faces faces{QImage(w, h, QImage::Format_ARGB32_Premultiplied), QImage(w, h, QImage::Format_ARGB32_Premultiplied)};
-    faces.front.fill(Qt::transparent);
-    faces.back.fill(Qt::transparent);
-
+    FacePlan plan;
+    plan.size = QSize(int(std::lround(width() * scale)), int(std::lround(height() * scale)));
     mStrokeRange = OVGraphRangeMake(mVerticalOffset - 90.0, mVerticalOffset + 90.0);
-    QPainterPath path = seriesPath(xRange);
+    plan.path = seriesPath(xRange);
     mStrokeRange.reset();
     if (scale != 1.0)
-        path = QTransform::fromScale(scale, scale).map(path);
-
+        plan.path = QTransform::fromScale(scale, scale).map(plan.path);
     const OVGraphRange data = rangeForData(dataPoints(), minDate(), maxDate());
-    const double F = std::ceil(float(data.max / 360.0)) * 360.0;
-    QPen pen(strokeColor(), strokeWidth() * scale);
-    pen.setCapStyle(Qt::RoundCap);
-    pen.setJoinStyle(Qt::RoundJoin);
+    plan.dataMin = data.min;
+    plan.topTurn = std::ceil(float(data.max / 360.0)) * 360.0;
+    plan.verticalOffset = mVerticalOffset;
+    plan.pen = QPen(strokeColor(), strokeWidth() * scale);
+    plan.pen.setCapStyle(Qt::RoundCap);
+    plan.pen.setJoinStyle(Qt::RoundJoin);
+    const OVCylinderGeometry g = geometry();
+    plan.cylinder = pixelCylinderRect(scale);
+    plan.endWidth = g.width * scale;
+    return plan;
+}
 
+void OVCylindricalGraphView::strokeFace(const FacePlan &plan, bool back, QImage &face)
+{
+    // The face images are kept from frame to frame (the turns of a drag draw into the same pixels).
+    if (face.size() != plan.size)
+        face = QImage(plan.size, QImage::Format_ARGB32_Premultiplied);
+    face.fill(Qt::transparent);
+    const double H = plan.size.height();
+    const double F = plan.topTurn;
     // Each turn of the series lies 2H further up; the front face shows the band round the
     // offset, the back face the band half a turn away, mirrored.
-    {
-        QPainter p(&faces.front);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.translate(0.0, F / 360.0 * 2.0 * H);
-        for (double k = mVerticalOffset + 90.0 + F; k > data.min; k -= 360.0) {
-            p.strokePath(path, pen);
-            p.translate(0.0, -2.0 * H);
-        }
-        p.strokePath(path, pen);
-    }
-    {
-        QPainter p(&faces.back);
-        p.setRenderHint(QPainter::Antialiasing);
+    QPainter p(&face);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (back) {
         p.translate(0.0, H);
         p.scale(1.0, -1.0);
         p.translate(0.0, -H);
-        p.translate(0.0, F / 360.0 * 2.0 * H);
-        for (double k = F + mVerticalOffset - 90.0; k > data.min; k -= 360.0) {
-            p.strokePath(path, pen);
-            p.translate(0.0, -2.0 * H);
-        }
-        p.strokePath(path, pen);
     }
-    return faces;
+    p.translate(0.0, F / 360.0 * 2.0 * H);
+    const double firstTurn = back ? F + plan.verticalOffset - 90.0 : plan.verticalOffset + 90.0 + F;
+    for (double k = firstTurn; k > plan.dataMin; k -= 360.0) {
+        strokeOnImage(p, plan.path, plan.pen, plan.size);
+        p.translate(0.0, -2.0 * H);
+    }
+    strokeOnImage(p, plan.path, plan.pen, plan.size);
 }
 
-OVCylindricalGraphView::Faces OVCylindricalGraphView::warpFaces(const Faces &faces, double scale) const
+void OVCylindricalGraphView::warpFace(const FacePlan &plan, bool back, const QImage &face, QImage &warped)
 {
-    const OVCylinderGeometry g = geometry();
-    const QRect r = QRectF(g.rect.x() * scale, g.rect.y() * scale, g.rect.width() * scale, g.rect.height() * scale)
-                        .toAlignedRect();
-    const double cw = g.width * scale;
-    const auto warp = [&](const QImage &face, float bulgeShare) {
-        if (r.width() <= 0 || r.height() <= 0)
-            return QImage();
-        OVResizeInCenterFilter shrink;
-        shrink.setInputImage(face.scaled(r.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-        shrink.setInputNewSize(QSizeF(r.width() * (r.width() - cw) / r.width(), r.height()));
-        OVHorizontalArchFilter arch;
-        arch.setInputImage(shrink.outputImage());
-        arch.setInputBulgePixels(bulgeShare * float(r.height()));
-        return arch.outputImage();
-    };
-    return Faces{warp(faces.front, -kBulgeShare), warp(faces.back, kBulgeShare)};
+    const QRect &r = plan.cylinder;
+    if (r.width() <= 0 || r.height() <= 0) {
+        warped = QImage();
+        return;
+    }
+    OVCylinderFaceWarp onto;
+    onto.setOutputSize(r.size());
+    onto.setFaceWidth(r.width() * (r.width() - plan.endWidth) / r.width());
+    onto.setBulgePixels((back ? kBulgeShare : -kBulgeShare) * float(r.height()));
+    onto.apply(face, warped);
+}
+
+OVCylindricalGraphView::Faces OVCylindricalGraphView::strokeFaces(const OVGraphRange &xRange, double scale)
+{
+    const FacePlan plan = facePlan(xRange, scale);
+    strokeFace(plan, false, mStrokedFaces.front);
+    strokeFace(plan, true, mStrokedFaces.back);
+    return mStrokedFaces;
+}
+
+QRect OVCylindricalGraphView::pixelCylinderRect(double scale) const
+{
+    const QRectF r = geometry().rect;
+    return QRectF(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale).toAlignedRect();
+}
+
+OVCylindricalGraphView::Faces OVCylindricalGraphView::warpFaces(const Faces &faces, double scale)
+{
+    FacePlan plan;
+    plan.cylinder = pixelCylinderRect(scale);
+    plan.endWidth = geometry().width * scale;
+    warpFace(plan, false, faces.front, mWarpedFaces.front);
+    warpFace(plan, true, faces.back, mWarpedFaces.back);
+    return mWarpedFaces;
 }
 
 void OVCylindricalGraphView::drawAverageLine(QPainter &painter, double scale, bool backFace) const
@@ -231,22 +302,38 @@ void OVCylindricalGraphView::drawAverageLine(QPainter &painter, double scale, bo
     painter.fillRect(QRectF(r.x() + cw / 2.0 + offset, y, r.width() - cw, scale), averageValueColor());
 }
 
-QImage OVCylindricalGraphView::compose(const Faces &warped, double scale) const
+const QImage &OVCylindricalGraphView::body(const QSize &size, double scale) const
 {
     const OVCylinderGeometry g = geometry();
     const QRectF r(g.rect.x() * scale, g.rect.y() * scale, g.rect.width() * scale, g.rect.height() * scale);
-    QImage composition(int(std::lround(width() * scale)), int(std::lround(height() * scale)),
-                       QImage::Format_ARGB32_Premultiplied);
-    composition.fill(Qt::transparent);
-    QPainter p(&composition);
+    const BodyKey key{size, r, g.width * scale, mCylinderColor};
+    if (key != mBodyKey || mBody.isNull()) {
+        mBody = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        mBody.fill(Qt::transparent);
+        QPainter p(&mBody);
+        drawCylinderInRect(p, r, g.width * scale);
+        mBodyKey = key;
+        ++mBodyRenderings;
+    }
+    return mBody;
+}
+
+QImage OVCylindricalGraphView::compose(const Faces &warped, double scale) const
+{
+    const QSize size(int(std::lround(width() * scale)), int(std::lround(height() * scale)));
+    const QRect r = pixelCylinderRect(scale);
+    if (mComposition.size() != size)
+        mComposition = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    mComposition.fill(Qt::transparent);
+    QPainter p(&mComposition);
     drawAverageLine(p, scale, true);
     if (!warped.back.isNull())
-        p.drawImage(r.toAlignedRect(), warped.back);
-    drawCylinderInRect(p, r, g.width * scale);
+        p.drawImage(r, warped.back);
+    p.drawImage(0, 0, body(size, scale));
     if (!warped.front.isNull())
-        p.drawImage(r.toAlignedRect(), warped.front);
+        p.drawImage(r, warped.front);
     drawAverageLine(p, scale, false);
-    return composition;
+    return mComposition;
 }
 
 void OVCylindricalGraphView::drawGraphForXRange(QPainter &painter, const OVGraphRange &xRange)
@@ -260,6 +347,14 @@ void OVCylindricalGraphView::drawGraphForXRange(QPainter &painter, const OVGraph
         return;
     }
     const double scale = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    const QImage composition = compose(warpFaces(strokeFaces(xRange, scale), scale), scale);
-    painter.drawImage(QRectF(0.0, 0.0, width(), height()), composition);
+    // The two faces are independent pictures from the same plan: they are drawn side by side on
+    // the pool (the calling thread takes part), each into its own kept images.
+    const FacePlan plan = facePlan(xRange, scale);
+    OVDispatch::apply(2, [&](size_t index) {
+        const bool back = index == 1;
+        QImage &stroked = back ? mStrokedFaces.back : mStrokedFaces.front;
+        strokeFace(plan, back, stroked);
+        warpFace(plan, back, stroked, back ? mWarpedFaces.back : mWarpedFaces.front);
+    });
+    painter.drawImage(QRectF(0.0, 0.0, width(), height()), compose(mWarpedFaces, scale));
 }

@@ -14,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+#include <tuple>
 
 #include <QLabel>
 
@@ -147,6 +149,73 @@ TEST(OVCylinderImageFilters, ResizeScalesAboutTheCentreOnBothAxes)
     EXPECT_EQ(shrunk.pixel(50, 30), qRgba(255, 0, 0, 255));
     resize.setInputImage(QImage());
     EXPECT_TRUE(resize.outputImage().isNull());
+}
+
+TEST(OVCylinderImageFilters, AreaScaleAveragesTheSourceUnderEachPixel)
+{
+    // Two by two blocks of one colour each, halved: every output pixel is its block's colour;
+    // a block split between two colours averages them.
+    QImage blocks = transparentImage(8, 4);
+    const QRgb colours[] = {qRgba(200, 0, 0, 200), qRgba(0, 0, 0, 0), qRgba(0, 100, 0, 100), qRgba(40, 40, 40, 255)};
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x)
+            blocks.setPixel(x, y, colours[x / 2]);
+    blocks.setPixel(6, 2, qRgba(0, 0, 0, 0));
+    blocks.setPixel(7, 3, qRgba(0, 0, 0, 0));
+    OVAreaScaleFilter half;
+    half.setInputImage(blocks);
+    half.setOutputSize(QSize(4, 2));
+    const QImage out = half.outputImage();
+    ASSERT_EQ(out.size(), QSize(4, 2));
+    for (int x = 0; x < 3; ++x) {
+        EXPECT_EQ(out.pixel(x, 0), colours[x]) << x;
+        EXPECT_EQ(out.pixel(x, 1), colours[x]) << x;
+    }
+    EXPECT_EQ(out.pixel(3, 1), qRgba(20, 20, 20, 127)) << "half the block transparent";
+
+    // Slightly smaller, as a face goes onto the cylinder: a line keeps its weight and its place.
+    const QImage line = verticalLine(120, 40, 60);
+    half.setInputImage(line);
+    half.setOutputSize(QSize(116, 38));
+    const QImage shrunk = half.outputImage();
+    for (int y = 0; y < 38; ++y)
+        EXPECT_NEAR(rowCentre(shrunk, y), 60.5 * 116 / 120, 0.1) << y;
+}
+
+TEST(OVCylinderImageFilters, FaceWarpGivesTheThreeFiltersPixels)
+{
+    // A line over several rows and columns, at sizes where the shrink is strong and weak.
+    QImage face = transparentImage(300, 90);
+    {
+        QPainter painter(&face);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(QColor(255, 40, 0), 5.0));
+        painter.drawLine(QPointF(10, 80), QPointF(150, 5));
+        painter.drawLine(QPointF(150, 5), QPointF(295, 88));
+    }
+    for (const auto &[size, faceWidth, bulge] :
+         {std::tuple{QSize(296, 86), 267.0, -14.3}, std::tuple{QSize(290, 60), 150.0, 10.0}}) {
+        OVAreaScaleFilter scale;
+        scale.setInputImage(face);
+        scale.setOutputSize(size);
+        OVResizeInCenterFilter resize;
+        resize.setInputImage(scale.outputImage());
+        resize.setInputNewSize(QSizeF(faceWidth, size.height()));
+        OVHorizontalArchFilter arch;
+        arch.setInputImage(resize.outputImage());
+        arch.setInputBulgePixels(bulge);
+        const QImage expected = arch.outputImage();
+
+        OVCylinderFaceWarp warp;
+        warp.setOutputSize(size);
+        warp.setFaceWidth(faceWidth);
+        warp.setBulgePixels(bulge);
+        QImage warped(size, QImage::Format_ARGB32_Premultiplied);
+        warped.fill(Qt::red); // reused pixels are all overwritten
+        warp.apply(face, warped);
+        EXPECT_EQ(warped, expected) << faceWidth;
+        EXPECT_FALSE(allTransparent(warped));
+    }
 }
 
 TEST(OVCylindricalGraphView, DirectionsLandWhereTheGeometrySaysAndTheBackFaceIsDimmed)
@@ -285,6 +354,49 @@ TEST(OVCylindricalGraphView, ImageAtDevicePixelRatioTwo)
     const QImage image = render(view, 2.0);
     EXPECT_TRUE(imageMatches(image, QStringLiteral("graphs/cylinder_dpr2"), {3, image.width() * image.height() / 500}));
     EXPECT_EQ(view.dataPoints()[3].y, 370.0);
+}
+
+TEST(OVCylindricalGraphView, KeepsItsBodyUntilTheSizeScaleOrColourChanges)
+{
+    OVCylindricalGraphView view;
+    showDirection(view, 45, 0);
+    const QImage first = render(view, 1.0);
+    EXPECT_EQ(view.bodyRenderings(), 1);
+    // A repaint with nothing changed, or with only the series and its rotation changed, reuses it.
+    EXPECT_EQ(render(view, 1.0), first);
+    EXPECT_EQ(view.bodyRenderings(), 1);
+    view.setVerticalOffset(30);
+    view.setStrokeColor(QColor(0, 0, 255));
+    render(view, 1.0);
+    EXPECT_EQ(view.bodyRenderings(), 1);
+
+    struct Change
+    {
+        const char *what;
+        std::function<void(OVCylindricalGraphView &)> apply;
+        double scale;
+    };
+    const std::vector<Change> changes = {
+        // A hidden view has its resize event only when shown: setting the points again places
+        // them for the new width.
+        {"size", [](OVCylindricalGraphView &v) { v.resize(500, 120); v.setDataPoints(v.dataPoints()); }, 1.0},
+        {"device pixel ratio", [](OVCylindricalGraphView &) {}, 2.0},
+        {"colour", [](OVCylindricalGraphView &v) { v.setCylinderColor(QColor(200, 60, 60)); }, 2.0},
+    };
+    for (size_t i = 0; i < changes.size(); ++i) {
+        SCOPED_TRACE(changes[i].what);
+        changes[i].apply(view);
+        const QImage image = render(view, changes[i].scale);
+        EXPECT_EQ(view.bodyRenderings(), int(i) + 2);
+        // The same picture as a view that never kept a body.
+        OVCylindricalGraphView fresh;
+        showDirection(fresh, 45, 0);
+        fresh.setVerticalOffset(30);
+        fresh.setStrokeColor(QColor(0, 0, 255));
+        for (size_t j = 0; j <= i; ++j)
+            changes[j].apply(fresh);
+        EXPECT_EQ(image, render(fresh, changes[i].scale));
+    }
 }
 
 TEST(NBMultiGraphPartCylinder, BuildsTheCylindricalPairAndTurnsTheMeanToTheFront)

@@ -3,7 +3,7 @@
 // report or more regions is a finding. The credits are laid out for the regions found, as the
 // view does.
 #include "FuzzSupport.h"
-#include "map/OVMapAttributionView.h"
+#include "map/views/OVMapAttributionView.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // two vertices or none, so the vertex count is even and never more than two per line; a crash,
 // sanitizer report or another count is a finding.
 #include "FuzzSupport.h"
-#include "map/gl/OVMapVectorLayers.h"
+#include "map/layers/OVMapVectorLayers.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // token may decode off the globe, as the format's arithmetic gives; drawing copes with that);
 // a crash, sanitizer report, hang or a number that is not finite is a finding.
 #include "FuzzSupport.h"
-#include "map/gl/OVMapHPCSurfaceAnalysisSurfaceFeature.h"
+#include "map/layers/OVMapHPCSurfaceAnalysisSurfaceFeature.h"
 
 #include <cmath>
 #include <cstddef>

@@ -203,6 +203,8 @@ void BM_WidestFramePointsFloor(benchmark::State &state)
     for (const OVGeoVertex &p : layer->particles())
         points.insert(points.end(), {p.x0, p.y0, p.red, p.green, p.blue, p.alpha});
     const auto count = GLsizei(layer->particles().size());
+    // Plain points, whatever a layer drawn before in this context left enabled.
+    f->glDisable(GL_POINT_SMOOTH);
     f->glPointSize(float(OVMapParticleModeLayer::pointSizeForColumns(
         uint64_t(state.range(0)), kWideFrame.width() / (kWidestRect.maxPoint.longitude - kWidestRect.minPoint.longitude))));
     f->glEnableClientState(GL_VERTEX_ARRAY);

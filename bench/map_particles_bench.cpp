@@ -1,13 +1,13 @@
 // bench-libraries: nimbrel_map
 // The wind particles and the front symbols: one movement step for 19,764 particles (lattice of
 // 122 columns) and 212,400 (400 columns), on one thread and spread over the pool; one particle
-// frame (one trail sprite per particle, the date-line copy) into a 1600 x 1000 framebuffer with glFinish; and
-// the symbol placement of 20 fronts. Target: a step and a frame of 19,764 particles within one
-// timer interval (33 ms) on llvmpipe. At the widest zoom of a 1400 x 960 map, 19,764 and the
-// default density's 29,700 particles (150 columns), as drawn again unchanged and after a step
-// (the array uploaded again), each beside a floor drawn in the same run:
-// the bare context drawing as many plain GL_POINTS of the layer's head size. The memory case
-// reports the resident set at each step of making a default-density layer and drawing it.
+// frame (one trail sprite per particle, the date-line copy) into a 1600 x 1000 framebuffer
+// with glFinish; and the symbol placement of 20 fronts. Target: a step and a frame of 19,764
+// particles within one timer interval (33 ms) on llvmpipe. At the widest zoom of a 1400 x 960
+// map, 19,764 and the default density's 29,700 particles (150 columns), as drawn again
+// unchanged and after a step (the array uploaded again), each beside a floor drawn in the same
+// run: the bare context drawing as many plain GL_POINTS of the layer's head size. The memory
+// case reports the resident set at each step of making a default-density layer and drawing it.
 //
 // Needs an X display with OpenGL: xvfb-run -a -s "-screen 0 1600x1000x24" ./map_particles_bench
 #include "MapBenchGL.h"

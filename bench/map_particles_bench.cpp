@@ -1,12 +1,13 @@
 // bench-libraries: nimbrel_map
 // The wind particles and the front symbols: one movement step for 19,764 particles (lattice of
 // 122 columns) and 212,400 (400 columns), on one thread and spread over the pool; one particle
-// frame (four point draws, the date-line copy) into a 1600 x 1000 framebuffer with glFinish; and
-// the symbol placement of 20 fronts. Target: a step and a frame of 19,764 particles within one
-// timer interval (33 ms) on llvmpipe. At the widest zoom of a 1400 x 960 map, 19,764 and the
-// default density's 29,700 particles (150 columns), each beside a floor drawn in the same run:
-// the bare context drawing as many plain GL_POINTS of the layer's head size. The memory case
-// reports the resident set at each step of making a default-density layer and drawing it.
+// frame (one trail sprite per particle, the date-line copy) into a 1600 x 1000 framebuffer
+// with glFinish; and the symbol placement of 20 fronts. Target: a step and a frame of 19,764
+// particles within one timer interval (33 ms) on llvmpipe. At the widest zoom of a 1400 x 960
+// map, 19,764 and the default density's 29,700 particles (150 columns), as drawn again
+// unchanged and after a step (the array uploaded again), each beside a floor drawn in the same
+// run: the bare context drawing as many plain GL_POINTS of the layer's head size. The memory
+// case reports the resident set at each step of making a default-density layer and drawing it.
 //
 // Needs an X display with OpenGL: xvfb-run -a -s "-screen 0 1600x1000x24" ./map_particles_bench
 #include "MapBenchGL.h"
@@ -83,7 +84,9 @@ std::shared_ptr<OVMapParticleModeLayer> windLayer(BenchController &controller, i
     layer->invalidateTimers();
     layer->resizeParticleArrayUsingNumXParticles(columns);
     layer->setGrids(grids[0], grids[1], grids[2]);
-    for (int i = 0; i < 60; ++i) // every set visible and off its lattice point
+    // Set ages -10, 40 and 90: all three sets visible (two of them half faded) and off their
+    // lattice points. After 60 steps the third set would be back before its fade-in, invisible.
+    for (int i = 0; i < 40; ++i)
         layer->moveParticlesByTimeInterval(2.0);
     return layer;
 }
@@ -165,16 +168,29 @@ void BM_WidestFrame(benchmark::State &state)
     QOpenGLFunctions_2_1 *f = MapBenchGL::shared().gl;
     BenchController controller(kWidestRect, kWideFrame);
     auto layer = windLayer(controller, state.range(0));
+    const bool moved = state.range(1) != 0;
     layer->draw();
     f->glFinish();
     for (auto _ : state) {
+        if (moved) {
+            // A changed particle array, as after each step: the frame uploads it again.
+            state.PauseTiming();
+            layer->setElevation(0.0);
+            state.ResumeTiming();
+        }
         f->glClear(GL_COLOR_BUFFER_BIT);
         layer->draw();
         f->glFinish();
     }
     state.counters["particles"] = double(layer->particles().size());
 }
-BENCHMARK(BM_WidestFrame)->ArgName("columns")->Arg(122)->Arg(150)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WidestFrame)
+    ->ArgNames({"columns", "moved"})
+    ->Args({122, 0})
+    ->Args({122, 1})
+    ->Args({150, 0})
+    ->Args({150, 1})
+    ->Unit(benchmark::kMillisecond);
 
 // The floor: the same number of plain points at the layer's head size, one draw, same target.
 void BM_WidestFramePointsFloor(benchmark::State &state)
@@ -187,6 +203,8 @@ void BM_WidestFramePointsFloor(benchmark::State &state)
     for (const OVGeoVertex &p : layer->particles())
         points.insert(points.end(), {p.x0, p.y0, p.red, p.green, p.blue, p.alpha});
     const auto count = GLsizei(layer->particles().size());
+    // Plain points, whatever a layer drawn before in this context left enabled.
+    f->glDisable(GL_POINT_SMOOTH);
     f->glPointSize(float(OVMapParticleModeLayer::pointSizeForColumns(
         uint64_t(state.range(0)), kWideFrame.width() / (kWidestRect.maxPoint.longitude - kWidestRect.minPoint.longitude))));
     f->glEnableClientState(GL_VERTEX_ARRAY);

@@ -1,5 +1,6 @@
 // The wind particles drawn into an offscreen framebuffer and read back: colour of the lattice
-// points, the copy across the date line, and an empty layer.
+// points, the trail behind a moving particle, a particle that jumped across the date line, the
+// copy across the date line, and an empty layer.
 #include "map/layers/OVMapParticleModeLayer.h"
 
 #include "core/OVGrid.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -97,6 +99,54 @@ TEST_F(ParticleDrawing, CalmFreezingAirShowsRampEntry40OnTheLattice)
     }
     // Between lattice points: nothing.
     EXPECT_EQ(at(image, 1.8, 1.8), QColor(Qt::black));
+}
+
+/// An east wind that moves a particle on the equator `degrees` of longitude per full-speed step.
+double eastWindForDegreesPerStep(double degrees)
+{
+    return degrees * OVMapParticleModeLayer::kCircumferenceKm / (2.0 * 360.0);
+}
+
+TEST_F(ParticleDrawing, AMovingParticleShowsItsThreeLastPlacesBehindItEachSmaller)
+{
+    // 20 px per degree (head 3 px wide), lattice longitude 0 and latitude 0 on pixel centres.
+    begin(QSize(400, 200), OVGeoRectMake(-4.975, -5.025, 5.025, 14.975));
+    layer->setGrids(uniformGrid(eastWindForDegreesPerStep(0.5)), uniformGrid(0.0), uniformGrid(273.15));
+    for (int step = 0; step < 3; ++step)
+        layer->moveParticlesByTimeInterval(2.0);
+    layer->draw();
+    const QImage image = gl->readBack();
+    const QColor expected = rampColor(40);
+    // Head at 1.5 degrees, then 1.0, 0.5 and the lattice point, 10 px apart.
+    int previousBrightness = std::numeric_limits<int>::max();
+    for (const double longitude : {1.5, 1.0, 0.5, 0.0}) {
+        const QColor centre = at(image, 0.0, longitude);
+        EXPECT_TRUE(near(centre, expected)) << longitude << " " << centre.name().toStdString();
+        // One pixel off the centre the larger dots still cover it fully, the smaller ones less.
+        const QColor side = at(image, 0.05, longitude);
+        const int brightness = side.red() + side.green() + side.blue();
+        EXPECT_LT(brightness, previousBrightness) << "dot at " << longitude << " no smaller than the one before";
+        previousBrightness = brightness;
+    }
+    EXPECT_TRUE(near(at(image, 0.05, 1.5), expected)) << "the head is 3 px wide";
+    for (const double longitude : {1.25, 0.75, 0.25, -0.5})
+        EXPECT_EQ(at(image, 0.0, longitude), QColor(Qt::black)) << "between or ahead of dots at " << longitude;
+}
+
+TEST_F(ParticleDrawing, AParticleThatCrossedTheDateLineIsDrawnWhereItIsNow)
+{
+    // Column 99 (176.4) moves 1.5 degrees a step: 177.9, 179.4, then across to -179.1, its
+    // trail left on the far side. Column 0 (-180) is at -175.5 with its trail behind it.
+    begin(QSize(200, 100), OVGeoRectMake(-5.0, -180.0, 5.0, -160.0)); // 10 px per degree
+    layer->setGrids(uniformGrid(eastWindForDegreesPerStep(1.5)), uniformGrid(0.0), uniformGrid(273.15));
+    for (int step = 0; step < 3; ++step)
+        layer->moveParticlesByTimeInterval(2.0);
+    layer->draw();
+    const QImage image = gl->readBack();
+    EXPECT_TRUE(near(at(image, 0.0, -179.1), rampColor(40))) << at(image, 0.0, -179.1).name().toStdString();
+    EXPECT_TRUE(near(at(image, 0.0, -175.5), rampColor(40))) << "column 0's head";
+    EXPECT_EQ(at(image, 0.0, -177.75), QColor(Qt::black)) << "between column 0's dots";
+    EXPECT_EQ(at(image, 3.0, -179.1), QColor(Qt::black)) << "no sprite stretched across the map";
 }
 
 TEST_F(ParticleDrawing, AcrossTheDateLineParticlesShowAgainATurnAway)

@@ -2,6 +2,7 @@
 
 #include "map/OVMapControllerInterface.h"
 #include "map/OVMapSupportedView.h"
+#include "map/gl/OVCurrentGL.h"
 #include "platform/OVLog.h"
 
 #include <QOpenGLContext>
@@ -76,6 +77,21 @@ bool OVMapLayer::shouldSmoothPoints()
     }
     mHaveCheckedSmoothPointCompatibility = true;
     return mSmoothPointCompatible;
+}
+
+void OVMapLayer::deleteBufferOfGroup(uint32_t buffer, QOpenGLContextGroup *group) const
+{
+    if (buffer == 0 || !group)
+        return;
+    QOpenGLContext *current = QOpenGLContext::currentContext();
+    if (current && current->shareGroup() == group) {
+        if (QOpenGLFunctions_2_1 *gl = OVCurrentGLFunctions())
+            gl->glDeleteBuffers(1, &buffer);
+        return;
+    }
+    const std::shared_ptr<OVTextureLoader> loader = textureLoader();
+    if (loader && loader->context() && loader->context()->shareGroup() == group)
+        loader->queueDeleteBufferJob(buffer);
 }
 
 double OVMapLayer::layerScaleFactor() const

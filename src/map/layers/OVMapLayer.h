@@ -18,6 +18,7 @@
 #include <optional>
 
 class OVMapControllerInterface;
+class QOpenGLContextGroup;
 
 class OVMapLayer
 {
@@ -75,6 +76,11 @@ public:
 protected:
     /// Asks this layer's controller's view, when there is one, for a frame.
     void redrawView() const { redrawViewOf(mMapController); }
+    /// Deletes a vertex buffer made in `group`. Buffer names belong to a share group: deleting
+    /// the name in another group's context would free someone else's buffer. Without a context
+    /// of the group current, the texture loader (which shares it) deletes it; a group that is
+    /// gone took its buffers with it.
+    void deleteBufferOfGroup(uint32_t buffer, QOpenGLContextGroup *group) const;
 
 private:
     double mElevation = 0.0;

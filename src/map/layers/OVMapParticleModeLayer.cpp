@@ -196,6 +196,9 @@ OVMapParticleModeLayer::~OVMapParticleModeLayer()
     invalidateTimers();
     OVNotificationCenter::defaultCenter().removeObserver(this);
     const std::lock_guard lock(lockQueue);
+    QPointer<QOpenGLContextGroup> group;
+    const uint32_t buffer = mTrails.takeBuffer(&group);
+    deleteBufferOfGroup(buffer, group);
     mParticles.clear();
     mUGrid.reset();
     mVGrid.reset();
@@ -279,6 +282,7 @@ void OVMapParticleModeLayer::resizeParticleArrayUsingNumXParticles(int64_t colum
     const Placement where = placement();
     const auto z = float(elevation());
     const std::lock_guard lock(lockQueue);
+    ++mParticlesGeneration;
     std::vector<OVGeoVertex>().swap(mParticles);
     mNumXParticles = columns > 0 ? uint64_t(columns) : 0;
     mNumYParticles = rowsForColumns(mNumXParticles);
@@ -308,6 +312,7 @@ void OVMapParticleModeLayer::setElevation(double elevation)
     const std::lock_guard lock(lockQueue);
     if (mParticles.empty())
         return;
+    ++mParticlesGeneration;
     OVGeoVertex *particles = mParticles.data();
     const uint64_t numX = mNumXParticles;
     OVDispatch::apply(size_t(kSetCount * mNumYParticles), [&](size_t block) {
@@ -490,6 +495,7 @@ void OVMapParticleModeLayer::moveParticlesByTimeInterval(double f)
     if (vValues.size() != uValues.size() || tValues.size() != uValues.size())
         return;
 
+    ++mParticlesGeneration;
     const auto latitudeStep = float(f * (1.0 / kCircumferenceKm) * 360.0);
     const auto longitudeStep = float(f * 360.0);
     for (int set = 0; set < kSetCount; ++set) {
@@ -544,12 +550,14 @@ void OVMapParticleModeLayer::moveParticlesByTimeInterval(double f)
 
 // ---- Drawing ----
 
-void OVMapParticleModeLayer::drawGroupLocked(float pointSize)
+void OVMapParticleModeLayer::drawPointsLocked(float pointSize)
 {
     QOpenGLFunctions_2_1 *gl = OVCurrentGLFunctions();
     const auto count = GLsizei(mParticles.size());
     const OVGeoVertex *first = mParticles.data();
     constexpr GLsizei stride = sizeof(OVGeoVertex);
+    gl->glEnableClientState(GL_VERTEX_ARRAY);
+    gl->glEnableClientState(GL_COLOR_ARRAY);
     gl->glColorPointer(4, GL_FLOAT, stride, &first->red);
     const float *positions[4] = {&first->x0, &first->x1, &first->x2, &first->x3};
     const float scales[4] = {1.0f, 0.8f, 0.6f, 0.4f};
@@ -558,6 +566,17 @@ void OVMapParticleModeLayer::drawGroupLocked(float pointSize)
         gl->glVertexPointer(3, GL_FLOAT, stride, positions[k]);
         gl->glDrawArrays(GL_POINTS, 0, count);
     }
+    gl->glDisableClientState(GL_COLOR_ARRAY);
+    gl->glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+void OVMapParticleModeLayer::drawSpritesLocked()
+{
+    QOpenGLFunctions_2_1 *gl = OVCurrentGLFunctions();
+    const uint64_t perSet = mNumXParticles * mNumYParticles;
+    for (int set = 0; set < kSetCount; ++set)
+        if (mParticleSetAlpha[size_t(set)] > 0.0f)
+            mTrails.drawRange(gl, uint64_t(set) * perSet, perSet);
 }
 
 void OVMapParticleModeLayer::draw()
@@ -570,30 +589,40 @@ void OVMapParticleModeLayer::draw()
     const OVMapSupportedView *view = mapController() ? mapController()->view() : nullptr;
     const double p = view ? view->resolutionPixelsPerDegree() : 0.0;
     const OVGeoRect visible = view ? view->visibleGeoRect() : OVGeoRect{};
-    if (shouldSmoothPoints())
-        gl->glEnable(GL_POINT_SMOOTH);
+    const bool smooth = shouldSmoothPoints();
     const double scale = layerScaleFactor();
 
     const std::lock_guard lock(lockQueue);
     if (mParticles.empty())
         return;
     const auto size = float(scale * pointSizeForColumns(mNumXParticles, p));
-    gl->glEnableClientState(GL_VERTEX_ARRAY);
-    gl->glEnableClientState(GL_COLOR_ARRAY);
-    drawGroupLocked(size);
+    const bool sprites = mTrails.prepare(gl);
+    if (sprites) {
+        mTrails.upload(gl, mParticles, mParticlesGeneration);
+        mTrails.begin(gl, size);
+    } else if (smooth) {
+        gl->glEnable(GL_POINT_SMOOTH);
+    }
+    const auto drawGroup = [&] {
+        if (sprites)
+            drawSpritesLocked();
+        else
+            drawPointsLocked(size);
+    };
+    drawGroup();
     // Across the date line the same particles again, a turn of the globe (360 units in either
     // projection) to the side.
     const auto drawShifted = [&](float dx) {
         gl->glMatrixMode(GL_MODELVIEW);
         gl->glPushMatrix();
         gl->glTranslatef(dx, 0.0f, 0.0f);
-        drawGroupLocked(size);
+        drawGroup();
         gl->glPopMatrix();
     };
     if (visible.minPoint.longitude < -180.0)
         drawShifted(-360.0f);
     if (visible.maxPoint.longitude > 180.0)
         drawShifted(360.0f);
-    gl->glDisableClientState(GL_COLOR_ARRAY);
-    gl->glDisableClientState(GL_VERTEX_ARRAY);
+    if (sprites)
+        mTrails.end(gl);
 }

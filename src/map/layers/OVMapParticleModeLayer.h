@@ -2,7 +2,9 @@
 // times a second along the near-surface wind of two model grids, coloured by a temperature grid,
 // faded in and out over a life of about five seconds and put back on the lattice when it ends.
 // Each point is drawn with a trail of its three previous positions, each smaller than the last,
-// and once more shifted by a turn of the globe when the view crosses the date line.
+// and once more shifted by a turn of the globe when the view crosses the date line: one sprite
+// per particle (`OVMapParticleTrailRenderer`), one draw per visible set; four plain points per
+// particle where the context cannot build the sprite program.
 //
 // Grids come from an `OVMapParticleDataSource` (the shared one unless the maker gives another);
 // an answer with a null grid keeps the grids already held.
@@ -18,6 +20,7 @@
 #include "map/layers/OVMapLayerControls.h"
 #include "core/OVMapParticleDataSource.h"
 #include "map/layers/OVMapLayer.h"
+#include "map/layers/OVMapParticleTrailRenderer.h"
 #include "platform/OVClock.h"
 
 #include <QDateTime>
@@ -152,7 +155,10 @@ private:
     static void placeRowOnLattice(OVGeoVertex *rowStart, uint64_t row, uint64_t numX, uint64_t numY,
                                   const Placement &placement, float z);
     void reseedSetLocked(int set, const Placement &placement);
-    void drawGroupLocked(float pointSize);
+    /// The fixed-function fallback: four point draws, head and trail.
+    void drawPointsLocked(float pointSize);
+    /// One draw per set that is not fully faded.
+    void drawSpritesLocked();
 
     OVMapParticleDataSourcePtr mSource;
     const OVClock &mClock;
@@ -167,6 +173,8 @@ private:
     uint64_t mNumXParticles = 0;              // under lockQueue
     uint64_t mNumYParticles = 0;              // under lockQueue
     std::vector<OVGeoVertex> mParticles;      // under lockQueue; 3 x columns x rows
+    uint64_t mParticlesGeneration = 0;        // under lockQueue; counts changes of mParticles
+    OVMapParticleTrailRenderer mTrails;       // under lockQueue; drawing thread
     std::array<int32_t, kSetCount> mParticleSetAge{-50, 0, 50};
     std::array<float, kSetCount> mParticleSetAlpha{};
     bool mUseDarkColors = false; // under lockQueue

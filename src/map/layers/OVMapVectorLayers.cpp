@@ -71,20 +71,7 @@ OVMapLinesLayer::OVMapLinesLayer(OVMapControllerInterface *mapController,
 
 OVMapLinesLayer::~OVMapLinesLayer()
 {
-    if (mVertexVBOID == 0)
-        return;
-    // Buffer names belong to a share group: deleting the name in another group's context would
-    // free someone else's buffer. Without a context of the group current, the loader (which
-    // shares it) deletes it; a group that is gone took its buffers with it.
-    QOpenGLContext *current = QOpenGLContext::currentContext();
-    if (current && mVertexBufferGroup && current->shareGroup() == mVertexBufferGroup) {
-        if (QOpenGLFunctions_2_1 *gl = OVCurrentGLFunctions())
-            gl->glDeleteBuffers(1, &mVertexVBOID);
-        return;
-    }
-    const std::shared_ptr<OVTextureLoader> loader = textureLoader();
-    if (loader && loader->context() && mVertexBufferGroup && loader->context()->shareGroup() == mVertexBufferGroup)
-        loader->queueDeleteBufferJob(mVertexVBOID);
+    deleteBufferOfGroup(mVertexVBOID, mVertexBufferGroup);
 }
 
 std::vector<OVGeoVertex> OVMapLinesLayer::parseBoundaryText(const QByteArray &text)

@@ -354,7 +354,7 @@ TEST_F(LocationPanelsTest, ReturnInEitherPanelAddsWhatWasTypedOrChosen)
     auto *searchBox = outlet<QLineEdit>(sheet, "searchBox");
     searchBox->setFocus();
     QTest::keyClicks(searchBox, QStringLiteral("Portland"));
-    ASSERT_FALSE(panels->locationSearch().isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return !panels->locationSearch().isEmpty(); }, 60000)) << "the search answered";
     const QString first = panels->locationSearch().first().value(QStringLiteral("city")).toString();
     QTest::keyClick(searchBox, Qt::Key_Return);
     EXPECT_FALSE(sheet->isVisible());

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git lld
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libqt6svg6-dev qt6-positioning-dev
   qt6-l10n-tools libqt6sql6-sqlite
   libicu-dev libsqlite3-dev sqlite3 libopenjp2-7-dev libplist-dev

@@ -51,6 +51,9 @@ void configureApplication(QApplication &application)
         char byte = 0;
         [[maybe_unused]] const ssize_t got = ::read(gSignalPipe[1], &byte, 1);
         notifier->setEnabled(false);
+        // What the window system reported before the signal (a resize, a move) is taken in
+        // first, so the geometry written at quit is the one on screen.
+        QCoreApplication::processEvents();
         QCoreApplication::quit();
     });
     struct sigaction action = {};

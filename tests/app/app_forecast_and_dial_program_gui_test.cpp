@@ -158,11 +158,24 @@ TEST(ForecastAndDialProgram, StripAndDialOnTheRealClock)
     const QRect strip(0, top, stripRight, 196);
     const QImage before = shot.copy(strip);
     const QPoint grip(stripRight / 2 + 100, top + 100);
+    // Each picture is taken again until it shows the move (or a generous deadline passes).
     app.drag(grip, grip - QPoint(150, 0));
-    const QImage dragged = app.screenshot(testOutputPath("forecast_dragged.png")).copy(strip);
+    QImage dragged;
+    waitUntil(
+        [&] {
+            dragged = app.screenshot(testOutputPath("forecast_dragged.png")).copy(strip);
+            return dragged != before;
+        },
+        10000);
     EXPECT_NE(dragged, before);
     app.wheel(grip, 40);
-    const QImage back = app.screenshot(testOutputPath("forecast_back.png")).copy(strip);
+    QImage back;
+    waitUntil(
+        [&] {
+            back = app.screenshot(testOutputPath("forecast_back.png")).copy(strip);
+            return back == before;
+        },
+        10000);
     EXPECT_EQ(back, before);
 
     EXPECT_TRUE(app.terminate());

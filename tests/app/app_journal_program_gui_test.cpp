@@ -159,8 +159,17 @@ TEST(JournalProgram, AnEntryTypedInTheRunningProgramIsStoredAndTheJournalReopens
     }
     ASSERT_TRUE(stored) << "no entry with the typed text at " << entry.toStdString();
 
+    // The calendar shows the clicked day once it has drawn again: the screen is taken until it
+    // does, or a generous deadline passes.
     const QString shotPath = testOutputPath(QStringLiteral("journal.png"));
-    const QImage journalShot = app.screenshot(shotPath);
+    QImage journalShot;
+    waitUntil(
+        [&] {
+            journalShot = app.screenshot(shotPath);
+            return !journalShot.isNull() && layout.dayColour(journalShot, today.day()) == QColor(255, 255, 128)
+                   && layout.dayColour(journalShot, otherDay) == QColor(196, 224, 251);
+        },
+        10000);
     std::cout << "journal: " << shotPath.toStdString() << std::endl;
     ASSERT_FALSE(journalShot.isNull());
     EXPECT_EQ(layout.dayColour(journalShot, today.day()), QColor(255, 255, 128)) << "today highlighted";

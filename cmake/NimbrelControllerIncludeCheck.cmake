@@ -6,26 +6,21 @@
 # Run as a script: cmake -DSOURCE_DIR=<src folder> -P NimbrelControllerIncludeCheck.cmake
 # or include() it and call nimbrel_check_controller_includes(<src folder>) at configure time.
 
+include(${CMAKE_CURRENT_LIST_DIR}/NimbrelSourceScan.cmake)
+
 function(nimbrel_check_controller_includes source_dir)
   get_filename_component(source_dir "${source_dir}" ABSOLUTE)
   file(GLOB_RECURSE sources "${source_dir}/*.h" "${source_dir}/*.cpp")
   list(SORT sources)
   set(include_pattern "#[ \t]*include[ \t]*[\"<]app/NBController\\.h[\">]")
-  set(failures "")
+  set(outside_root "")
   foreach(source IN LISTS sources)
     file(RELATIVE_PATH where "${source_dir}" "${source}")
-    if(where MATCHES "^app/(NBController[A-Za-z]*\\.(h|cpp)|main\\.cpp)$")
-      continue()
+    if(NOT where MATCHES "^app/(NBController[A-Za-z]*\\.(h|cpp)|main\\.cpp)$")
+      list(APPEND outside_root "${source}")
     endif()
-    file(STRINGS "${source}" lines REGEX "${include_pattern}")
-    foreach(line IN LISTS lines)
-      string(REGEX REPLACE "//.*$" "" code "${line}")
-      if(code MATCHES "${include_pattern}")
-        string(STRIP "${code}" code)
-        string(APPEND failures "\n  ${where}: ${code}")
-      endif()
-    endforeach()
   endforeach()
+  nimbrel_scan_sources(failures "${source_dir}" "${include_pattern}" ${outside_root})
   if(failures)
     message(FATAL_ERROR "Only the application controller's own files include its header; "
                         "hand the part what it needs instead:${failures}")

@@ -1,6 +1,8 @@
 # Views are handed their state: none includes the application controller or reaches a shared
 # client or controller by itself. Run as a script:
 #   cmake -DSOURCE_DIR=<src folder> -P NimbrelViewIsolationCheck.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/NimbrelSourceScan.cmake)
+
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "SOURCE_DIR is not set")
 endif()
@@ -11,21 +13,7 @@ foreach(name locations/NBTableView NBCurrentConditionsView NBBaseView locations/
 endforeach()
 # The controller's header, its instance, and the process-wide clients and controllers.
 set(forbidden "app/NBController\\.h|NBController::instance|shared[A-Za-z]*(Client|Controller|Manager)\\(")
-set(failures "")
-foreach(view IN LISTS views)
-  if(NOT EXISTS "${view}")
-    continue()
-  endif()
-  file(STRINGS "${view}" lines REGEX "${forbidden}")
-  foreach(line IN LISTS lines)
-    string(REGEX REPLACE "//.*$" "" code "${line}")
-    if(code MATCHES "${forbidden}")
-      file(RELATIVE_PATH where "${SOURCE_DIR}" "${view}")
-      string(STRIP "${code}" code)
-      string(APPEND failures "\n  ${where}: ${code}")
-    endif()
-  endforeach()
-endforeach()
+nimbrel_scan_sources(failures "${SOURCE_DIR}" "${forbidden}" ${views})
 if(failures)
   message(FATAL_ERROR "Views reaching for the controller or a shared client:${failures}")
 endif()

@@ -1,0 +1,21 @@
+# nimbrel_scan_sources(<out> <source_dir> <pattern> <files...>): appends to <out>, for every
+# line of the files that matches <pattern> outside a // comment, "\n  <path under source_dir>:
+# <line>". Missing files are passed over. Shared by the configure-time source checks.
+function(nimbrel_scan_sources out source_dir pattern)
+  set(found "")
+  foreach(source IN LISTS ARGN)
+    if(NOT EXISTS "${source}")
+      continue()
+    endif()
+    file(STRINGS "${source}" lines REGEX "${pattern}")
+    foreach(line IN LISTS lines)
+      string(REGEX REPLACE "//.*$" "" code "${line}")
+      if(code MATCHES "${pattern}")
+        file(RELATIVE_PATH where "${source_dir}" "${source}")
+        string(STRIP "${code}" code)
+        string(APPEND found "\n  ${where}: ${code}")
+      endif()
+    endforeach()
+  endforeach()
+  set(${out} "${found}" PARENT_SCOPE)
+endfunction()

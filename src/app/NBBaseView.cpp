@@ -60,8 +60,6 @@ NBBaseView::~NBBaseView()
 void NBBaseView::awakeFromNib(NBScheduler &scheduler)
 {
     mScheduler = &scheduler;
-    // The map comes later, but its window must be ready for it before it is shown.
-    NBMainPanels::prepareWindowForMap(this);
     scheduler.callAfter(kSetupDelay, this, [this] { setupViews(); });
     OVNotificationCenter &center = OVNotificationCenter::defaultCenter();
     center.addObserver(this, OVNotifyRedisplayEverything, [this](const OVNotification &) { refreshDisplay(); });

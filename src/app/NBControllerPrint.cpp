@@ -4,7 +4,6 @@
 #include "app/NBMainWindow.h"
 #include "platform/OVLog.h"
 
-#include <QOpenGLWidget>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -49,14 +48,6 @@ bool NBController::printContent(QPrinter &printer)
     const double dotsPerPoint = printer.resolution() / 72.0;
     painter.scale(scale * dotsPerPoint, scale * dotsPerPoint);
     content->render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
-    // OpenGL views (the map) are not drawn by render on every platform; their last frame is.
-    for (QOpenGLWidget *view : content->findChildren<QOpenGLWidget *>()) {
-        if (!view->isVisible() || view->width() <= 0 || view->height() <= 0)
-            continue;
-        const QImage frame = view->grabFramebuffer();
-        if (!frame.isNull())
-            painter.drawImage(QRectF(view->mapTo(content, QPoint(0, 0)), QSizeF(view->size())), frame);
-    }
     painter.end();
     return true;
 }

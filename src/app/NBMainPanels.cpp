@@ -9,7 +9,6 @@
 #include "weather/OVNDFD.h"
 #include "weather/OVWeatherLocation.h"
 
-#include <QOpenGLWidget>
 
 namespace NBMainPanels {
 
@@ -33,17 +32,6 @@ NBTimeView *makeTimeView(QWidget *parent, std::function<QDateTime()> now)
 OVGraphContainer *makeGraphContainerView(QWidget *parent)
 {
     return new NBMultiGraphContainerView(parent);
-}
-
-void prepareWindowForMap(QWidget *host)
-{
-    if (!NBMapView::openGLAvailable())
-        return;
-    if (host->findChild<QOpenGLWidget *>(QStringLiteral("mapWindowMarker"), Qt::FindDirectChildrenOnly))
-        return;
-    auto *marker = new QOpenGLWidget(host);
-    marker->setObjectName(QStringLiteral("mapWindowMarker"));
-    marker->hide();
 }
 
 std::unique_ptr<OVMapPanel> makeMapViewController(QWidget *parent)

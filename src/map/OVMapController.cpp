@@ -578,7 +578,6 @@ QList<OVMapLayerConfiguration> OVMapController::tileConfigurations(OVMapLayerTyp
 
 void OVMapController::incrementUpdated(OVTimeTracker &tracker)
 {
-    std::lock_guard lock(mDrawLock);
     const int64_t interval = OVMapSettings::integerValue(settings(), OVMapSettingKey::timeInterval);
     const QDateTime loopTime = tracker.currentTime();
     // With 12-minute steps the satellite shows its newest image while the radar loops.
@@ -627,6 +626,13 @@ void OVMapController::cleanupMemory()
 
 // Drawing ---------------------------------------------------------------------------------
 
+void OVMapController::prepareFrame()
+{
+    Q_ASSERT(OVDispatch::isMainThread());
+    for (const OVMapLayerPtr &layer : allLayers())
+        layer->prepareFrame();
+}
+
 void OVMapController::prepareCurrentContext()
 {
     QOpenGLFunctions_2_1 *gl = currentGL();
@@ -653,10 +659,8 @@ void OVMapController::drawGroup(const OVMapLayerGroup &group)
 
 void OVMapController::draw()
 {
-    Q_ASSERT(OVDispatch::isMainThread());
     // The loader's uploads wait for the frame: see OVTextureLoader::sharedGLMutex.
     const std::lock_guard glLock(OVTextureLoader::sharedGLMutex());
-    std::lock_guard lock(mDrawLock);
     QOpenGLFunctions_2_1 *gl = currentGL();
     if (!gl) {
         OVLog(QStringLiteral("Map: drawing without an OpenGL context; the frame is skipped."));

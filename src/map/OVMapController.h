@@ -9,9 +9,11 @@
 // `setMapController(nullptr)` first.
 //
 // Threads: made, used and destroyed on the GUI thread, where its timers (60 s window refresh,
-// 1200 s clean-up), the loop's timer and the inventory notifications run; `draw` runs there
-// too, from the map view's paintGL. `draw` and the loop step hold one recursive lock, so a
-// step never changes the animation times in the middle of a frame. Nothing queued by the
+// 1200 s clean-up), the loop's timer and the inventory notifications run; `draw` (and
+// `prepareCurrentContext`) run on the map's render thread, with its context current. A loop
+// step changes only what the GUI thread plans for the next frame (`prepareFrame`), so it never
+// waits for a frame; the settings and the group pointers have locks of their own, since the GUI
+// thread changes them while a frame reads them. Nothing queued by the
 // controller runs after it is gone.
 #pragma once
 
@@ -104,6 +106,8 @@ public:
     /// folders). Radar and satellite carry their inventory when the imagery server is known.
     QList<OVMapLayerConfiguration> configurationsForType(OVMapLayerType type);
 
+    /// Lets every layer do, on the GUI thread, what the next frame needs from it there.
+    void prepareFrame();
     // Drawing, with the map's OpenGL context current.
     void prepareCurrentContext();
     void draw();
@@ -162,7 +166,6 @@ private:
 
     mutable std::mutex mGroupMutex; // guards the group pointers only
     std::array<OVMapLayerGroup, kOVMapLayerTypeCount> mGroups;
-    std::recursive_mutex mDrawLock;  // draw and the loop step
 
     OVInventoryPtr mRadarInventory;
     OVInventoryPtr mSatelliteInventory;

@@ -232,9 +232,9 @@ TEST_F(MapWindowTest, TheMapShowsBordersAndEachPlacesNameAboveAndRightOfItsPoint
         QPoint point;
         waitUntil(
             [&] {
-                map->update();
+                map->redraw();
                 QApplication::processEvents();
-                frame = map->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+                frame = map->lastFrame().convertToFormat(QImage::Format_RGB32);
                 point = placePoint();
                 return countPixels(frame, QRect(point.x() + 1, point.y() - 24, 70, 24), white) >= 20;
             },

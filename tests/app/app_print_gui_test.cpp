@@ -3,10 +3,10 @@
 #include "AppControllerFixture.h"
 #include "ViewTestSupport.h"
 #include "app/NBBaseView.h"
+#include "map/views/NBMapView.h"
 #include "support/TestHelpers.h"
 
 #include <QImage>
-#include <QOpenGLWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QTest>
@@ -81,13 +81,11 @@ TEST_F(AppControllerTest, PrintingPutsTheContentViewOnOneA4PageInsideTheMargins)
     EXPECT_NEAR(bottom - top + 1, 32.0 * scale, 1.0);
     EXPECT_NEAR(top, margin, 1.5);
 
-    // The map (an OpenGL view) is on the page as it was last drawn on the screen.
-    QOpenGLWidget *map = nullptr;
-    for (QOpenGLWidget *view : content->findChildren<QOpenGLWidget *>())
-        if (view->isVisible() && (!map || view->width() * view->height() > map->width() * map->height()))
-            map = view;
-    ASSERT_TRUE(map);
-    const QImage frame = map->grabFramebuffer();
+    // The map is on the page as it was last drawn on the screen.
+    NBMapView *map = content->findChild<NBMapView *>();
+    ASSERT_TRUE(map && map->isVisible());
+    const QImage frame = map->lastFrame();
+    ASSERT_FALSE(frame.isNull());
     const QRectF onPage(QPointF(margin, margin) + QPointF(map->mapTo(content, QPoint(0, 0))) * scale, QSizeF(map->size()) * scale);
     for (const QPointF at : {QPointF(0.3, 0.3), QPointF(0.5, 0.5), QPointF(0.7, 0.6)}) {
         const QColor expected = frame.pixelColor(int(frame.width() * at.x()), int(frame.height() * at.y()));

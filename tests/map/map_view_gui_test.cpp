@@ -139,7 +139,7 @@ TEST_F(MapViewTest, TheFirstFrameMakesOneLoaderAndOneControllerWithTheUsersPrefe
 
     ASSERT_NE(map.textureLoader(), nullptr);
     ASSERT_NE(map.textureLoader()->context(), nullptr);
-    EXPECT_TRUE(QOpenGLContext::areSharing(map.textureLoader()->context(), map.context()));
+    EXPECT_TRUE(QOpenGLContext::areSharing(map.textureLoader()->context(), map.openglLayer()->context()));
     EXPECT_EQ(registry.maxTextureMemory(), 209715200u);
     OVMapController *controller = map.mapGenerator();
     ASSERT_NE(controller, nullptr);

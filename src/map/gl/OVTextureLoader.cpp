@@ -245,6 +245,11 @@ uint32_t OVTextureLoader::textureNumberForKey(const QString &key)
     return mRegistry.textureNumberForKey(this, key);
 }
 
+bool OVTextureLoader::hasTextureForKey(const QString &key)
+{
+    return mRegistry.itemForLoader(this, key) != nullptr;
+}
+
 void OVTextureLoader::deleteAllTextures()
 {
     mRegistry.deleteAllTextures(this);

@@ -120,6 +120,8 @@ public:
 
     // This loader's registry entries.
     uint32_t textureNumberForKey(const QString &key);
+    /// Whether the key has a texture, marked used; asks no OpenGL context, so any thread may.
+    bool hasTextureForKey(const QString &key);
     void deleteAllTextures();
     void deleteTexturesWithKeyMatchingPattern(const std::optional<QString> &pattern, double graceInterval);
 

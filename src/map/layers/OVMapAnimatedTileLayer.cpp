@@ -58,24 +58,24 @@ std::shared_ptr<OVMapOverlaySet> OVMapAnimatedTileLayer::overlaySetForTile(int64
     return set;
 }
 
-bool OVMapAnimatedTileLayer::prepareTile(int64_t column, int64_t row)
+QString OVMapAnimatedTileLayer::prepareTile(int64_t column, int64_t row)
 {
     OVMapControllerInterface *controller = mapController();
     const std::shared_ptr<OVTextureLoader> loader = textureLoader();
     if (!controller || !loader || mSourceURLFormat.isEmpty())
-        return false;
+        return {};
     const OVMapOverlayPtr overlay = overlaySetForTile(column, row)->closestOverlayToTime(mCurrentAnimationTime);
     if (!overlay)
-        return false;
-    if (!overlay->urlString().isEmpty() && controller->bindTextureWithKey(overlay->urlString()))
-        return true;
+        return {};
+    if (!overlay->urlString().isEmpty() && loader->hasTextureForKey(overlay->urlString()))
+        return overlay->urlString();
     // The first ask forms the address and queues the download; the answer comes later.
     const QByteArray bytes = overlay->data();
     const QString key = overlay->urlString();
     if (bytes.isEmpty() || key.isEmpty() || overlay->decodeFailed())
-        return false;
+        return {};
     queueTextureLoad(overlay, bytes, key);
-    return controller->bindTextureWithKey(key);
+    return key;
 }
 
 void OVMapAnimatedTileLayer::queueTextureLoad(const OVMapOverlayPtr &overlay, const QByteArray &bytes,

@@ -7,8 +7,9 @@
 // the tile in. A tile whose frame has no time, no bytes, a failed download or bytes that do
 // not decode stays empty: only the texture of its own key is ever bound.
 //
-// Threads: drawing, the downloads' completions, the inventory's notices and the loader's
-// callbacks all run on the GUI thread, so the sets need no lock.
+// Threads: `prepareTile` (the frame's plan), the downloads' completions, the inventory's notices
+// and the loader's callbacks all run on the GUI thread, so the sets need no lock; the drawing
+// thread only binds the planned keys.
 #pragma once
 
 #include "core/OVMultikeyDictionary.h"
@@ -43,7 +44,7 @@ public:
                                                                         OVMapControllerInterface *mapController,
                                                                         const std::shared_ptr<OVTextureLoader> &loader);
 
-    bool prepareTile(int64_t column, int64_t row) override;
+    QString prepareTile(int64_t column, int64_t row) override;
     /// The layer's pattern with every "@x" replaced by the column, then every "@y" by the row.
     QString urlStringForTile(int64_t column, int64_t row) const;
     /// The tile's set, made (and kept) on first use.

@@ -3,7 +3,7 @@
 //
 // The controller makes layers after the texture loader and drops them before it; `draw`,
 // `shouldDraw` and `shouldSmoothPoints` run on the drawing thread with the drawing context
-// current, `cleanupMemory` on the GUI thread.
+// current; `prepareFrame` and `cleanupMemory` on the GUI thread.
 #pragma once
 
 #include "core/OVGeoTypes.h"
@@ -36,6 +36,9 @@ public:
 
     QString description() const;
     virtual void draw() = 0;
+    /// What the next frame needs that only the GUI thread may do (downloads, loader requests),
+    /// called there before the frame is asked for. The base does nothing.
+    virtual void prepareFrame() {}
     /// Not disabled, and the view's resolution lies within the display range divided by the
     /// scale factor (both ends included).
     virtual bool shouldDraw() const;

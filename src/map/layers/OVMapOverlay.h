@@ -8,7 +8,7 @@
 // (`decodeFailed`), so the same bytes are not queued again on every frame; the mark goes with
 // the bytes.
 //
-// GUI thread only: drawing, download completions and the loader's callbacks all arrive there.
+// GUI thread only: the frame's plan, download completions and the loader's callbacks.
 #pragma once
 
 #include "core/OVGeoTypes.h"

@@ -1,7 +1,7 @@
 // The frames of one radar or satellite tile: one overlay per listed time, made when the time is
 // first shown and forgotten when the time leaves the inventory.
 //
-// GUI thread only (drawing and the inventory's notices arrive there).
+// GUI thread only (the frame's plan and the inventory's notices are made there).
 #pragma once
 
 #include "core/OVGeoTypes.h"

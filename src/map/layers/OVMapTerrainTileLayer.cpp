@@ -131,26 +131,26 @@ bool OVMapTerrainTileLayer::urlCurrentlyLoading(const QString &urlString) const
                        [&](const Connection &connection) { return connection.key == urlString; });
 }
 
-bool OVMapTerrainTileLayer::prepareTile(int64_t column, int64_t row)
+QString OVMapTerrainTileLayer::prepareTile(int64_t column, int64_t row)
 {
     OVMapControllerInterface *controller = mapController();
     const QString key = urlStringForTile(column, row);
-    if (!controller || key.isEmpty())
-        return false;
-    if (controller->bindTextureWithKey(key))
-        return true;
-    // A pending load is already on its way; reading the cache again would only cost a file read.
     const std::shared_ptr<OVTextureLoader> loader = textureLoader();
-    if (!loader || loader->registry().isKeyPending(key) || urlCurrentlyLoading(key) || mAwaitingDecode.contains(key)
+    if (!controller || key.isEmpty() || !loader)
+        return {};
+    if (loader->hasTextureForKey(key))
+        return key;
+    // A pending load is already on its way; reading the cache again would only cost a file read.
+    if (loader->registry().isKeyPending(key) || urlCurrentlyLoading(key) || mAwaitingDecode.contains(key)
         || waitingToRetry(key))
-        return false;
+        return key;
     if (std::optional<QByteArray> cached = cacheDataForTile(column, row))
         loadTileBytes(*cached, key, column, row, BytesOrigin::CacheFile);
     else if (isDownloadSource(key))
         startDownload(key, column, row);
     else
         readSourceFile(key, column, row);
-    return controller->bindTextureWithKey(key);
+    return key;
 }
 
 void OVMapTerrainTileLayer::startDownload(const QString &key, int64_t column, int64_t row)

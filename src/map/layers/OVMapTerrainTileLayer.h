@@ -16,8 +16,9 @@
 // clears the wait. A cache file that does not decode is deleted and the tile fetched again at
 // once.
 //
-// Threads: drawing, the downloads' callbacks and the loader's callbacks all run on the GUI
-// thread, so the connection records and the retry table need no lock.
+// Threads: `prepareTile` (the frame's plan), the downloads' callbacks and the loader's callbacks
+// all run on the GUI thread, so the connection records and the retry table need no lock; the
+// drawing thread only binds the planned keys.
 #pragma once
 
 #include "core/OVMultikeyDictionary.h"
@@ -58,7 +59,7 @@ public:
                                                                        OVMapControllerInterface *mapController,
                                                                        const std::shared_ptr<OVTextureLoader> &loader);
 
-    bool prepareTile(int64_t column, int64_t row) override;
+    QString prepareTile(int64_t column, int64_t row) override;
 
     /// The tile's source string (and texture key), made once per tile: a later change of the
     /// pattern does not reach tiles already asked for.

@@ -5,6 +5,7 @@
 #include "map/layers/OVMapLayerConfiguration.h"
 #include "map/OVMapSupportedView.h"
 #include "map/projection/OVMapProjection.h"
+#include "platform/OVDispatch.h"
 #include "platform/OVLog.h"
 
 #include <QOpenGLContext>
@@ -43,11 +44,23 @@ bool OVMapTileLayer::shouldDraw() const
     return OVMapLayer::shouldDraw();
 }
 
-bool OVMapTileLayer::prepareTile(int64_t, int64_t)
+QString OVMapTileLayer::prepareTile(int64_t, int64_t)
 {
     OVLog(QStringLiteral("[OVMapTileLayer prepareTile] This method must be implemented in a subclass.  It needs to "
                          "load a texture and bind it so it is ready to be used in drawTileX:tileY:"));
-    return false;
+    return {};
+}
+
+void OVMapTileLayer::prepareFrame()
+{
+    readAlphaFromSettings();
+    QList<PlannedTile> plan;
+    if (shouldDraw())
+        for (const OVMapTilePlacement &tile : visibleTiles())
+            if (QString key = prepareTile(tile.textureColumn, tile.textureRow); !key.isEmpty())
+                plan.append({tile, std::move(key)});
+    const std::lock_guard lock(mPlanMutex);
+    mPlan = std::move(plan);
 }
 
 void OVMapTileLayer::readAlphaFromSettings()
@@ -56,7 +69,7 @@ void OVMapTileLayer::readAlphaFromSettings()
         return;
     const QVariant value = mapController()->settings().value(*mPreferenceKeyForAlpha);
     if (value.isValid())
-        mAlpha = value.toFloat();
+        mAlpha.store(value.toFloat());
 }
 
 QList<OVMapTilePlacement> OVMapTileLayer::visibleTiles() const
@@ -77,31 +90,37 @@ OVGeoRect OVMapTileLayer::geoRectOfTile(int64_t column, int64_t row) const
 
 void OVMapTileLayer::draw()
 {
-    readAlphaFromSettings();
+    if (OVDispatch::isMainThread())
+        prepareFrame();
     if (!shouldDraw())
         return;
     QOpenGLContext *context = QOpenGLContext::currentContext();
     QOpenGLFunctions_2_1 *gl = context ? QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_2_1>(context) : nullptr;
     if (!gl)
         return;
-    const QList<OVMapTilePlacement> tiles = visibleTiles();
-    gl->glColor4ub(255, 255, 255, OVMapTileGrid::alphaByte(mAlpha));
+    QList<PlannedTile> plan;
+    {
+        const std::lock_guard lock(mPlanMutex);
+        plan = mPlan;
+    }
+    gl->glColor4ub(255, 255, 255, OVMapTileGrid::alphaByte(mAlpha.load()));
     gl->glEnable(GL_TEXTURE_2D);
     // The quads come from client memory: a buffer left bound would turn their addresses into offsets.
     gl->glBindBuffer(GL_ARRAY_BUFFER, 0);
     gl->glEnableClientState(GL_VERTEX_ARRAY);
     gl->glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    for (const OVMapTilePlacement &tile : tiles)
-        drawTile(*gl, tile);
+    for (const PlannedTile &tile : std::as_const(plan))
+        drawTile(*gl, tile.placement, tile.key);
     gl->glDisableClientState(GL_VERTEX_ARRAY);
     gl->glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     gl->glDisable(GL_TEXTURE_2D);
 }
 
-void OVMapTileLayer::drawTile(QOpenGLFunctions_2_1 &gl, const OVMapTilePlacement &tile)
+void OVMapTileLayer::drawTile(QOpenGLFunctions_2_1 &gl, const OVMapTilePlacement &tile, const QString &key)
 {
-    const OVMapProjection *projection = mapController()->mapProjection();
-    if (!projection || !prepareTile(tile.textureColumn, tile.textureRow))
+    OVMapControllerInterface *controller = mapController();
+    const OVMapProjection *projection = controller ? controller->mapProjection() : nullptr;
+    if (!projection || !controller->bindTextureWithKey(key))
         return;
     const QPointF southWest = projection->pointForGeoPoint(tile.geoRect.minPoint);
     const QPointF northEast = projection->pointForGeoPoint(tile.geoRect.maxPoint);

@@ -24,6 +24,8 @@
 #include <QOpenGLContext>
 #include <QOpenGLFunctions_2_1>
 #include <QOpenGLVersionFunctionsFactory>
+#include <QPainter>
+#include <QThread>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -56,10 +58,12 @@ NBMapView::NBMapView(QWidget *parent)
 }
 
 NBMapView::NBMapView(QWidget *parent, Environment environment)
-    : QOpenGLWidget(parent)
+    : QWidget(parent)
     , mEnvironment(std::move(environment))
 {
     setObjectName(QStringLiteral("mapView"));
+    // Every pixel comes from the frame (or the panel's colour before the first).
+    setAttribute(Qt::WA_OpaquePaintEvent);
     if (!mEnvironment.controllerEnvironment)
         mEnvironment.controllerEnvironment = &OVMapController::Environment::fromApplication;
     if (!mEnvironment.locationDatabase)
@@ -88,7 +92,11 @@ NBMapView::~NBMapView()
         animation->setDelegate(nullptr);
         animation->stopAnimation();
     }
-    makeCurrent();
+    // No frame runs from here on; the layers free what they made in the frame's context.
+    if (mLayer) {
+        mLayer->stop();
+        mLayer->makeCurrentForTeardown();
+    }
     mMapGenerator.reset();
     if (mTextureLoader) {
         // No redraw may reach a view that is going; the worker ends before the loader is let go.
@@ -96,24 +104,38 @@ NBMapView::~NBMapView()
         mTextureLoader->stopThread();
         mTextureLoader.reset();
     }
-    doneCurrent();
+    if (mLayer)
+        mLayer->doneCurrentAfterTeardown();
+    mLayer.reset();
 }
 
 // OVMapSupportedView ----------------------------------------------------------------------
 
+bool NBMapView::onRenderThread() const
+{
+    return mLayer && QThread::currentThread() == mLayer->renderThread();
+}
+
+// A frame sees the geometry it was asked with, however the user moves the map meanwhile.
+
 OVGeoRect NBMapView::visibleGeoRect() const
 {
-    return mGeometry.visibleGeoRect();
+    return onRenderThread() ? mDrawingState.geometry.visibleGeoRect() : mGeometry.visibleGeoRect();
 }
 
 QSizeF NBMapView::viewSize() const
 {
-    return QSizeF(width(), height());
+    return onRenderThread() ? mDrawingState.geometry.size : QSizeF(width(), height());
 }
 
 double NBMapView::resolutionPixelsPerDegree() const
 {
-    return mGeometry.resolution();
+    return onRenderThread() ? mDrawingState.geometry.resolution() : mGeometry.resolution();
+}
+
+double NBMapView::devicePixelRatioF() const
+{
+    return onRenderThread() ? mDrawingState.scale : QWidget::devicePixelRatioF();
 }
 
 QString NBMapView::timeLabelText(const QDateTime &date)
@@ -166,7 +188,19 @@ void NBMapView::requestFrame()
         return;
     }
     mFramePending = false;
-    update();
+    if (!makeEngine())
+        return;
+    checkGeometry();
+    const double scale = QWidget::devicePixelRatioF();
+    {
+        std::lock_guard lock(mFrameStateMutex);
+        mPublishedState.geometry = mGeometry;
+        mPublishedState.scale = scale;
+        mPublishedState.cornerColor = NBPrefController::settingForKey(QStringLiteral("backgroundColor")).value<QColor>();
+    }
+    mMapGenerator->prepareFrame();
+    mLayer->setDrawableSize((QSizeF(size()) * scale).toSize(), scale);
+    mLayer->setNeedsDisplay();
 }
 
 void NBMapView::watchWindow()
@@ -185,20 +219,19 @@ bool NBMapView::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == mWatchedWindow && event->type() == QEvent::WindowStateChange && mFramePending)
         requestFrame();
-    return QOpenGLWidget::eventFilter(watched, event);
+    return QWidget::eventFilter(watched, event);
 }
 
 void NBMapView::showEvent(QShowEvent *event)
 {
-    QOpenGLWidget::showEvent(event);
+    QWidget::showEvent(event);
     watchWindow();
-    if (mFramePending)
-        requestFrame();
+    requestFrame();
 }
 
 void NBMapView::changeEvent(QEvent *event)
 {
-    QOpenGLWidget::changeEvent(event);
+    QWidget::changeEvent(event);
     // A top-level map sees its own state changes; a child one through the window it watches.
     if (event->type() == QEvent::WindowStateChange && mFramePending)
         requestFrame();
@@ -355,7 +388,7 @@ bool NBMapView::event(QEvent *event)
     }
     if (event->type() == QEvent::ParentChange && isVisible())
         watchWindow();
-    return QOpenGLWidget::event(event);
+    return QWidget::event(event);
 }
 
 void NBMapView::zoomInAction()
@@ -431,57 +464,73 @@ void NBMapView::animationFinished(OVAnimation &)
 
 // Drawing ---------------------------------------------------------------------------------
 
-void NBMapView::initializeGL()
+bool NBMapView::makeEngine()
 {
     if (mMapGenerator)
-        mMapGenerator->setContextPrepared(false);
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
-        if (mMapGenerator)
-            mMapGenerator->setContextPrepared(false);
-    });
-    if (mTextureLoader && mTextureLoader->context()
-        && !QOpenGLContext::areSharing(mTextureLoader->context(), context())) {
-        // A new context outside the loader's share group cannot see its textures: the map
-        // starts again with a loader of the new group (the controller at the next frame).
-        OVLog(QStringLiteral("Map: the OpenGL context was made again outside the texture loader's share group."));
-        mMapGenerator.reset();
-        mTextureLoader->setDelegate(nullptr);
-        mTextureLoader.reset();
+        return true;
+    if (!openGLAvailable())
+        return false;
+    // The application's share context outlives every other context, so the loader's textures
+    // and the frame's context see the same names.
+    QOpenGLContext *share = QOpenGLContext::globalShareContext();
+    mLayer = std::make_unique<NBMapOpenGLLayer>(share);
+    if (!mLayer->hasContext()) {
+        mLayer.reset();
+        return false;
     }
-    if (mTextureLoader)
-        return;
-    // The application's share context outlives every widget context, so the loader's textures
-    // stay visible when the widget's context is made again (a new window, a new screen).
-    QOpenGLContext *share = context();
-    if (QOpenGLContext *global = QOpenGLContext::globalShareContext(); global && QOpenGLContext::areSharing(global, share))
-        share = global;
-    mTextureLoader = std::make_shared<OVTextureLoader>(share, registryOf(mEnvironment));
+    mLayer->setParentView(this);
+    QPointer<NBMapView> self(this);
+    mLayer->setFrameDrawnHandler([this, self] {
+        QMetaObject::invokeMethod(
+            this,
+            [self] {
+                if (self)
+                    self->update();
+            },
+            Qt::QueuedConnection);
+    });
+    mTextureLoader = std::make_shared<OVTextureLoader>(share ? share : mLayer->context(), registryOf(mEnvironment));
     if (!mTextureLoader->hasContext())
         OVLog(QStringLiteral("Error: Could not create texture context: no context shares with the map's"));
     mTextureLoader->setDelegate(this);
     registryOf(mEnvironment).setMaxTextureMemory(kTextureMemoryBudget);
+
+    checkGeometry();
+    mMapGenerator = std::make_unique<OVMapController>(this, mTextureLoader, mEnvironment.controllerEnvironment());
+    sendPrefsToGenerator();
+    loadCities();
+    if (OVMapSettings::boolValue(mMapGenerator->settings(), OVMapSettingKey::isPlaying))
+        mMapGenerator->timeTracker().play();
+    return true;
 }
 
-void NBMapView::paintGL()
+void NBMapView::paintEvent(QPaintEvent *)
 {
-    openGLDraw();
-    paintCorners();
-    ++mPaintCount;
+    QPainter painter(this);
+    const QImage frame = lastFrame();
+    if (frame.isNull()) {
+        painter.fillRect(rect(), NBPrefController::settingForKey(QStringLiteral("backgroundColor")).value<QColor>());
+        return;
+    }
+    // While a resize waits for its frame the last one is stretched over the new size.
+    painter.drawImage(QRectF(rect()), frame);
+}
+
+void NBMapView::prepareDrawingContext()
+{
+    if (mMapGenerator)
+        mMapGenerator->prepareCurrentContext();
 }
 
 void NBMapView::openGLDraw()
 {
-    Q_ASSERT(OVDispatch::isMainThread());
-    checkGeometry();
-    if (!mMapGenerator) {
-        mMapGenerator =
-            std::make_unique<OVMapController>(this, mTextureLoader, mEnvironment.controllerEnvironment());
-        sendPrefsToGenerator();
-        loadCities();
-        if (OVMapSettings::boolValue(mMapGenerator->settings(), OVMapSettingKey::isPlaying))
-            mMapGenerator->timeTracker().play();
+    {
+        std::lock_guard lock(mFrameStateMutex);
+        mDrawingState = mPublishedState;
     }
-    mMapGenerator->draw();
+    if (mMapGenerator)
+        mMapGenerator->draw();
+    paintCorners();
 }
 
 void NBMapView::sendPrefsToGenerator()
@@ -549,10 +598,10 @@ void NBMapView::paintCorners()
     QOpenGLFunctions_2_1 *gl = QOpenGLVersionFunctionsFactory::get<QOpenGLFunctions_2_1>(current);
     if (!gl)
         return;
-    const QColor color = NBPrefController::settingForKey(QStringLiteral("backgroundColor")).value<QColor>();
+    const QColor color = mDrawingState.cornerColor;
     const double radius = NBParentView::cornerRadius();
-    const double w = width();
-    const double h = height();
+    const double w = mDrawingState.geometry.size.width();
+    const double h = mDrawingState.geometry.size.height();
     // Every change is undone, so the map's fixed state holds for the next frame.
     gl->glPushAttrib(GL_ALL_ATTRIB_BITS);
     gl->glMatrixMode(GL_PROJECTION);
@@ -613,6 +662,7 @@ void NBMapView::placeAttribution()
 
 void NBMapView::resizeEvent(QResizeEvent *event)
 {
-    QOpenGLWidget::resizeEvent(event);
+    QWidget::resizeEvent(event);
     placeAttribution();
+    requestFrame();
 }

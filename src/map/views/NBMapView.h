@@ -1,15 +1,21 @@
-// The map panel of the main window: an OpenGL widget that owns the map geometry (centre and
-// zoom), turns drag, scroll, pinch and double clicks into geometry changes and animations,
-// keeps the geometry in the user defaults (a drag when it ends, other changes at most once a
-// second, and whatever is unsaved when the view goes or the application quits), and at its first frame makes the map controller,
-// hands it the user's map preferences and loads the place labels.
+// The map panel of the main window. It owns the map geometry (centre and zoom), turns drag,
+// scroll, pinch and double clicks into geometry changes and animations, keeps the geometry in
+// the user defaults (a drag when it ends, other changes at most once a second, and whatever is
+// unsaved when the view goes or the application quits), and at its first frame makes the
+// texture loader and the map controller, hands it the user's map preferences and loads the
+// place labels.
 //
-// The texture loader is made in initializeGL with a context sharing names with the widget's;
-// paintGL draws the controller and then paints the panel's rounded corners. `redraw` may be
-// called from any thread: it queues an update() on the GUI thread, so several requests give
-// one frame; while the view is hidden or its window minimised the request waits for it to show
-// again. Everything else runs on the GUI thread (the zoom and recentre animations use the
-// main-thread mode at 60 frames a second). The view stops the loader before it goes.
+// The map is drawn by an NBMapOpenGLLayer on the layer's own render thread; the view itself is
+// a plain widget that paints the newest finished frame, so the GUI thread never draws with
+// OpenGL and never waits for a frame. `redraw` may be called from any thread: it queues, on the
+// GUI thread, a frame request with a snapshot of what the frame needs (the checked geometry,
+// the size in pixels, the corners' colour); several requests give one frame, and while the view
+// is hidden or its window minimised the request waits for it to show again. While a frame is
+// drawn, the controller and the layers ask the view for the visible rectangle, size and
+// resolution: on the render thread they get the frame's snapshot, elsewhere the live geometry.
+// Everything but the drawing runs on the GUI thread (the zoom and recentre animations use the
+// main-thread mode at 60 frames a second). The view stops the layer, then the loader, before
+// it goes.
 //
 // View points are y-up (origin bottom left) through OVYUp, as the geometry expects.
 #pragma once
@@ -19,16 +25,18 @@
 #include "map/OVMapGeometry.h"
 #include "map/layers/OVMapLayerControls.h"
 #include "map/OVMapSupportedView.h"
+#include "map/gl/NBMapOpenGLLayer.h"
 #include "map/gl/OVTextureLoader.h"
 
 #include <QLabel>
 #include <QLatin1String>
-#include <QOpenGLWidget>
+#include <QWidget>
 #include <QPointer>
 #include <QTimer>
 
 #include <functional>
 #include <memory>
+#include <mutex>
 
 class OVLocationDB;
 class OVTextureRegistry;
@@ -43,10 +51,11 @@ public:
     virtual void setVisibleGeoRect(const OVGeoRect &rect) = 0;
 };
 
-class NBMapView final : public QOpenGLWidget,
+class NBMapView final : public QWidget,
                         public OVMapSupportedView,
                         public OVAnimationDelegate,
-                        public OVTextureLoaderDelegate
+                        public OVTextureLoaderDelegate,
+                        public OVThreadedLayerSupportedView
 {
     Q_OBJECT
 
@@ -82,7 +91,7 @@ public:
     OVGeoRect visibleGeoRect() const override;
     QSizeF viewSize() const override;
     double resolutionPixelsPerDegree() const override;
-    double devicePixelRatioF() const override { return QOpenGLWidget::devicePixelRatioF(); }
+    double devicePixelRatioF() const override;
     void radarTimeShownDidChange(const QDateTime &date) override;
     void satelliteTimeShownDidChange(const QDateTime &date) override;
     void redraw() override;
@@ -116,8 +125,13 @@ public:
     void zoomInAction();
     void zoomOutAction();
 
-    // Drawing and set-up.
-    void openGLDraw();
+    // Drawing and set-up. The three OVThreadedLayerSupportedView calls come from the layer's
+    // render thread with its context current.
+    void openGLDraw() override;
+    /// Asks the controller to set up the context's fixed state.
+    void prepareDrawingContext() override;
+    /// Does nothing: the layer has one context.
+    void prepareMasterContext() override {}
     void sendPrefsToGenerator();
     /// Prepares the place labels on a worker; the newest request's labels reach the text layer.
     void loadCities();
@@ -132,13 +146,16 @@ public:
     /// The labels of the newest finished request, and how many requests have finished.
     QList<OVMapLabelRecord> cityLabels() const { return mCityLabels; }
     int cityLabelDeliveries() const { return mCityLabelDeliveries; }
-    int paintCount() const { return mPaintCount; }
+    /// How many frames the layer has drawn.
+    int paintCount() const { return mLayer ? int(mLayer->framesDrawn()) : 0; }
+    /// The newest frame drawn, in device pixels (null before the first).
+    QImage lastFrame() const { return mLayer ? mLayer->frame() : QImage(); }
+    NBMapOpenGLLayer *openglLayer() const { return mLayer.get(); }
     /// Whether a frame would be seen: the view is visible and its window not minimised.
     bool canShowFrames() const;
 
 protected:
-    void initializeGL() override;
-    void paintGL() override;
+    void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -152,8 +169,13 @@ protected:
 
 private:
     QPointF yUp(const QPointF &widgetPoint) const;
-    /// update() when the map can be seen; otherwise the frame waits for it to show.
+    /// Asks the layer for a frame with a snapshot of the present geometry when the map can be
+    /// seen; otherwise the frame waits for it to show. Makes the layer, the loader and the
+    /// controller first when they are not there.
     void requestFrame();
+    /// The layer, the texture loader and the controller, once; false without OpenGL.
+    bool makeEngine();
+    bool onRenderThread() const;
     /// Follows the top-level window's state changes (minimised and back).
     void watchWindow();
     /// Takes a changed geometry when it checks out, then stores it and asks for a frame.
@@ -166,8 +188,20 @@ private:
     void placeAttribution();
     static QString timeLabelText(const QDateTime &date);
 
+    /// What a frame draws with, handed from the GUI thread to the render thread.
+    struct FrameState
+    {
+        OVMapGeometry geometry;
+        double scale = 1.0;
+        QColor cornerColor;
+    };
+
     Environment mEnvironment;
-    OVMapGeometry mGeometry;
+    OVMapGeometry mGeometry; // GUI thread
+    mutable std::mutex mFrameStateMutex;
+    FrameState mPublishedState; // under mFrameStateMutex
+    FrameState mDrawingState;   // render thread, during a frame
+    std::unique_ptr<NBMapOpenGLLayer> mLayer;
     std::shared_ptr<OVTextureLoader> mTextureLoader;
     std::unique_ptr<OVMapController> mMapGenerator;
 
@@ -193,7 +227,6 @@ private:
     quint64 mCityLabelRequest = 0;
     QList<OVMapLabelRecord> mCityLabels;
     int mCityLabelDeliveries = 0;
-    int mPaintCount = 0;
     bool mFramePending = false;
     QPointer<QWidget> mWatchedWindow;
 };

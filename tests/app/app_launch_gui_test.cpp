@@ -72,7 +72,9 @@ TEST(AppLaunch, OpensTheMainWindowWithTheMapAndQuitsCleanly)
         [&] {
             shot = app.screenshot(testOutputPath("main-window.png"));
             map = shot.isNull() ? QRect() : mapFrame(shot);
-            return map.width() > 200 && map.height() > 200 && map.width() < shot.width() - 100;
+            // A frame of the settled window: the map shows the sea at its centre.
+            return map.width() > 200 && map.height() > 200 && map.width() < shot.width() - 100
+                   && nearBackdropColour(shot.pixel(map.center()), kBackdropSea);
         },
         40000);
     ASSERT_FALSE(shot.isNull());
@@ -108,19 +110,20 @@ TEST(AppLaunch, WithoutATerrainServerTheMapShowsTheBundledLandAndSea)
     const auto isBackdrop = [](QRgb pixel) { return nearBackdropColour(pixel, kBackdropLand) || nearBackdropColour(pixel, kBackdropSea); };
     QImage shot;
     QRect world;
+    const auto at = [&](double latitude, double longitude) {
+        const double pixelsPerDegree = world.height() / 180.0;
+        const QPointF centre = QRectF(world).center();
+        return shot.pixel(int(centre.x() + longitude * pixelsPerDegree), int(centre.y() - latitude * pixelsPerDegree));
+    };
     waitUntil(
         [&] {
             shot = app.screenshot(testOutputPath("backdrop.png"));
             world = shot.isNull() ? QRect() : mapFrame(shot, isBackdrop);
-            return world.width() > 200 && world.height() > 100;
+            return world.width() > 200 && world.height() > 100 && nearBackdropColour(at(0.0, 20.0), kBackdropLand)
+                   && nearBackdropColour(at(-30.0, -20.0), kBackdropSea);
         },
         40000);
     ASSERT_GT(world.width(), 200) << "no land and sea in the screenshot";
-    const double pixelsPerDegree = world.height() / 180.0;
-    const auto at = [&](double latitude, double longitude) {
-        const QPointF centre = QRectF(world).center();
-        return shot.pixel(int(centre.x() + longitude * pixelsPerDegree), int(centre.y() - latitude * pixelsPerDegree));
-    };
     EXPECT_TRUE(nearBackdropColour(at(0.0, 20.0), kBackdropLand)) << "central Africa: " << qPrintable(QColor(at(0.0, 20.0)).name());
     EXPECT_TRUE(nearBackdropColour(at(-30.0, -20.0), kBackdropSea)) << "South Atlantic: " << qPrintable(QColor(at(-30.0, -20.0)).name());
     EXPECT_TRUE(app.terminate());
@@ -173,6 +176,21 @@ TEST(AppLaunch, TheMapShowsBordersTheGridAndTheSavedPlacesNames)
     };
     QImage shot;
     QRect frame;
+    // The meridian at -100 degrees: a 1-pixel grid line of white at alpha 0.5.
+    const auto meridianX = [&] { return screenPoint(frame, centerIn(frame), zoom, 0.0, -100.0).x(); };
+    const auto gridRowsOf = [&] {
+        const int meridian = meridianX();
+        int rows = 0;
+        for (int y = frame.top() + 20; y < frame.bottom() - 20; ++y) {
+            for (int x = meridian - 2; x <= meridian + 2; ++x) {
+                if (gridInk(shot.pixel(x, y))) {
+                    ++rows;
+                    break;
+                }
+            }
+        }
+        return rows;
+    };
     waitUntil(
         [&] {
             shot = app.screenshot(path);
@@ -182,7 +200,7 @@ TEST(AppLaunch, TheMapShowsBordersTheGridAndTheSavedPlacesNames)
             for (const auto &place : places)
                 if (inFrame(frame, place.latitude, place.longitude) && labelInk(shot, frame, place.latitude, place.longitude) < 20)
                     return false;
-            return true;
+            return gridRowsOf() > (frame.height() - 40) * 8 / 10 && countPixels(shot, frame, borderInk) > 300;
         },
         30000);
     std::cout << "map: " << path.toStdString() << std::endl;
@@ -198,19 +216,7 @@ TEST(AppLaunch, TheMapShowsBordersTheGridAndTheSavedPlacesNames)
             << "nothing of " << place.name << "'s label below and left of its point";
     }
     EXPECT_GT(countPixels(shot, frame, borderInk), 300) << "country and state borders";
-    // The meridian at -100 degrees: a 1-pixel grid line of white at alpha 0.5.
-    const int meridian = screenPoint(frame, centerIn(frame), zoom, 0.0, -100.0).x();
-    int gridRows = 0;
-    for (int y = frame.top() + 20; y < frame.bottom() - 20; ++y) {
-        for (int x = meridian - 2; x <= meridian + 2; ++x) {
-            const QRgb pixel = shot.pixel(x, y);
-            if (gridInk(pixel)) {
-                ++gridRows;
-                break;
-            }
-        }
-    }
-    EXPECT_GT(gridRows, (frame.height() - 40) * 8 / 10) << "the grid's meridian at x " << meridian;
+    EXPECT_GT(gridRowsOf(), (frame.height() - 40) * 8 / 10) << "the grid's meridian at x " << meridianX();
     EXPECT_TRUE(app.terminate());
 }
 

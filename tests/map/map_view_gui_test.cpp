@@ -35,6 +35,7 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <thread>
 
 namespace {
 
@@ -177,7 +178,7 @@ TEST_F(MapViewTest, WithNothingToAnimateOrMinimisedTheMapDrawsNoFrame)
     store(QString(OVMapSettingKey::animationSpeed), 0.1);
     NBMapView &map = shown();
     ASSERT_TRUE(waitUntil([&] { return map.cityLabelDeliveries() > 0; }));
-    map.update(); // gathers every frame asked for so far
+    map.redraw(); // gathers every frame asked for so far
     int painted = map.paintCount();
     ASSERT_TRUE(waitUntil([&] { return map.paintCount() > painted; }));
 
@@ -186,6 +187,7 @@ TEST_F(MapViewTest, WithNothingToAnimateOrMinimisedTheMapDrawsNoFrame)
     EXPECT_FALSE(controller->loopHasFrames());
     EXPECT_FALSE(controller->timeTracker().isPaused()) << "the play state is kept";
     EXPECT_FALSE(controller->timeTracker().isTicking());
+    ASSERT_TRUE(waitUntil([&] { return !map.isDrawing(); })) << "the frames asked for are drawn";
     painted = map.paintCount();
     EXPECT_FALSE(waitUntil([&] { return map.paintCount() > painted; }, 5000)) << "idle for 5 s";
 
@@ -217,16 +219,57 @@ TEST_F(MapViewTest, ADensityIndexBeyondTheTableIsPassedOnAndRaised)
 TEST_F(MapViewTest, TwoRedrawsGiveOneFrame)
 {
     NBMapView &map = shown();
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents();
+    // The labels' arrival asks for a frame of its own.
+    ASSERT_TRUE(waitUntil([&] { return map.cityLabelDeliveries() > 0 && !map.isDrawing(); }));
     const int painted = map.paintCount();
     map.redraw();
     map.redraw();
     EXPECT_EQ(map.paintCount(), painted); // queued, not drawn at once
-    ASSERT_TRUE(waitUntil([&] { return map.paintCount() > painted; }));
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents();
+    ASSERT_TRUE(waitUntil([&] { return map.paintCount() > painted && !map.isDrawing(); }));
     EXPECT_EQ(map.paintCount(), painted + 1);
+}
+
+// A frame is drawn on the layer's render thread, and the window's event loop keeps answering
+// while a slow one (a layer that takes 200 ms) is drawn.
+TEST_F(MapViewTest, FramesAreDrawnOffTheGuiThreadWhichAnswersDuringASlowFrame)
+{
+    NBMapView &map = shown();
+    ASSERT_FALSE(recorder.built.isEmpty());
+    const std::shared_ptr<StubMapLayer> slow = recorder.built.first();
+    std::atomic<QThread *> drawnOn{nullptr};
+    std::atomic<bool> drawing{false};
+    slow->duringDraw = [&] {
+        drawnOn = QThread::currentThread();
+        drawing = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200)); // the slow frame
+        drawing = false;
+    };
+    map.redraw();
+    ASSERT_TRUE(waitUntil([&] { return drawing.load(); }));
+
+    // Queued calls, each posting the next, for as long as the frame draws.
+    QList<qint64> latencies;
+    QElapsedTimer posted;
+    std::function<void()> post = [&] {
+        posted.start();
+        QMetaObject::invokeMethod(
+            &map,
+            [&] {
+                latencies.append(posted.elapsed());
+                if (drawing)
+                    post();
+            },
+            Qt::QueuedConnection);
+    };
+    post();
+    ASSERT_TRUE(waitUntil([&] { return !drawing.load() && !latencies.isEmpty(); }));
+    slow->duringDraw = nullptr;
+
+    EXPECT_NE(drawnOn.load(), QThread::currentThread());
+    EXPECT_EQ(drawnOn.load(), map.openglLayer()->renderThread());
+    ASSERT_GE(latencies.size(), 5) << "the event loop waited for the frame";
+    std::sort(latencies.begin(), latencies.end());
+    EXPECT_LT(latencies.at(latencies.size() / 2), 20) << "median ms from posting to running";
 }
 
 TEST_F(MapViewTest, DraggingDownMovesTheCentreNorth)

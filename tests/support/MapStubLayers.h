@@ -4,6 +4,7 @@
 // every configuration they were handed. Header only; link nimbrel_map.
 #pragma once
 
+#include <atomic>
 #include <functional>
 
 #include "map/OVMapControllerInterface.h"
@@ -73,7 +74,7 @@ public:
 
     OVMapLayerConfiguration configuration;
     QColor fill;
-    int draws = 0;
+    std::atomic<int> draws{0}; // counted on the drawing thread
     /// Runs inside each draw, with the frame's OpenGL context current.
     std::function<void()> duringDraw;
     int timerInvalidations = 0;

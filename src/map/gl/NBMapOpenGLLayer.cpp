@@ -119,6 +119,12 @@ bool NBMapOpenGLLayer::canDraw()
     return draw;
 }
 
+bool NBMapOpenGLLayer::isBusy() const
+{
+    std::lock_guard lock(mStateMutex);
+    return mNewContent || mDrawing;
+}
+
 QImage NBMapOpenGLLayer::frame() const
 {
     std::lock_guard lock(mStateMutex);
@@ -156,9 +162,12 @@ void NBMapOpenGLLayer::renderLoop()
             mWake.wait(lock, [this] { return mQuit || mNewContent; });
             if (mQuit)
                 break;
+            mDrawing = true;
         }
         if (canDraw())
             drawFrame();
+        std::lock_guard lock(mStateMutex);
+        mDrawing = false;
     }
     if (!mContext)
         return;

@@ -67,6 +67,8 @@ public:
     /// Whether a frame was asked for since the last answer; clears the request.
     bool canDraw();
 
+    /// Whether a frame is asked for or being drawn.
+    bool isBusy() const;
     /// The newest finished frame (null before the first), and how many frames were drawn.
     QImage frame() const;
     uint64_t framesDrawn() const { return mFramesDrawn.load(); }
@@ -93,6 +95,7 @@ private:
     mutable std::mutex mStateMutex; // everything below
     std::condition_variable mWake;
     bool mNewContent = false;
+    bool mDrawing = false;
     bool mQuit = false;
     OVThreadedLayerSupportedView *mParentView = nullptr;
     std::function<void()> mFrameDrawn;

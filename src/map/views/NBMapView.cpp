@@ -160,12 +160,16 @@ void NBMapView::satelliteTimeShownDidChange(const QDateTime &date)
 
 void NBMapView::redraw()
 {
+    // Requests made before the GUI thread gets to them come to one frame.
+    if (mRedrawQueued.exchange(true))
+        return;
     QPointer<NBMapView> self(this);
     QMetaObject::invokeMethod(
         this,
         [self] {
             if (!self)
                 return;
+            self->mRedrawQueued = false;
             self->requestFrame();
             if (self->mAttribution) {
                 self->mAttribution->setVisibleGeoRect(self->visibleGeoRect());

@@ -34,6 +34,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -151,6 +152,8 @@ public:
     /// The newest frame drawn, in device pixels (null before the first).
     QImage lastFrame() const { return mLayer ? mLayer->frame() : QImage(); }
     NBMapOpenGLLayer *openglLayer() const { return mLayer.get(); }
+    /// Whether a frame is asked for and not yet drawn.
+    bool isDrawing() const { return mRedrawQueued || (mLayer && mLayer->isBusy()); }
     /// Whether a frame would be seen: the view is visible and its window not minimised.
     bool canShowFrames() const;
 
@@ -228,5 +231,6 @@ private:
     QList<OVMapLabelRecord> mCityLabels;
     int mCityLabelDeliveries = 0;
     bool mFramePending = false;
+    std::atomic<bool> mRedrawQueued{false};
     QPointer<QWidget> mWatchedWindow;
 };

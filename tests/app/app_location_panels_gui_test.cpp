@@ -19,6 +19,9 @@
 #include <QTableView>
 #include <QTest>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 constexpr int kPlacesOfEachName = 15000;
@@ -195,19 +198,19 @@ TEST_F(LocationPanelsTest, SearchAsYouTypeKeepsTheWindowAnsweringAndShowsOnlyThe
     const double typing = probe([&] { QTest::keyClicks(searchBox, QStringLiteral("Uni")); });
     EXPECT_LT(typing, 20.0) << "the keystrokes held the window while searching";
 
-    double worst = 0.0;
-    int probes = 0;
-    while (panels->locationSearch().isEmpty() && probes < 100000) {
+    // A busy machine may hold any one probe back; a search on the window's thread holds them all.
+    std::vector<double> waits;
+    while (panels->locationSearch().isEmpty() && waits.size() < 100000) {
         const qsizetype changes = shown.size();
         const double waited = probe([] {});
         // A probe that waited for the answer's own arrival measures the table, not the search.
-        if (shown.size() == changes) {
-            worst = std::max(worst, waited);
-            ++probes;
-        }
+        if (shown.size() == changes)
+            waits.push_back(waited);
     }
-    EXPECT_GT(probes, 0) << "the search answered before the window could be asked";
-    EXPECT_LT(worst, 20.0) << "a queued call waited while the search ran (" << probes << " probes)";
+    ASSERT_FALSE(waits.empty()) << "the search answered before the window could be asked";
+    std::sort(waits.begin(), waits.end());
+    EXPECT_LT(waits[waits.size() / 2], 20.0)
+        << "queued calls waited while the search ran (" << waits.size() << " probes, worst " << waits.back() << " ms)";
 
     ASSERT_TRUE(waitUntil([&] { return !panels->locationSearch().isEmpty(); }, 60000));
     // Any answer to "Un" would arrive before the newer one and be seen here.

@@ -49,6 +49,13 @@ TEST_F(AppControllerTest, PrintingPutsTheContentViewOnOneA4PageInsideTheMargins)
     ASSERT_TRUE(content);
     ASSERT_TRUE(waitUntil([&] { return content->hasPanels() && content->width() > 0; }, 10000));
 
+    // The map's frame as it is when the page is made: every frame asked for is drawn first.
+    NBMapView *map = content->findChild<NBMapView *>();
+    ASSERT_TRUE(map && map->isVisible());
+    ASSERT_TRUE(waitUntil([&] { return map->paintCount() > 0 && !map->isDrawing(); }, 10000));
+    const QImage frame = map->lastFrame();
+    ASSERT_FALSE(frame.isNull());
+
     QTemporaryDir folder;
     const QString pdf = folder.filePath(QStringLiteral("print.pdf"));
     QPrinter printer(QPrinter::HighResolution);
@@ -82,10 +89,6 @@ TEST_F(AppControllerTest, PrintingPutsTheContentViewOnOneA4PageInsideTheMargins)
     EXPECT_NEAR(top, margin, 1.5);
 
     // The map is on the page as it was last drawn on the screen.
-    NBMapView *map = content->findChild<NBMapView *>();
-    ASSERT_TRUE(map && map->isVisible());
-    const QImage frame = map->lastFrame();
-    ASSERT_FALSE(frame.isNull());
     const QRectF onPage(QPointF(margin, margin) + QPointF(map->mapTo(content, QPoint(0, 0))) * scale, QSizeF(map->size()) * scale);
     for (const QPointF at : {QPointF(0.3, 0.3), QPointF(0.5, 0.5), QPointF(0.7, 0.6)}) {
         const QColor expected = frame.pixelColor(int(frame.width() * at.x()), int(frame.height() * at.y()));

@@ -10,8 +10,8 @@
 // their spacing is in pixels.
 //
 // Threads: made, reloaded and destroyed on the GUI thread, where the broker's notifications and
-// the label textures' callbacks arrive; `draw` runs on the drawing thread (the GUI thread in
-// this program) and takes the feature list under a small mutex.
+// the label textures' callbacks arrive; `draw` runs on the map's render thread and takes the
+// feature list under a small mutex.
 #pragma once
 
 #include "map/layers/OVMapFrontCaret.h"

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -131,6 +133,53 @@ TEST_F(ParticleDrawing, AMovingParticleShowsItsThreeLastPlacesBehindItEachSmalle
     EXPECT_TRUE(near(at(image, 0.05, 1.5), expected)) << "the head is 3 px wide";
     for (const double longitude : {1.25, 0.75, 0.25, -0.5})
         EXPECT_EQ(at(image, 0.0, longitude), QColor(Qt::black)) << "between or ahead of dots at " << longitude;
+}
+
+TEST_F(ParticleDrawing, AParticleOffThePixelGridShowsAllOfItsAntialiasedDots)
+{
+    // The particle of lattice point 0, 0 at 10 px per degree, three steps east at `step` degrees
+    // a step (two sets drawn over each other), its lattice point at fractions of a pixel; its
+    // neighbours lie outside the 40 x 40 view. Every pixel within the dots' antialiased edges
+    // shows their share, however short the trail and wherever the dots fall on the pixels.
+    struct Case
+    {
+        double fx, fy, step;
+    };
+    const QColor colour = rampColor(40);
+    const std::array<float, 4> radii = OVMapParticleTrailRenderer::dotRadii(3.0f);
+    for (const Case &c : {Case{0.5, 0.5, 0.0}, Case{0.0, 0.0, 0.0}, Case{0.3, 0.8, 0.0}, Case{0.95, 0.1, 0.0},
+                          Case{0.3, 0.8, 0.07}, Case{0.6, 0.5, 0.13}, Case{0.1, 0.4, 0.05}, Case{0.8, 0.2, 0.21}}) {
+        const double west = -2.0 - c.fx / 10.0;
+        const double south = -2.0 - c.fy / 10.0;
+        begin(QSize(40, 40), OVGeoRectMake(south, west, south + 4.0, west + 4.0));
+        layer->setGrids(uniformGrid(eastWindForDegreesPerStep(c.step)), uniformGrid(0.0), uniformGrid(273.15));
+        for (int step = 0; step < 3; ++step)
+            layer->moveParticlesByTimeInterval(2.0);
+        layer->draw();
+        const QImage image = gl->readBack();
+        // Dot k (head first) at window (20 + fx + (3 - k) step x 10, 20 + fy), y up; pixel
+        // centres at i + 0.5.
+        int lit = 0;
+        for (int y = 12; y < 28; ++y) {
+            for (int x = 12; x < 32; ++x) {
+                double through = 1.0;
+                for (size_t k = 0; k < radii.size(); ++k) {
+                    const double dotX = 20.0 + c.fx + double(3 - k) * c.step * 10.0;
+                    const double distance = std::hypot(x + 0.5 - dotX, (39 - y) + 0.5 - (20.0 + c.fy));
+                    through *= 1.0 - std::clamp(radii[k] + 0.5 - distance, 0.0, 1.0);
+                }
+                const double alpha = 1.0 - through * through;
+                const QColor expected = QColor::fromRgbF(float(colour.redF() * alpha), float(colour.greenF() * alpha),
+                                                         float(colour.blueF() * alpha));
+                const QColor seen = image.pixelColor(x, y);
+                EXPECT_TRUE(near(seen, expected)) << c.fx << "," << c.fy << "," << c.step << " pixel " << x << ","
+                                                  << y << " " << seen.name().toStdString() << " vs "
+                                                  << expected.name().toStdString();
+                lit += alpha > 0.0 ? 1 : 0;
+            }
+        }
+        EXPECT_GE(lit, 9) << "the dots' pixels were checked";
+    }
 }
 
 TEST_F(ParticleDrawing, AParticleThatCrossedTheDateLineIsDrawnWhereItIsNow)

@@ -2,9 +2,9 @@
 // times a second along the near-surface wind of two model grids, coloured by a temperature grid,
 // faded in and out over a life of about five seconds and put back on the lattice when it ends.
 // Each point is drawn with a trail of its three previous positions, each smaller than the last,
-// and once more shifted by a turn of the globe when the view crosses the date line: one sprite
-// per particle (`OVMapParticleTrailRenderer`), one draw per visible set; four plain points per
-// particle where the context cannot build the sprite program.
+// and once more shifted by a turn of the globe when the view crosses the date line: one shaded
+// point per particle, sized to its dots (`OVMapParticleTrailRenderer`), one draw per visible
+// set; four plain points per particle where the context cannot build the shader program.
 //
 // Grids come from an `OVMapParticleDataSource` (the shared one unless the maker gives another);
 // an answer with a null grid keeps the grids already held.

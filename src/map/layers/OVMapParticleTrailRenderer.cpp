@@ -13,11 +13,15 @@
 
 namespace {
 
-// One point per particle, as large as the box of its four dots plus the head's width and a
-// pixel of edge; the dots' centres go to the fragments in window coordinates. A dot farther
-// from the head than `maxTrail` pixels in either direction is a jump (the particle was put back
-// on its lattice point, or crossed the edge of the plane), not a trail: it is left out, so no
-// point grows across the map.
+// One point per particle, just large enough for the pixels its four dots touch; the dots'
+// centres go to the fragments in window coordinates. The point is an aliased square of a whole
+// number of pixels centred on a pixel centre (odd width) or a pixel corner (even width), so it
+// covers the same pixels whether the context rasterises points as squares or as sprites, and
+// the rasteriser does no sprite set-up. A particle whose trail lies within its head (the usual
+// case at the widest zoom, where a step moves less than a pixel) draws a square of the head's
+// width alone. A dot farther from the head than `maxTrail` pixels in either direction is a jump
+// (the particle was put back on its lattice point, or crossed the edge of the plane), not a
+// trail: it is left out, so no point grows across the map.
 constexpr const char *kVertexShader = R"(#version 120
 attribute vec3 head;
 attribute vec3 trail1;
@@ -25,7 +29,7 @@ attribute vec3 trail2;
 attribute vec3 trail3;
 attribute vec4 colour;
 uniform vec4 viewport;
-uniform float headRadius;
+uniform vec4 outer;
 uniform float maxTrail;
 varying vec4 dotColour;
 varying vec4 dots01;
@@ -56,10 +60,30 @@ void main()
     bool keep1 = all(lessThanEqual(abs(p1 - p0), far));
     bool keep2 = all(lessThanEqual(abs(p2 - p0), far));
     bool keep3 = all(lessThanEqual(abs(p3 - p0), far));
-    vec2 lo = min(min(p0, keep1 ? p1 : p0), min(keep2 ? p2 : p0, keep3 ? p3 : p0));
-    vec2 hi = max(max(p0, keep1 ? p1 : p0), max(keep2 ? p2 : p0, keep3 ? p3 : p0));
-    vec2 centre = 0.5 * (lo + hi);
-    gl_PointSize = max(hi.x - lo.x, hi.y - lo.y) + 2.0 * headRadius + 1.0;
+    // The box of what the dots reach, their antialiased edges included.
+    vec2 lo = p0 - outer.x;
+    vec2 hi = p0 + outer.x;
+    if (keep1) {
+        lo = min(lo, p1 - outer.y);
+        hi = max(hi, p1 + outer.y);
+    }
+    if (keep2) {
+        lo = min(lo, p2 - outer.z);
+        hi = max(hi, p2 + outer.z);
+    }
+    if (keep3) {
+        lo = min(lo, p3 - outer.w);
+        hi = max(hi, p3 + outer.w);
+    }
+    // The pixels (centres at i + 0.5) whose centre lies inside the box, first and last per axis;
+    // the square is as wide as the longer run, its centre moved half a pixel along the shorter
+    // one when the runs' parities differ.
+    vec2 first = floor(lo - 0.5) + 1.0;
+    vec2 last = ceil(hi - 0.5) - 1.0;
+    vec2 count = max(last - first + 1.0, 1.0);
+    float width = max(count.x, count.y);
+    vec2 centre = 0.5 * (first + last + 1.0) + 0.5 * mod(width - count, 2.0);
+    gl_PointSize = width;
     gl_Position = vec4(((centre - viewport.xy) / viewport.zw * 2.0 - 1.0) * clip.w, clip.z, clip.w);
     // A dot left out goes far off, where it covers nothing.
     vec2 away = vec2(1.0e6);
@@ -69,7 +93,9 @@ void main()
 )";
 
 // Each dot's coverage of the fragment, then the four dots of one colour composited over each
-// other: what four blended draws of the same point would leave.
+// other: what four blended draws of the same point would leave. A fragment no dot covers comes
+// out with alpha 0, which the map's blending leaves unseen (and its alpha test drops); a
+// discard here would cost more than it saves on a software rasteriser.
 constexpr const char *kFragmentShader = R"(#version 120
 uniform vec4 outer;
 varying vec4 dotColour;
@@ -80,13 +106,9 @@ void main()
 {
     vec4 dx = gl_FragCoord.xxxx - vec4(dots01.x, dots01.z, dots23.x, dots23.z);
     vec4 dy = gl_FragCoord.yyyy - vec4(dots01.y, dots01.w, dots23.y, dots23.w);
-    vec4 distance = sqrt(dx * dx + dy * dy);
-    vec4 cover = clamp(outer - distance, 0.0, 1.0);
+    vec4 cover = clamp(outer - sqrt(dx * dx + dy * dy), 0.0, 1.0);
     vec4 through = 1.0 - dotColour.a * cover;
-    float alpha = 1.0 - through.x * through.y * through.z * through.w;
-    if (alpha <= 0.0)
-        discard;
-    gl_FragColor = vec4(dotColour.rgb, alpha);
+    gl_FragColor = vec4(dotColour.rgb, 1.0 - through.x * through.y * through.z * through.w);
 }
 )";
 
@@ -96,7 +118,6 @@ struct GroupProgram
 {
     GLuint program = 0; // 0: could not be built in this group
     GLint viewport = -1;
-    GLint headRadius = -1;
     GLint outer = -1;
     GLint maxTrail = -1;
     float maxPointSize = 64.0f;
@@ -166,7 +187,6 @@ GroupProgram builtProgram(QOpenGLFunctions_2_1 *gl)
     }
     result.program = program;
     result.viewport = gl->glGetUniformLocation(program, "viewport");
-    result.headRadius = gl->glGetUniformLocation(program, "headRadius");
     result.outer = gl->glGetUniformLocation(program, "outer");
     result.maxTrail = gl->glGetUniformLocation(program, "maxTrail");
     GLfloat range[2] = {1.0f, 64.0f};
@@ -221,7 +241,7 @@ bool OVMapParticleTrailRenderer::prepare(QOpenGLFunctions_2_1 *gl)
     const GroupProgram program = programForGroup(gl, group);
     mProgram = program.program;
     mMaxPointSize = program.maxPointSize;
-    mUniforms = {program.viewport, program.headRadius, program.outer, program.maxTrail};
+    mUniforms = {program.viewport, program.outer, program.maxTrail};
     return mProgram != 0;
 }
 
@@ -254,13 +274,15 @@ void OVMapParticleTrailRenderer::begin(QOpenGLFunctions_2_1 *gl, float headSize)
     gl->glUseProgram(mProgram);
     gl->glUniform4f(uniforms.viewport, float(viewport[0]), float(viewport[1]), float(viewport[2]),
                     float(viewport[3]));
-    gl->glUniform1f(uniforms.headRadius, radii[0]);
     // Each dot's antialiased edge runs half a pixel past its radius.
     gl->glUniform4f(uniforms.outer, radii[0] + 0.5f, radii[1] + 0.5f, radii[2] + 0.5f, radii[3] + 0.5f);
-    // The whole sprite (trail on both sides of the head at worst) within the largest point.
-    gl->glUniform1f(uniforms.maxTrail, std::max(0.0f, 0.5f * (mMaxPointSize - 2.0f * radii[0] - 1.0f)));
+    // The whole square (trail on both sides of the head at worst, a pixel for the rounding to
+    // whole pixels) within the largest point.
+    gl->glUniform1f(uniforms.maxTrail, std::max(0.0f, 0.5f * (mMaxPointSize - 2.0f * (radii[0] + 0.5f) - 2.0f)));
+    // Aliased squares: no smoothing, no sprite coordinates (the dots are placed by window
+    // position, and the square covers the same pixels either way).
     gl->glDisable(GL_POINT_SMOOTH);
-    gl->glEnable(GL_POINT_SPRITE);
+    gl->glDisable(GL_POINT_SPRITE);
     gl->glEnable(GL_VERTEX_PROGRAM_POINT_SIZE);
 
     gl->glBindBuffer(GL_ARRAY_BUFFER, mBuffer);
@@ -287,7 +309,6 @@ void OVMapParticleTrailRenderer::end(QOpenGLFunctions_2_1 *gl)
         gl->glDisableVertexAttribArray(attribute);
     gl->glBindBuffer(GL_ARRAY_BUFFER, 0);
     gl->glDisable(GL_VERTEX_PROGRAM_POINT_SIZE);
-    gl->glDisable(GL_POINT_SPRITE);
     gl->glUseProgram(0);
 }
 

@@ -158,6 +158,7 @@ OVMapController::~OVMapController()
     }
     for (OVMapLayerGroup &group : mGroups)
         group.reset();
+    mFrameLayerReceiver.reset(); // the frames' layer lists still queued go now, before the loader
     mTimeTracker.setDelegate(nullptr);
     mTimeTracker.pause();
     invalidateTimers();
@@ -682,7 +683,11 @@ void OVMapController::draw()
     gl->glMatrixMode(GL_MODELVIEW);
     gl->glPushMatrix();
     gl->glLoadIdentity();
-    drawGroup(layers(OVMapLayerType::Terrain));
+    QList<OVMapLayerPtr> frameLayers;
+    if (const OVMapLayerGroup terrain = layers(OVMapLayerType::Terrain)) {
+        frameLayers = *terrain;
+        drawGroup(terrain);
+    }
     if (!mDisableAloftLayers) {
         QList<OVMapLayerPtr> aloft;
         const OVMapLayerType order[] = {OVMapLayerType::Radar,   OVMapLayerType::Satellite,
@@ -696,6 +701,12 @@ void OVMapController::draw()
                          [](const OVMapLayerPtr &a, const OVMapLayerPtr &b) { return a->elevation() < b->elevation(); });
         for (const OVMapLayerPtr &layer : aloft)
             layer->draw();
+        frameLayers += aloft;
     }
     gl->glPopMatrix();
+    // A layer the GUI thread dropped during the frame may be held by this frame alone; its
+    // timers and observers belong to the GUI thread, so the last reference goes there (or
+    // with the controller, should it go first).
+    if (!OVDispatch::isMainThread())
+        QMetaObject::invokeMethod(mFrameLayerReceiver.get(), [layers = std::move(frameLayers)] {}, Qt::QueuedConnection);
 }

@@ -25,6 +25,7 @@
 #include "platform/OVClock.h"
 
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <QVariantMap>
 
@@ -170,6 +171,7 @@ private:
     OVInventoryPtr mRadarInventory;
     OVInventoryPtr mSatelliteInventory;
     OVTimeTracker mTimeTracker;
+    std::unique_ptr<QObject> mFrameLayerReceiver = std::make_unique<QObject>(); // GUI thread
     std::unique_ptr<QTimer> mTicker;
     std::unique_ptr<QTimer> mCleanupTimer;
     QString mCurrentTerrainMonthString;

@@ -272,6 +272,39 @@ TEST_F(MapViewTest, FramesAreDrawnOffTheGuiThreadWhichAnswersDuringASlowFrame)
     EXPECT_LT(latencies.at(latencies.size() / 2), 20) << "median ms from posting to running";
 }
 
+// A layer the window drops while a frame draws it may be held by that frame alone; it is still
+// let go on the GUI thread, where its timers and observers live.
+TEST_F(MapViewTest, ALayerDroppedDuringAFrameGoesOnTheGuiThread)
+{
+    NBMapView &map = shown();
+    ASSERT_TRUE(waitUntil([&] { return !map.isDrawing(); }));
+    std::shared_ptr<StubMapLayer> layer;
+    for (const auto &built : std::as_const(recorder.built))
+        if (built->configuration.type != OVMapLayerType::Terrain && built->mapController())
+            layer = built;
+    ASSERT_TRUE(layer);
+    const OVMapLayerType type = layer->configuration.type;
+    recorder.built.removeAll(layer); // the controller's group holds it alone
+    std::atomic<bool> drawing{false};
+    std::atomic<bool> dropped{false};
+    std::atomic<QThread *> destroyedOn{nullptr};
+    layer->onDestroyed = [&] { destroyedOn = QThread::currentThread(); };
+    layer->duringDraw = [&] {
+        drawing = true;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!dropped && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::yield();
+    };
+    const std::weak_ptr<StubMapLayer> watched = layer;
+    layer.reset();
+    map.redraw();
+    ASSERT_TRUE(waitUntil([&] { return drawing.load(); }));
+    map.mapGenerator()->layerTypeSetEnabled(int64_t(type), false);
+    dropped = true;
+    ASSERT_TRUE(waitUntil([&] { return watched.expired(); }));
+    EXPECT_EQ(destroyedOn.load(), QThread::currentThread());
+}
+
 TEST_F(MapViewTest, DraggingDownMovesTheCentreNorth)
 {
     NBMapView &map = shown();

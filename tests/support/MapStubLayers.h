@@ -33,6 +33,11 @@ public:
         , configuration(std::move(configuration))
     {
     }
+    ~StubMapLayer() override
+    {
+        if (onDestroyed)
+            onDestroyed();
+    }
 
     void draw() override
     {
@@ -77,6 +82,8 @@ public:
     std::atomic<int> draws{0}; // counted on the drawing thread
     /// Runs inside each draw, with the frame's OpenGL context current.
     std::function<void()> duringDraw;
+    /// Runs in the destructor, on the thread that lets the layer go.
+    std::function<void()> onDestroyed;
     int timerInvalidations = 0;
     int cleanups = 0;
     int updates = 0;

@@ -570,12 +570,11 @@ void OVMapParticleModeLayer::drawPointsLocked(float pointSize)
     gl->glDisableClientState(GL_VERTEX_ARRAY);
 }
 
-void OVMapParticleModeLayer::drawSpritesLocked()
+void OVMapParticleModeLayer::drawSets(uint64_t perSet, const std::array<float, kSetCount> &setAlphas)
 {
     QOpenGLFunctions_2_1 *gl = OVCurrentGLFunctions();
-    const uint64_t perSet = mNumXParticles * mNumYParticles;
     for (int set = 0; set < kSetCount; ++set)
-        if (mParticleSetAlpha[size_t(set)] > 0.0f)
+        if (setAlphas[size_t(set)] > 0.0f)
             mTrails.drawRange(gl, uint64_t(set) * perSet, perSet);
 }
 
@@ -592,20 +591,25 @@ void OVMapParticleModeLayer::draw()
     const bool smooth = shouldSmoothPoints();
     const double scale = layerScaleFactor();
 
-    const std::lock_guard lock(lockQueue);
+    std::unique_lock lock(lockQueue);
     if (mParticles.empty())
         return;
     const auto size = float(scale * pointSizeForColumns(mNumXParticles, p));
     const bool sprites = mTrails.prepare(gl);
+    const uint64_t perSet = mNumXParticles * mNumYParticles;
+    const std::array<float, kSetCount> setAlphas = mParticleSetAlpha;
     if (sprites) {
         mTrails.upload(gl, mParticles, mParticlesGeneration);
+        // The buffer now holds this frame's particles: the next step need not wait for the
+        // draws (the buffer and the program are the drawing thread's alone).
+        lock.unlock();
         mTrails.begin(gl, size);
     } else if (smooth) {
         gl->glEnable(GL_POINT_SMOOTH);
     }
     const auto drawGroup = [&] {
         if (sprites)
-            drawSpritesLocked();
+            drawSets(perSet, setAlphas);
         else
             drawPointsLocked(size);
     };

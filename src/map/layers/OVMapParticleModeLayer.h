@@ -9,11 +9,14 @@
 // Grids come from an `OVMapParticleDataSource` (the shared one unless the maker gives another);
 // an answer with a null grid keeps the grids already held.
 //
-// Threads: made, stepped (a main-thread QTimer), drawn and destroyed on the GUI thread; the
-// source's answers and the reload notifications arrive there too. `lockQueue` guards the
-// particle array, the lattice counts, the set ages and alphas and the grids; a step's row work
-// is spread over the global pool with `OVDispatch::apply` while the step holds the lock, each
-// row writing only its own particles. Nothing is allocated per step or per frame.
+// Threads: made, stepped (a main-thread QTimer) and destroyed on the GUI thread, where the
+// source's answers and the reload notifications arrive; drawn on the map's render thread.
+// `lockQueue` guards the particle array, the lattice counts, the set ages and alphas and the
+// grids; a step's row work is spread over the global pool with `OVDispatch::apply` while the
+// step holds the lock, each row writing only its own particles. A frame holds the lock only
+// while it uploads the particles (or, without the shader program, while it draws them from
+// client memory), so a step waits at most for that copy, never for the frame. Nothing is
+// allocated per step or per frame.
 #pragma once
 
 #include "map/layers/OVGeoVertex.h"
@@ -158,7 +161,8 @@ private:
     /// The fixed-function fallback: four point draws, head and trail.
     void drawPointsLocked(float pointSize);
     /// One draw per set that is not fully faded.
-    void drawSpritesLocked();
+    /// The shaded draws of one frame from the uploaded buffer, one per visible set.
+    void drawSets(uint64_t perSet, const std::array<float, kSetCount> &setAlphas);
 
     OVMapParticleDataSourcePtr mSource;
     const OVClock &mClock;
@@ -174,7 +178,7 @@ private:
     uint64_t mNumYParticles = 0;              // under lockQueue
     std::vector<OVGeoVertex> mParticles;      // under lockQueue; 3 x columns x rows
     uint64_t mParticlesGeneration = 0;        // under lockQueue; counts changes of mParticles
-    OVMapParticleTrailRenderer mTrails;       // under lockQueue; drawing thread
+    OVMapParticleTrailRenderer mTrails;       // drawing thread (uploads under lockQueue); the destructor takes its buffer
     std::array<int32_t, kSetCount> mParticleSetAge{-50, 0, 50};
     std::array<float, kSetCount> mParticleSetAlpha{};
     bool mUseDarkColors = false; // under lockQueue

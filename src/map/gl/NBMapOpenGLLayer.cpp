@@ -29,26 +29,11 @@ void makeOpaque(QOpenGLFunctions &gl)
 
 } // namespace
 
-class NBMapOpenGLLayer::RenderThread final : public QThread
-{
-public:
-    explicit RenderThread(NBMapOpenGLLayer &layer)
-        : mLayer(layer)
-    {
-        setObjectName(QStringLiteral("NBMapOpenGLLayer"));
-    }
-
-protected:
-    void run() override { mLayer.renderLoop(); }
-
-private:
-    NBMapOpenGLLayer &mLayer;
-};
-
 NBMapOpenGLLayer::NBMapOpenGLLayer(QOpenGLContext *shareContext, const QSurfaceFormat &format)
     : mOwnerThread(QThread::currentThread())
-    , mThread(std::make_unique<RenderThread>(*this))
+    , mThread(QThread::create([this] { renderLoop(); }))
 {
+    mThread->setObjectName(QStringLiteral("NBMapOpenGLLayer"));
     if (!OVThreadedOpenGLLayer::supportsThreadedOpenGL()) {
         OVLog(QStringLiteral("Error: Could not create the map's drawing context: %1")
                   .arg(QStringLiteral("this platform cannot draw with OpenGL on a thread of its own")));

@@ -82,7 +82,6 @@ public:
     void doneCurrentAfterTeardown();
 
 private:
-    class RenderThread;
     void renderLoop();
     void drawFrame();
 

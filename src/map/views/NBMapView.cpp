@@ -38,6 +38,12 @@ OVTextureRegistry &registryOf(const NBMapView::Environment &environment)
     return environment.registry ? *environment.registry : OVTextureRegistry::shared();
 }
 
+/// The panel's colour: the map's rounded corners and the view before its first frame.
+QColor panelColour()
+{
+    return NBPrefController::settingForKey(QStringLiteral("backgroundColor")).value<QColor>();
+}
+
 } // namespace
 
 bool NBMapView::openGLAvailable()
@@ -200,7 +206,7 @@ void NBMapView::requestFrame()
         std::lock_guard lock(mFrameStateMutex);
         mPublishedState.geometry = mGeometry;
         mPublishedState.scale = scale;
-        mPublishedState.cornerColor = NBPrefController::settingForKey(QStringLiteral("backgroundColor")).value<QColor>();
+        mPublishedState.cornerColor = panelColour();
     }
     mMapGenerator->prepareFrame();
     mLayer->setDrawableSize((QSizeF(size()) * scale).toSize(), scale);
@@ -513,7 +519,7 @@ void NBMapView::paintEvent(QPaintEvent *)
     QPainter painter(this);
     const QImage frame = lastFrame();
     if (frame.isNull()) {
-        painter.fillRect(rect(), NBPrefController::settingForKey(QStringLiteral("backgroundColor")).value<QColor>());
+        painter.fillRect(rect(), panelColour());
         return;
     }
     // While a resize waits for its frame the last one is stretched over the new size.
